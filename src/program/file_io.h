@@ -1,0 +1,27 @@
+#pragma once
+// Whole-file reads and writes. Whole-file writes go to a temporary file beside
+// the target and are renamed into place, so a crash or a full disk never
+// leaves a torn file behind.
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace tramond {
+
+class FileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Throws FileError; the target is untouched when the write fails.
+void writeFileAtomic(const std::filesystem::path& target, std::span<const std::uint8_t> data);
+void writeTextFileAtomic(const std::filesystem::path& target, const std::string& text);
+
+// Throws FileError when the file cannot be read.
+std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
+
+}  // namespace tramond

@@ -1,0 +1,36 @@
+#pragma once
+// The update list (".upd"): what changed since the last transfer to the
+// register. One line per change: a change code as 9 decimal digits, or a
+// 22-character PLU line for PLUs addressed by code; sorted, no duplicates.
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tramond {
+
+class UpdateList {
+public:
+    explicit UpdateList(std::filesystem::path file) : file_(std::move(file)) {}
+
+    static std::string formatCode(std::uint32_t code);  // "000010005"
+
+    // Each call reads the file once and writes it once.
+    void mark(std::uint32_t code);
+    void markMany(std::span<const std::uint32_t> codes);
+    void markLine(const std::string& line);
+    void markLines(std::span<const std::string> lines);
+
+    std::vector<std::string> lines() const;  // sorted, unique; junk-free
+    void ensureExists() const;                // creates it empty when missing
+    void clear() const;                       // empties it
+
+    const std::filesystem::path& file() const { return file_; }
+
+private:
+    std::filesystem::path file_;
+};
+
+}  // namespace tramond
