@@ -1,0 +1,45 @@
+#pragma once
+// How dialogs of other subsystems reach the main window's menus: each
+// subsystem's ui library registers handlers by the menu item's handler name
+// ("mGeneralOptionsClick"). A menu item without a registered handler stays
+// disabled, so no placeholder dialog is ever shown.
+
+#include <QWidget>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "app/language_texts.h"
+#include "app/settings_store.h"
+#include "program/session.h"
+
+namespace tramond {
+
+struct AppContext {
+    ProgramSession& session;
+    const LanguageTexts& texts;
+    SettingsStore& settings;
+    QWidget* mainWindow = nullptr;
+    // Refreshes the Setup menu counts, the status bar and the caption after a
+    // dialog changed the blocks.
+    std::function<void()> refresh;
+};
+
+class MenuRegistry {
+public:
+    using Handler = std::function<void(AppContext&)>;
+
+    void add(std::string handlerName, Handler handler) {
+        handlers_[std::move(handlerName)] = std::move(handler);
+    }
+    const Handler* find(std::string_view handlerName) const {
+        auto it = handlers_.find(std::string(handlerName));
+        return it == handlers_.end() ? nullptr : &it->second;
+    }
+
+private:
+    std::map<std::string, Handler> handlers_;
+};
+
+}  // namespace tramond

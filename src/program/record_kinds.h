@@ -1,0 +1,39 @@
+#pragma once
+// The one table of record kinds: file extension, record size, where the
+// count and descriptor length live in the application block, and the change
+// code base. Everything that walks "every kind" reads this table.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+#include "program/application_block.h"
+
+namespace tramond {
+
+enum class RecordKind {
+    Plu, Department, Group, Tender, Drawer, Correction, Currency, Discount, PoRa, Tax,
+    PbFunction, Clerk, Modifier, Salesperson, Condiment, PbInfo, PbExtraTrailer,
+};
+
+struct KindInfo {
+    RecordKind kind;
+    std::string_view name;        // "PLU", "department", ...
+    std::string_view extension;   // ".plu"
+    std::size_t recordSize;       // bytes per record in the file
+    std::size_t countOffset;      // u16 record count in the application block (0: fixed count)
+    std::size_t descriptorLengthOffset;  // u8 descriptor length (0: none)
+    std::uint32_t changeBase;     // change code of record 1 (record n: changeBase + n - 1)
+    std::optional<std::uint16_t> fixedCount;  // counts the tool keeps fixed
+};
+
+std::span<const KindInfo> recordKinds();
+const KindInfo& kindInfo(RecordKind kind);
+
+// Record count as the application block holds it (50 for the PB extra trailer).
+std::uint32_t recordCount(const ApplicationBlock& app, RecordKind kind);
+std::uint8_t descriptorLength(const ApplicationBlock& app, RecordKind kind);
+
+}  // namespace tramond

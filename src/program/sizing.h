@@ -1,0 +1,28 @@
+#pragma once
+// Register record lengths, the memory map and the memory requirement: derived
+// from the counts and settings of the application block, never edited.
+
+#include <cstdint>
+#include <string>
+
+#include "program/application_block.h"
+
+namespace tramond {
+
+struct MemoryRequirement {
+    std::uint32_t bytes = 0;      // used memory + 65536
+    std::uint32_t kilobytes = 0;  // rounded up
+    // " Memory Required : %7ld (%4dK) "
+    std::string text() const;
+};
+
+// Fixed descriptor lengths and counts, applied at start and after every load.
+void applyFixedValues(ApplicationBlock& app);
+// The register record lengths of every kind (base lengths included).
+void computeRecordLengths(ApplicationBlock& app);
+// The 64-slot memory map; returns the requirement.
+MemoryRequirement computeMemoryMap(ApplicationBlock& app);
+// Record lengths, then the map.
+MemoryRequirement recomputeSizes(ApplicationBlock& app);
+
+}  // namespace tramond
