@@ -6,8 +6,12 @@
 #include <array>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace tramond {
+
+// Removes accelerator marks: each single "&" is dropped, "&&" becomes "&".
+std::string withoutAccelerators(std::string_view text);
 
 class LanguageTexts {
 public:
@@ -21,7 +25,8 @@ public:
     bool visible(int n) const { return !text(n).empty(); }
     bool enabled(int n) const { return visible(n) && text(n)[0] != ' '; }
 
-    // The text without its first "&" (window titles, tool-bar hints).
+    // The text as a window title or tool-bar hint shows it: every single "&"
+    // dropped, "&&" kept as one "&".
     std::string plain(int n) const;
 
 private:

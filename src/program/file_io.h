@@ -24,4 +24,12 @@ void writeTextFileAtomic(const std::filesystem::path& target, const std::string&
 // Throws FileError when the file cannot be read.
 std::vector<std::uint8_t> readFile(const std::filesystem::path& path);
 
+// Test seam: lets a test make the next whole-file writes fail at a chosen
+// stage, as a full disk or a crash would. Not for production code.
+enum class WriteStage { Create, Write, Sync, Rename };
+// The hook is called before each stage with the number of bytes written so
+// far; returning true makes that stage fail. Pass nullptr to remove it.
+using WriteFaultHook = bool (*)(WriteStage stage, std::size_t bytesWritten);
+void setWriteFaultHookForTesting(WriteFaultHook hook);
+
 }  // namespace tramond

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "program/session.h"
 #include "program/sizing.h"
@@ -20,8 +21,14 @@ enum class LoadOutcome {
 struct LoadResult {
     LoadOutcome outcome = LoadOutcome::Loaded;
     MemoryRequirement memory;
+    // Companion files that could not be written (a read-only directory):
+    // the program is loaded, but these are worth telling the user.
+    std::vector<std::string> warnings;
     bool ok() const { return outcome == LoadOutcome::Loaded; }
 };
+
+// The message box text of a failed outcome ("" for Loaded).
+const char* loadOutcomeMessage(LoadOutcome outcome);
 
 // Loads the ".app" at path into the session: reads both blocks, clears
 // option 5 of flag 59, applies the fixed values, creates a missing ".upd" and
@@ -31,16 +38,25 @@ LoadResult loadProgram(ProgramSession& session, const std::filesystem::path& pat
 
 // Puts register 1's keyboard and printer settings back when another network
 // register's are in the application block (before a load and at exit).
+// Never throws; the second form reports files it could not read or write.
 void restoreMachineOne(ProgramSession& session);
+void restoreMachineOne(ProgramSession& session, std::vector<std::string>& warnings);
 
 // Writes a complete new file set at target (extension forced to ".app") from
-// the session's blocks and loads it.
+// the session's blocks and loads it. Files left at target's name by an
+// earlier program are removed first. Throws FileError when the new files
+// cannot be written; the loaded program is then unchanged.
 LoadResult createProgram(ProgramSession& session, const std::filesystem::path& target);
 
-// Copies the loaded program's files to target's base name.
+// Copies the loaded program's files to target's base name (extension forced
+// to ".app"), replacing any program there. Throws FileError when nothing is
+// loaded, when target is the loaded program, or when a file cannot be
+// copied (after trying all of them).
 void copyProgram(const ProgramSession& session, const std::filesystem::path& target);
 
 // Removes target's file set; forgets the loaded program when it is target.
+// Throws FileError naming the files that could not be removed (after trying
+// all of them); the loaded program is forgotten only when its ".app" is gone.
 void deleteProgram(ProgramSession& session, const std::filesystem::path& target);
 
 }  // namespace tramond

@@ -27,6 +27,8 @@ struct KindInfo {
     std::size_t descriptorLengthOffset;  // u8 descriptor length (0: none)
     std::uint32_t changeBase;     // change code of record 1 (record n: changeBase + n - 1)
     std::optional<std::uint16_t> fixedCount;  // counts the tool keeps fixed
+    std::uint8_t fixedDescriptorLength = 0;   // set at start and every load (0: none)
+    bool wholeBlock = false;  // every record shares one change code (the PB extra trailer)
 };
 
 std::span<const KindInfo> recordKinds();
@@ -35,5 +37,11 @@ const KindInfo& kindInfo(RecordKind kind);
 // Record count as the application block holds it (50 for the PB extra trailer).
 std::uint32_t recordCount(const ApplicationBlock& app, RecordKind kind);
 std::uint8_t descriptorLength(const ApplicationBlock& app, RecordKind kind);
+
+// The update-list code of record n (counted from 1): changeBase + n - 1, or
+// changeBase alone for a kind that travels as one block. Throws for n = 0.
+std::uint32_t changeCode(RecordKind kind, std::uint32_t recordNumber);
+// The kind whose file has this extension (".plu"), if any.
+std::optional<RecordKind> kindForExtension(std::string_view extension);
 
 }  // namespace tramond

@@ -22,6 +22,8 @@ void applyFixedValues(ApplicationBlock& app);
 void computeRecordLengths(ApplicationBlock& app);
 // The 64-slot memory map; returns the requirement.
 MemoryRequirement computeMemoryMap(ApplicationBlock& app);
+// Base length of a PLU record in the register, from the PLU header.
+std::uint32_t pluBaseLength(const ApplicationBlock& app);
 // Record lengths, then the map.
 MemoryRequirement recomputeSizes(ApplicationBlock& app);
 

@@ -17,7 +17,11 @@ public:
 
     static std::string formatCode(std::uint32_t code);  // "000010005"
 
-    // Each call reads the file once and writes it once.
+    // Each call reads the file once and writes it once (not at all when the
+    // list already holds everything). Lines end in CR LF. Throws
+    // std::out_of_range for a code above 999999999, std::invalid_argument
+    // for a line that is neither a code nor a PLU line, FileError when the
+    // file cannot be read or written (the file is then unchanged).
     void mark(std::uint32_t code);
     void markMany(std::span<const std::uint32_t> codes);
     void markLine(const std::string& line);

@@ -1,0 +1,120 @@
+#pragma once
+// Record-kind descriptions for the record editors. A description names the
+// kind (file extension, record size, count and descriptor length in the
+// application block and change-code base all come from the record-kind
+// table), where the descriptor lies, the option words and how they are
+// rebuilt, and every field with its control, encoding and lookup list. One
+// controller and one dialog interpret them; an editor is a table, not code.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "app/language_texts.h"
+#include "program/record_kinds.h"
+
+namespace tramond {
+
+// A caption or label: language text `text` when it has a number, else the
+// English words. Numbered captions follow the language-pack switches
+// (empty: hidden, leading blank: disabled).
+struct Caption {
+    int text = -1;
+    std::string_view english;
+};
+
+struct ResolvedCaption {
+    std::string label;  // as the table holds it, "&" included
+    bool visible = true;
+    bool enabled = true;
+};
+ResolvedCaption resolveCaption(const LanguageTexts& texts, const Caption& caption);
+// The label without its first "&" (titles, labels, group boxes).
+std::string withoutAccelerator(std::string_view label);
+
+enum class FieldControl { CheckBox, ComboBox, NumberEdit, TextEdit };
+
+enum class FieldEncoding {
+    Bit,              // one bit of an option word; `inverted`: the box shows the bit cleared
+    BitGroup,         // a small number in `mask` bits of an option word, from bit `bit` on
+    Byte,             // binary u8
+    Word,             // binary u16, little-endian
+    EntryLimitation,  // one byte d*10+e standing for d*10^e
+    Packed,           // packed BCD amount filling `width` bytes
+    Chars,            // characters as typed, zero-filled, at most `width`
+};
+
+// A list filled from another record file of the program: its descriptors,
+// optionally after a first "NO" item (value 0 = none).
+struct Lookup {
+    RecordKind kind;
+    bool noneFirst = false;
+};
+
+// An option word that storing rebuilds: the bits in `keep` stay as read, the
+// rest start from `base`, then the word's fields set or clear their bits.
+struct OptionWord {
+    std::size_t offset = 0;
+    std::size_t width = 2;
+    std::uint32_t base = 0;
+    std::uint32_t keep = 0;
+};
+
+struct FieldSpec {
+    std::string_view name;
+    Caption caption;
+    FieldControl control = FieldControl::CheckBox;
+    FieldEncoding encoding = FieldEncoding::Bit;
+    std::size_t offset = 0;  // Bit and BitGroup: the option word's offset
+    std::size_t width = 1;   // Bit and BitGroup: the option word's width
+    int bit = 0;
+    std::uint32_t mask = 0;
+    bool inverted = false;
+    bool alwaysEnabled = false;  // shown enabled whatever its caption text
+    std::optional<Lookup> lookup;
+    std::span<const Caption> items;  // fixed combo items
+    int maxDigits = 0;               // number edits; 0: no limit
+};
+
+struct RecordEditorSpec {
+    std::string_view className;    // "TEditDepartment"
+    std::string_view menuHandler;  // "mEditDepartFileClick"
+    RecordKind kind;
+    Caption title;
+    std::size_t descriptorOffset = 0;
+    std::size_t descriptorField = 25;  // bytes, NUL included
+    bool emptyDescriptorAsBlank = true;
+    bool honoursStartRecord = true;
+    bool printOptions = false;         // "Print Options" button for the byte below
+    std::size_t printOptionOffset = 0;
+    std::span<const OptionWord> words;
+    std::span<const FieldSpec> fields;
+    std::string_view wrongNumberText = "Wrong Input";  // number jump refused
+    int wrongNumberTextNumber = -1;
+    int numberDigits = 5;              // digits the record-number edit takes
+};
+
+const RecordEditorSpec& departmentEditorSpec();
+const RecordEditorSpec& groupEditorSpec();
+// Every description, in Edit-menu order.
+std::span<const RecordEditorSpec* const> recordEditorSpecs();
+// The description of a kind, or nullptr; lookups use it to find descriptors.
+const RecordEditorSpec* editorSpecFor(RecordKind kind);
+
+// Where the descriptor of a kind's record lies (offset, field bytes); lookups
+// of kinds without a generic editor (PLU) are listed here too.
+struct DescriptorPlace {
+    std::size_t offset = 0;
+    std::size_t field = 0;
+};
+std::optional<DescriptorPlace> descriptorPlace(RecordKind kind);
+
+// Entry limitation code: byte d*10+e for the amount d*10^e.
+std::uint64_t decodeEntryLimitation(std::uint8_t code);
+// Cuts v to its leading digit; nullopt when v cannot be held (10^10 or more).
+std::optional<std::uint8_t> encodeEntryLimitation(std::uint64_t v);
+
+}  // namespace tramond

@@ -1,0 +1,277 @@
+#include "editors/record_editor.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "editors/packed_field.h"
+#include "program/codepage.h"
+#include "program/update_list.h"
+
+namespace tramond {
+
+std::optional<std::uint64_t> parseWholeNumber(std::string_view text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return std::nullopt;
+    text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+    std::uint64_t v = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        const auto d = static_cast<std::uint64_t>(c - '0');
+        if (v > (UINT64_MAX - d) / 10) return std::nullopt;
+        v = v * 10 + d;
+    }
+    return v;
+}
+
+RecordEditorController::RecordEditorController(const RecordEditorSpec& spec, ProgramSession& session,
+                                               const LanguageTexts& texts, EditorPrompts& prompts)
+    : spec_(spec), session_(session), texts_(texts), prompts_(prompts), kind_(kindInfo(spec.kind)) {
+    values_.resize(spec_.fields.size());
+    lookups_.resize(spec_.fields.size());
+    buffer_.assign(kind_.recordSize, 0);
+    snapshot_ = buffer_;
+}
+
+RecordEditorController::~RecordEditorController() { close(); }
+
+std::span<const std::string> RecordEditorController::lookupItems(std::size_t field) const {
+    return lookups_.at(field);
+}
+
+std::size_t RecordEditorController::fieldIndex(std::string_view name) const {
+    for (std::size_t i = 0; i < spec_.fields.size(); ++i)
+        if (spec_.fields[i].name == name) return i;
+    throw std::out_of_range("no field " + std::string(name));
+}
+
+bool RecordEditorController::activate(std::optional<int> startIndex) {
+    close();
+    lines_.clear();
+    current_ = -1;
+    const auto fieldMax = spec_.descriptorField ? static_cast<int>(spec_.descriptorField) - 1 : 0;
+    descriptorMax_ = std::min<int>(descriptorLength(session_.app, spec_.kind), fieldMax);
+
+    for (std::size_t i = 0; i < spec_.fields.size(); ++i) {
+        const auto& f = spec_.fields[i];
+        lookups_[i].clear();
+        if (f.lookup) {
+            if (f.lookup->noneFirst) lookups_[i].push_back("NO");
+            if (const auto place = descriptorPlace(f.lookup->kind)) {
+                auto names = readDescriptorList(session_.file(kindInfo(f.lookup->kind).extension),
+                                                kindInfo(f.lookup->kind).recordSize,
+                                                recordCount(session_.app, f.lookup->kind), place->offset,
+                                                place->field);
+                lookups_[i].insert(lookups_[i].end(), names.begin(), names.end());
+            }
+        } else {
+            for (const auto& item : f.items) lookups_[i].push_back(resolveCaption(texts_, item).label);
+        }
+    }
+
+    if (!file_.open(session_.file(kind_.extension), kind_.recordSize, true)) {
+        prompts_.show(msg::errorOpeningFile(texts_));
+        return false;
+    }
+    // A short file lists only the records it holds; the missing ones can be
+    // neither shown nor written, so nothing beyond the end is ever touched.
+    const auto available = std::min<std::size_t>(recordCount(session_.app, spec_.kind), file_.recordsInFile());
+    std::vector<std::uint8_t> record(kind_.recordSize);
+    for (std::size_t i = 0; i < available; ++i) {
+        if (!file_.read(i, record)) break;
+        lines_.push_back(readDescriptor(record, spec_.descriptorOffset, spec_.descriptorField));
+    }
+    if (lines_.empty()) return true;
+    int start = 0;
+    if (spec_.honoursStartRecord && startIndex && *startIndex >= 0 && *startIndex < count()) start = *startIndex;
+    load(start);
+    return true;
+}
+
+void RecordEditorController::close() { file_.close(); }
+
+std::uint32_t RecordEditorController::readWord(std::size_t offset, std::size_t width) const {
+    std::uint32_t v = 0;
+    for (std::size_t b = 0; b < width && offset + b < buffer_.size(); ++b)
+        v |= static_cast<std::uint32_t>(buffer_[offset + b]) << (8 * b);
+    return v;
+}
+
+void RecordEditorController::writeWord(std::size_t offset, std::size_t width, std::uint32_t v) {
+    for (std::size_t b = 0; b < width && offset + b < buffer_.size(); ++b)
+        buffer_[offset + b] = static_cast<std::uint8_t>(v >> (8 * b));
+}
+
+void RecordEditorController::load(int index) {
+    if (index < 0 || index >= count()) return;
+    std::fill(buffer_.begin(), buffer_.end(), std::uint8_t{0});
+    if (!file_.read(static_cast<std::size_t>(index), buffer_)) {
+        prompts_.show(msg::errorOpeningFile(texts_));
+        return;
+    }
+    snapshot_ = buffer_;
+    current_ = index;
+    showRecord();
+}
+
+void RecordEditorController::showRecord() {
+    numberText = std::to_string(current_ + 1);
+    descriptor = readDescriptor(buffer_, spec_.descriptorOffset, spec_.descriptorField);
+    for (std::size_t i = 0; i < spec_.fields.size(); ++i) {
+        const auto& f = spec_.fields[i];
+        auto& v = values_[i];
+        v = FieldValue{};
+        switch (f.encoding) {
+            case FieldEncoding::Bit:
+                v.checked = (((readWord(f.offset, f.width) >> f.bit) & 1u) != 0) != f.inverted;
+                break;
+            case FieldEncoding::BitGroup:
+                v.index = static_cast<int>((readWord(f.offset, f.width) >> f.bit) & f.mask);
+                break;
+            case FieldEncoding::Byte:
+            case FieldEncoding::Word: {
+                const auto n = readWord(f.offset, f.encoding == FieldEncoding::Byte ? 1 : 2);
+                v.index = static_cast<int>(n);
+                v.text = std::to_string(n);
+                break;
+            }
+            case FieldEncoding::EntryLimitation:
+                v.text = std::to_string(decodeEntryLimitation(buffer_.at(f.offset)));
+                break;
+            case FieldEncoding::Packed:
+                v.text = packed_field::show(std::span(buffer_).subspan(f.offset, f.width));
+                break;
+            case FieldEncoding::Chars:
+                v.text = oemToUtf8(std::span(buffer_).subspan(f.offset, f.width));
+                break;
+        }
+    }
+}
+
+void RecordEditorController::buildRecord() {
+    if (descriptor.empty() && spec_.emptyDescriptorAsBlank) descriptor = " ";
+    lines_.at(static_cast<std::size_t>(current_)) = descriptor;
+    writeDescriptor(buffer_, spec_.descriptorOffset, spec_.descriptorField, descriptor,
+                    static_cast<std::size_t>(descriptorMax_));
+
+    for (const auto& w : spec_.words)
+        writeWord(w.offset, w.width, (readWord(w.offset, w.width) & w.keep) | (w.base & ~w.keep));
+
+    for (std::size_t i = 0; i < spec_.fields.size(); ++i) {
+        const auto& f = spec_.fields[i];
+        const auto& v = values_[i];
+        switch (f.encoding) {
+            case FieldEncoding::Bit: {
+                auto word = readWord(f.offset, f.width);
+                const auto mask = 1u << f.bit;
+                word = (v.checked != f.inverted) ? (word | mask) : (word & ~mask);
+                writeWord(f.offset, f.width, word);
+                break;
+            }
+            case FieldEncoding::BitGroup: {
+                auto word = readWord(f.offset, f.width) & ~(f.mask << f.bit);
+                word |= (static_cast<std::uint32_t>(std::max(v.index, 0)) & f.mask) << f.bit;
+                writeWord(f.offset, f.width, word);
+                break;
+            }
+            case FieldEncoding::Byte:
+            case FieldEncoding::Word: {
+                const std::size_t width = f.encoding == FieldEncoding::Byte ? 1 : 2;
+                const std::uint64_t limit = width == 1 ? 0xFFu : 0xFFFFu;
+                if (f.control == FieldControl::ComboBox) {
+                    if (v.index >= 0 && static_cast<std::uint64_t>(v.index) <= limit)
+                        writeWord(f.offset, width, static_cast<std::uint32_t>(v.index));
+                } else {
+                    const auto n = v.text.empty() ? std::optional<std::uint64_t>(0) : parseWholeNumber(v.text);
+                    if (n && *n <= limit)
+                        writeWord(f.offset, width, static_cast<std::uint32_t>(*n));
+                    else
+                        prompts_.show(msg::wrongInputBang(texts_));  // the field keeps its value
+                }
+                break;
+            }
+            case FieldEncoding::EntryLimitation: {
+                // An empty edit counts as 0; anything that is not a whole
+                // number, or too large for the one-digit exponent, is refused
+                // and the byte keeps its old value.
+                const auto n = v.text.empty() ? std::optional<std::uint64_t>(0) : parseWholeNumber(v.text);
+                const auto code = n ? encodeEntryLimitation(*n) : std::nullopt;
+                if (code)
+                    buffer_.at(f.offset) = *code;
+                else
+                    prompts_.show(msg::wrongInputBang(texts_));
+                break;
+            }
+            case FieldEncoding::Packed:
+                packed_field::store(std::span(buffer_).subspan(f.offset, f.width), v.text);
+                break;
+            case FieldEncoding::Chars: {
+                auto dst = std::span(buffer_).subspan(f.offset, f.width);
+                std::fill(dst.begin(), dst.end(), std::uint8_t{0});
+                const auto oem = utf8ToOem(v.text);
+                std::copy_n(oem.begin(), std::min(oem.size(), dst.size()), dst.begin());
+                break;
+            }
+        }
+    }
+}
+
+bool RecordEditorController::store() {
+    if (current_ < 0 || !file_.isOpen()) return false;
+    buildRecord();
+    if (buffer_ == snapshot_) return false;
+    if (!file_.write(static_cast<std::size_t>(current_), buffer_)) {
+        prompts_.show(msg::errorWritingFile(texts_));
+        return false;
+    }
+    snapshot_ = buffer_;
+    try {
+        session_.updateList().mark(kind_.changeBase + static_cast<std::uint32_t>(current_));
+    } catch (const std::exception&) {
+        prompts_.show(msg::error(texts_, -1, "Error writing update file !!"));
+    }
+    return true;
+}
+
+void RecordEditorController::next() {
+    if (count() == 0 || current_ < 0) return;
+    store();
+    load((current_ + 1) % count());
+}
+
+void RecordEditorController::selectLine(int line) {
+    if (line < 0 || line >= count() || current_ < 0) return;
+    store();
+    load(line);
+}
+
+bool RecordEditorController::enterNumber() {
+    const auto n = parseWholeNumber(numberText);
+    if (!n || *n < 1 || *n > static_cast<std::uint64_t>(count()) || current_ < 0) {
+        numberText.clear();
+        prompts_.show(msg::error(texts_, spec_.wrongNumberTextNumber, spec_.wrongNumberText));
+        return false;
+    }
+    store();
+    load(static_cast<int>(*n) - 1);
+    return true;
+}
+
+void RecordEditorController::enterDescriptor() {
+    if (current_ < 0) return;
+    if (descriptor.empty() && spec_.emptyDescriptorAsBlank) descriptor = " ";
+    lines_.at(static_cast<std::size_t>(current_)) = descriptor;
+}
+
+void RecordEditorController::enterInList() {
+    if (current_ < 0) return;
+    numberText = std::to_string(current_ + 1);
+    descriptor = readDescriptor(buffer_, spec_.descriptorOffset, spec_.descriptorField);
+}
+
+void RecordEditorController::enterInNumberField(std::size_t i) {
+    if (values_.at(i).text.empty()) values_.at(i).text = "0";
+}
+
+void RecordEditorController::ok() { store(); }
+
+}  // namespace tramond

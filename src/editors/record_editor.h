@@ -1,0 +1,102 @@
+#pragma once
+// The record-editor engine: one controller for every editor described by a
+// RecordEditorSpec. It keeps the kind's file open while the editor is shown,
+// reads one record at a time into a buffer with a snapshot beside it, and
+// writes a record back in place (marking its change code) only when the
+// rebuilt record differs from the snapshot. Every way of leaving a record
+// stores it first; closing without OK does not.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/language_texts.h"
+#include "editors/editor_messages.h"
+#include "editors/record_description.h"
+#include "editors/record_file.h"
+#include "program/session.h"
+
+namespace tramond {
+
+struct FieldValue {
+    std::string text;    // edits
+    int index = 0;       // combo boxes: the stored value (may lie outside the list)
+    bool checked = false;
+};
+
+class RecordEditorController {
+public:
+    RecordEditorController(const RecordEditorSpec& spec, ProgramSession& session, const LanguageTexts& texts,
+                           EditorPrompts& prompts);
+    ~RecordEditorController();
+    RecordEditorController(const RecordEditorController&) = delete;
+    RecordEditorController& operator=(const RecordEditorController&) = delete;
+
+    // Activation: lookups, open the file, list, load the start record (an
+    // index from 0; used only when the kind honours a start record). false
+    // when the file could not be opened (the message was shown).
+    bool activate(std::optional<int> startIndex = std::nullopt);
+    // Closing: the file is closed, the record on screen is not stored.
+    void close();
+
+    const RecordEditorSpec& spec() const { return spec_; }
+    bool isOpen() const { return file_.isOpen(); }
+    // Records listed (the kind's count, fewer when the file is short).
+    int count() const { return static_cast<int>(lines_.size()); }
+    int currentIndex() const { return current_; }
+    const std::vector<std::string>& lines() const { return lines_; }
+    int descriptorMaxLength() const { return descriptorMax_; }
+    std::span<const std::string> lookupItems(std::size_t field) const;
+
+    // The controls' contents.
+    std::string numberText;
+    std::string descriptor;
+    FieldValue& field(std::size_t i) { return values_.at(i); }
+    const FieldValue& field(std::size_t i) const { return values_.at(i); }
+    std::size_t fieldIndex(std::string_view name) const;  // throws for an unknown name
+    FieldValue& field(std::string_view name) { return values_.at(fieldIndex(name)); }
+
+    std::span<const std::uint8_t> recordBuffer() const { return buffer_; }
+
+    // Navigation. Each returns after the screen has been updated.
+    void next();
+    void selectLine(int line);
+    bool enterNumber();  // the number edit's text; false when refused
+    void enterDescriptor();
+    void enterInList();  // refresh number and descriptor from the buffer
+    void enterInNumberField(std::size_t i);  // an empty edit becomes "0"
+    void ok();
+
+    // Controls -> record; writes and marks when it differs from the snapshot.
+    // Returns true when the record was written.
+    bool store();
+
+private:
+    void load(int index);
+    void showRecord();
+    void buildRecord();
+    std::uint32_t readWord(std::size_t offset, std::size_t width) const;
+    void writeWord(std::size_t offset, std::size_t width, std::uint32_t v);
+
+    const RecordEditorSpec& spec_;
+    ProgramSession& session_;
+    const LanguageTexts& texts_;
+    EditorPrompts& prompts_;
+    const KindInfo& kind_;
+    RecordFile file_;
+    int current_ = -1;
+    int descriptorMax_ = 0;
+    std::vector<std::string> lines_;
+    std::vector<std::vector<std::string>> lookups_;
+    std::vector<FieldValue> values_;
+    std::vector<std::uint8_t> buffer_;
+    std::vector<std::uint8_t> snapshot_;
+};
+
+// Reads a whole number made of digits only (blanks around it allowed);
+// nullopt for anything else, including numbers beyond 64 bits.
+std::optional<std::uint64_t> parseWholeNumber(std::string_view text);
+
+}  // namespace tramond

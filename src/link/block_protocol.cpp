@@ -1,0 +1,120 @@
+#include "link/block_protocol.h"
+
+namespace tramond {
+
+bool RegisterLink::open(PortConfig config) {
+    if (port_.isOpen()) port_.close();
+    config_ = std::move(config);
+    if (!port_.open(config_)) {
+        if (onMessage) onMessage(kCheckCommPortMessage);
+        return false;
+    }
+    linkError_.store(kLinkOk);
+    return true;
+}
+
+void RegisterLink::close() {
+    if (port_.isOpen()) port_.close();
+}
+
+void RegisterLink::cancel() {
+    int expected = kLinkOk;
+    linkError_.compare_exchange_strong(expected, kUserBreak);
+}
+
+void RegisterLink::writeByte(std::uint8_t b) {
+    if (linkError_.load() != kLinkOk) return;
+    port_.write(std::span<const std::uint8_t>(&b, 1));
+}
+
+void RegisterLink::writeFrame(std::span<const std::uint8_t> frame) {
+    if (linkError_.load() != kLinkOk) return;
+    port_.write(frame);
+}
+
+int RegisterLink::readByte() {
+    if (linkError_.load() != kLinkOk) return -1;
+    return port_.readByte(config_.timeoutMs);
+}
+
+std::size_t buildFrame(std::span<const std::uint8_t> payload, std::uint8_t terminal,
+                       std::array<std::uint8_t, 262>& out) {
+    const auto n = static_cast<std::uint8_t>(payload.size());
+    std::size_t k = 0;
+    std::uint8_t sum = kStx;
+    auto put = [&](std::uint8_t b) {
+        out[k++] = b;
+        sum ^= b;
+    };
+    if (terminal != 0) {
+        put(static_cast<std::uint8_t>((n + 3) & 0xFF));
+        put(kNetworkMark);
+        put(terminal);
+    }
+    put(n);
+    for (auto b : payload) put(b);
+    out[k++] = sum;
+    return k;
+}
+
+bool RegisterLink::sendBlock(std::span<const std::uint8_t> payload) {
+    if (payload.empty()) return true;
+    if (payload.size() > kMaxPayload) return false;
+    std::array<std::uint8_t, 262> frame{};
+    const std::size_t len = buildFrame(payload, terminalNumber, frame);
+    const std::span<const std::uint8_t> whole(frame.data(), len);
+    for (int attempt = 0; attempt < kSendAttempts; ++attempt) {
+        if (linkError_.load() != kLinkOk) break;
+        writeByte(kStx);
+        if (readByte() != kAck) continue;
+        // One driver call for the rest: on a USB adapter every write costs a
+        // round trip, and the register times out on a slow frame.
+        writeFrame(whole);
+        if (readByte() != kAck) continue;
+        if (terminalNumber == 0) return true;
+        for (int i = 0; i < kNetworkAckWindow; ++i)
+            if (readByte() == kAck) return true;
+    }
+    int expected = kLinkOk;
+    linkError_.compare_exchange_strong(expected, kLinkFailure);
+    return false;
+}
+
+void RegisterLink::drain() {
+    for (;;) {
+        if (readByte() < 0) return;
+        writeByte(kNak);
+    }
+}
+
+int RegisterLink::receiveBlock() {
+    int b = readByte();
+    if (b < 0) return 0;
+    if (b != kStx) {
+        drain();
+        return 0;
+    }
+    writeByte(kAck);
+    int c = readByte();
+    if (c < 0) c = kEndMarker;
+    if (c == kEndMarker) {
+        drain();
+        return 0;
+    }
+    std::uint8_t sum = static_cast<std::uint8_t>(kStx ^ c);
+    for (int i = 1; i <= c; ++i) {
+        const int d = readByte();
+        if (d < 0) return 0;
+        rx_[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(d);
+        sum ^= static_cast<std::uint8_t>(d);
+    }
+    const int chk = readByte();
+    if (chk >= 0 && static_cast<std::uint8_t>(chk) == sum) {
+        writeByte(kAck);
+        return c;
+    }
+    drain();
+    return 0;
+}
+
+}  // namespace tramond

@@ -1,0 +1,125 @@
+#pragma once
+// The register operations of the File menu and of the unattended command
+// line: Load from Register, Update Register, Install Register, Clear &
+// Install Register and Clear PLU File, with their network loops. Each one
+// opens the port, runs, reports through the host and closes the port.
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "link/block_protocol.h"
+#include "link/link_settings.h"
+#include "link/register_ops_host.h"
+#include "link/serial_port.h"
+#include "link/transfer.h"
+#include "program/session.h"
+
+namespace tramond {
+
+// The operation's own messages, exactly as the register dealer knows them.
+namespace opsmsg {
+inline constexpr const char* kCheckRs232 = "Check RS232 Connection !!";
+inline constexpr const char* kUserBreakText = "USER BREAK!";
+inline constexpr const char* kNoProgram = "No Program Loaded !";
+inline constexpr const char* kWrongApplication = "Wrong Application, use CLEAR & INSTALL";
+inline constexpr const char* kAreYouSure = "Are You Sure ?";
+inline constexpr const char* kOverwrite = "File Exists Overwrite ? ";
+inline constexpr const char* kClearUpdateFile = "Clear update file ?";
+inline constexpr const char* kNoUpdateFile = "Update file does not exist";
+inline constexpr const char* kTooManyNewPlus = "Number of new plu entries is too big, please use INSTALL";
+inline constexpr const char* kNotValidInteger = "Value in upd file is not valid integer!";
+inline constexpr const char* kOldOs =
+    "You are using an old version of Marlet OS,                 \r\n"
+    "please check if appl. memory requirement exceeds\r\n"
+    " available memory in cash register! \r\n"
+    "Do you want to continue with installation?";
+inline constexpr const char* kNotEnoughMemory =
+    "Application needs more memory than available.\r\nCannot procede with installation!";
+inline constexpr const char* kUploadCustomers = "Do you want to upload Customer file?";
+inline constexpr const char* kErrorOpeningFile = "Error opening File !!";
+inline constexpr const char* kLoadTitle = "Load from Register";
+inline constexpr const char* kRead = "Read...";
+inline constexpr const char* kSend = "Send...";
+inline constexpr const char* kClearing = "Clearing Memory";
+}  // namespace opsmsg
+
+// Application memory of the register generations named by byte 7 of the
+// identification block.
+inline constexpr std::uint32_t kMemoryGeneration1 = 0x60000;   // '1': 393216 bytes
+inline constexpr std::uint32_t kMemoryGeneration2 = 0x260000;  // '2': 2490368 bytes
+inline constexpr int kClrAnswerReceives = 60;
+inline constexpr int kPluAnswerReceives = 75;
+inline constexpr int kSystemBlockSteps = 76;
+inline constexpr std::size_t kMachineByteOffset = 61;
+
+enum class SendMode : int { ClearAndInstall = 0, Install = 1, Update = 2 };
+
+struct RegisterOpsConfig {
+    LinkSettings link;
+    // Port time-out; 0 takes the rule (1000 ms, 2000 ms unattended).
+    int timeoutMs = 0;
+    // The pause before the identification is asked for again.
+    std::chrono::milliseconds identificationRetryDelay{3000};
+};
+
+class RegisterOperations {
+public:
+    RegisterOperations(ProgramSession& session, SerialPort& port, RegisterOpsHost& host,
+                       RegisterOpsConfig config);
+
+    // Each returns true only when the operation ran to its end without a
+    // failure, a refusal or the user stopping it.
+    bool loadFromRegister();         // mFileLoadRegisterClick, mode "read"
+    bool updateRegister();           // mFileUpdateRegisterClick, mode "update"
+    bool installRegister();          // mInstallRegisterClick, mode "instal"
+    bool clearAndInstallRegister();  // mFileInstallRegisterClick, mode "clinst"
+    bool clearPluFile();             // mClearPluFileinRegisterClick
+
+    // RegisterSend(mode) against link().terminalNumber, without questions
+    // or target dialog.
+    bool registerSend(SendMode mode);
+
+    // With the unattended flag the target dialog is not shown; the command
+    // line presets the target instead.
+    void presetTarget(TargetChoice target) { preset_ = target; }
+
+    // The progress window's Cancel.
+    void cancel() { link_.cancel(); }
+    RegisterLink& link() { return link_; }
+    int linkError() const { return link_.linkError(); }
+
+private:
+    enum class Step { Ok, Failed, Reported };
+
+    TargetChoice target(bool allowNetwork);
+    bool openPort();
+    void closePort();
+    void attach(FileTransfer& xfer);
+    Step fromTransfer(const FileTransfer& xfer, bool ok);
+    void reportLinkError(MessageKind userBreakKind);
+    bool networkLoop(const TargetChoice& t, const std::function<bool()>& perRegister);
+    void applyMachineSettings();
+
+    Step receiveProgram(FileTransfer& xfer, ApplicationBlock& app);
+    Step memoryCheckAndClear(FileTransfer& xfer);
+    Step sendEverything(FileTransfer& xfer);
+    Step sendUpdate(FileTransfer& xfer);
+    Step sendPluLines(FileTransfer& xfer, const std::vector<std::string>& lines);
+    bool requestIdentification(FileTransfer& xfer);
+    void error(const std::string& text);
+
+    ProgramSession& session_;
+    RegisterOpsHost& host_;
+    RegisterOpsConfig config_;
+    RegisterLink link_;
+    TargetChoice preset_;
+    std::string headline_;
+    // Update loops: the update list may only be cleared when every register
+    // of the loop took the update.
+    bool loopSucceeded_ = true;
+    std::uint8_t loopLast_ = 0;
+};
+
+}  // namespace tramond

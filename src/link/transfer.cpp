@@ -1,0 +1,297 @@
+#include "link/transfer.h"
+
+#include <algorithm>
+
+namespace tramond {
+
+// ---- TransferFile ----------------------------------------------------------
+
+bool TransferFile::create(const std::filesystem::path& path) {
+    close();
+    path_ = path;
+    file_.open(path, std::ios::in | std::ios::out | std::ios::binary | std::ios::trunc);
+    pos_ = 0;
+    return file_.is_open();
+}
+
+bool TransferFile::openExisting(const std::filesystem::path& path) {
+    close();
+    path_ = path;
+    file_.open(path, std::ios::in | std::ios::out | std::ios::binary);
+    pos_ = 0;
+    return file_.is_open();
+}
+
+void TransferFile::close() {
+    if (file_.is_open()) file_.close();
+    file_.clear();
+    pos_ = 0;
+}
+
+void TransferFile::seek(std::uint64_t offset) { pos_ = offset; }
+
+void TransferFile::read(std::span<std::uint8_t> out) {
+    std::fill(out.begin(), out.end(), std::uint8_t{0});
+    if (!file_.is_open()) return;
+    file_.clear();
+    file_.seekg(static_cast<std::streamoff>(pos_));
+    file_.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
+    file_.clear();
+    pos_ += out.size();
+}
+
+bool TransferFile::write(std::span<const std::uint8_t> data) {
+    if (!file_.is_open()) return false;
+    file_.clear();
+    file_.seekp(static_cast<std::streamoff>(pos_));
+    file_.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+    file_.flush();
+    const bool ok = !file_.fail();
+    file_.clear();
+    pos_ += data.size();
+    return ok;
+}
+
+// ---- FileTransfer ----------------------------------------------------------
+
+bool FileTransfer::afterBlock() {
+    if (pump) pump();
+    return link_.linkError() == kLinkOk;
+}
+
+bool FileTransfer::sendU(std::uint16_t number, std::span<const std::uint8_t> data) {
+    std::array<std::uint8_t, 256> out{};
+    out[0] = 'U';
+    putBigEndian16(&out[1], number);
+    const std::size_t n = std::min(data.size(), out.size() - 3);
+    std::copy_n(data.begin(), n, out.begin() + 3);
+    return link_.sendBlock(std::span<const std::uint8_t>(out.data(), n + 3));
+}
+
+bool FileTransfer::requestRecords(std::uint32_t first, std::uint32_t last) {
+    std::array<std::uint8_t, 5> req{'D'};
+    putBigEndian16(&req[1], static_cast<std::uint16_t>(first));
+    std::size_t n = 3;
+    if (last != 0) {
+        putBigEndian16(&req[3], static_cast<std::uint16_t>(last));
+        n = 5;
+    }
+    if (!link_.sendBlock(std::span<const std::uint8_t>(req.data(), n))) return false;
+
+    // Records outside what was asked for would land in the wrong file at the
+    // wrong size; they are acknowledged and dropped.
+    const std::uint32_t lastWanted = std::max(first, last);
+    int failures = 0;
+    for (;;) {
+        const int c = link_.receiveBlock();
+        if (c < 2) {
+            if (++failures >= 5) return false;
+            if (link_.linkError() != kLinkOk) return false;
+            continue;
+        }
+        failures = 0;
+        const auto& rx = link_.received();
+        const std::uint16_t k = bigEndian16(&rx[1]);
+        if (k == 0) return true;
+        const std::span<const std::uint8_t> data(&rx[3], static_cast<std::size_t>(c - 2));
+
+        if (k == kBlockIdentification) {
+            identification_.fill(0);
+            std::copy_n(data.begin(), std::min<std::size_t>(data.size(), 8), identification_.begin());
+            identificationReceived_ = true;
+        } else if (const SystemBlock* sb = findSystemBlock(k)) {
+            progress.step(0, 0, true);
+            systemBlockFromWire(app_, text_, *sb, data);
+        } else if (k == kBlockPbTrailer) {
+            if (data.size() >= 2) {
+                const std::uint16_t index = bigEndian16(data.data());
+                if (index < 50) {
+                    std::array<std::uint8_t, kPxtPieceSize> piece{};
+                    std::copy_n(data.begin() + 2, std::min(kPxtPieceSize, data.size() - 2), piece.begin());
+                    // The index is the piece's first 24-character line.
+                    file_.seek(static_cast<std::uint64_t>(index) * 24);
+                    file_.write(piece);
+                }
+            }
+        } else if (k == kBlockLogo) {
+            if (logoReceiver_ && data.size() >= 2) logoReceiver_->storeLine(bigEndian16(data.data()), data.subspan(2));
+        } else if (k == kBlockChk) {
+            std::array<std::uint8_t, kChkBlockSize> chk{};
+            std::copy_n(data.begin(), std::min(chk.size(), data.size()), chk.begin());
+            swapChkBlock(chk);
+            file_.write(chk);
+        } else if (k == kBlockCustomer) {
+            std::array<std::uint8_t, kCustomerRecordSize> rec{};
+            std::copy_n(data.begin(), std::min(rec.size(), data.size()), rec.begin());
+            swapCustomerRecord(rec);
+            file_.write(rec);
+            return afterBlock();
+        } else if (const KindBlock* kind = findKindForRecord(k); kind && k >= first && k <= lastWanted) {
+            std::vector<std::uint8_t> rec(kind->recordSize, 0);
+            std::copy_n(data.begin(), std::min(rec.size(), data.size()), rec.begin());
+            swapRecord(*kind, rec, pluRandomCodeSize());
+            file_.write(rec);
+            progress.step(k, static_cast<long>(kindCount(app_, *kind)), false);
+        }
+        if (!afterBlock()) return false;
+    }
+}
+
+bool FileTransfer::sendRecords(std::uint32_t first, std::uint32_t last) {
+    if (!afterBlock()) return false;
+
+    if (const SystemBlock* sb = findSystemBlock(first)) {
+        progress.step(0, 0, true);
+        const auto wire = systemBlockToWire(app_, text_, *sb);
+        return sendU(sb->number, wire) && afterBlock();
+    }
+    if (first == kBlockPbTrailer) {
+        file_.seek(0);
+        for (int i = 0; i < kPxtPieces; ++i) {
+            std::array<std::uint8_t, 2 + kPxtPieceSize> piece{};
+            const auto index = static_cast<std::uint16_t>(i * 5);
+            putBigEndian16(piece.data(), index);
+            file_.read(std::span<std::uint8_t>(piece).subspan(2));
+            progress.step(index, kPxtPieces, false);
+            if (!sendU(kBlockPbTrailer, piece)) return false;
+            if (!afterBlock()) return false;
+        }
+        return true;
+    }
+    if (first == kBlockLogo) return sendLogo();
+    if (first == kBlockChk) {
+        std::array<std::uint8_t, kChkBlockSize> chk{};
+        file_.seek(0);
+        file_.read(std::span<std::uint8_t>(chk).first(kChkCommonSize));
+        const int t = link_.terminalNumber == 0 ? 1 : link_.terminalNumber;
+        file_.seek(kChkCommonSize + static_cast<std::uint64_t>(t - 1) * kChkPartSize);
+        file_.read(std::span<std::uint8_t>(chk).subspan(kChkCommonSize));
+        swapChkBlock(chk);
+        return sendU(kBlockChk, chk) && afterBlock();
+    }
+    if (first == kBlockCustomer) {
+        if (last == 0) return true;
+        std::array<std::uint8_t, kCustomerRecordSize> rec{};
+        file_.seek(static_cast<std::uint64_t>(last - 1) * kCustomerRecordSize);
+        file_.read(rec);
+        swapCustomerRecord(rec);
+        return sendU(kBlockCustomer, rec) && afterBlock();
+    }
+    const KindBlock* kind = findKindForRecord(first);
+    if (!kind) return true;  // not a number anything is stored under
+    if (last == 0) last = first;
+    const long count = static_cast<long>(kindCount(app_, *kind));
+    std::vector<std::uint8_t> rec(kind->recordSize);
+    file_.seek(static_cast<std::uint64_t>(first - kind->base - 1) * kind->recordSize);
+    for (std::uint32_t number = first; number <= last; ++number) {
+        if (first != last) progress.step(number, count, false);
+        file_.read(rec);
+        swapRecord(*kind, rec, pluRandomCodeSize());
+        if (!sendU(static_cast<std::uint16_t>(number), rec)) return false;
+        if (!afterBlock()) return false;
+    }
+    return true;
+}
+
+bool FileTransfer::transferFileKind(std::string_view extension, std::uint32_t base, TransferDirection direction,
+                                    std::uint32_t total, std::uint32_t count,
+                                    std::span<const std::uint32_t> pluListOrder) {
+    if (link_.linkError() != kLinkOk) return false;
+    if (direction == TransferDirection::None) return true;
+    const bool listOrder = direction == TransferDirection::SendPluListOrder;
+    if (count == 0 && !(listOrder && !pluListOrder.empty())) return true;
+    auto path = programPath;
+    path.replace_extension(std::string(extension));
+    progress.setFile(path.string(), total);
+    progress.setRange(static_cast<int>(total));
+
+    const bool receiving = direction == TransferDirection::Receive;
+    const bool opened = receiving ? file_.create(path) : file_.openExisting(path);
+    if (!opened) {
+        fileError_ = "Error opening File !!";
+        return false;
+    }
+    bool ok = true;
+    if (listOrder) {
+        std::array<std::uint8_t, kPluRecordSize> rec{};
+        std::uint32_t j = 0;
+        for (std::uint32_t pos : pluListOrder) {
+            if (link_.linkError() != kLinkOk) {
+                ok = false;
+                break;
+            }
+            if (pos == 0) continue;  // not a record position
+            file_.seek(static_cast<std::uint64_t>(pos - 1) * kPluRecordSize);
+            file_.read(rec);
+            swapWord(rec, 0);
+            swapWord(rec, 34);
+            const auto number = static_cast<std::uint16_t>(10001 + j);
+            progress.step(number, 0, false);
+            if (!sendU(number, rec) || !afterBlock()) {
+                ok = false;
+                break;
+            }
+            ++j;
+        }
+    } else {
+        auto move = [&](std::uint32_t a, std::uint32_t b) {
+            return receiving ? requestRecords(a, b) : sendRecords(a, b);
+        };
+        if (base == kBlockPbTrailer) {
+            ok = move(kBlockPbTrailer, 0);
+        } else if (base == kBlockChk) {
+            ok = move(kBlockChk, 0);
+        } else if (base == kBlockCustomer) {
+            for (std::uint32_t n = 1; n <= count && ok; ++n) ok = move(kBlockCustomer, n);
+        } else {
+            ok = move(base + 1, base + count);
+        }
+    }
+    file_.close();
+    return ok;
+}
+
+bool FileTransfer::receiveLogo() {
+    const auto g = logoGeometry(logoTypeFromSetting(app_.u8(kAppLogoSettingOffset)));
+    if (!g) return true;
+    LogoReceiver receiver(*g);
+    logoReceiver_ = &receiver;
+    const bool ok = requestRecords(kBlockLogo, 0);
+    logoReceiver_ = nullptr;
+    auto path = programPath;
+    path.replace_extension(".bmp");
+    // Whatever arrived is kept, as with every other file of a failed load.
+    if (!file_.create(path)) {
+        fileError_ = "Error opening File !!";
+        return false;
+    }
+    file_.write(receiver.bitmap());
+    file_.close();
+    return ok;
+}
+
+bool FileTransfer::sendLogo() {
+    const auto g = logoGeometry(logoTypeFromSetting(app_.u8(kAppLogoSettingOffset)));
+    if (!g) return true;
+    auto path = programPath;
+    path.replace_extension(".bmp");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        fileError_ = "Error opening File !!";
+        return false;
+    }
+    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto sender = LogoSender::fromBitmap(std::move(bytes), *g);
+    if (!sender) return true;
+    for (int a = 0; a <= sender->lastLine(); ++a) {
+        const auto line = sender->buildLine(a);
+        std::array<std::uint8_t, 2 + kLogoLineSize> data{};
+        putBigEndian16(data.data(), static_cast<std::uint16_t>(a));
+        std::copy(line.begin(), line.end(), data.begin() + 2);
+        if (!sendU(kBlockLogo, data)) return false;
+        if (!afterBlock()) return false;
+    }
+    return true;
+}
+
+}  // namespace tramond

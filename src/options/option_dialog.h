@@ -1,0 +1,263 @@
+#pragma once
+// The option-dialog engine. An option dialog is a table of controls, each
+// bound to bytes or bits of the application block; the engine runs the edit
+// cycle every option dialog shares: snapshot on opening, controls filled from
+// the block, change handlers that write at once where a control says so, OK
+// writing every control, the byte comparison with the snapshot, marking the
+// block in the update list and rewriting the ".app" file only when the block
+// changed, and the language gating of captions and enabled states.
+//
+// Views build their widgets from the same table and only forward the user's
+// actions; everything a dialog decides is decided here.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/language_texts.h"
+#include "program/session.h"
+
+namespace tramond {
+
+class OptionDialog;
+
+enum class ControlKind {
+    CheckBox,
+    NumberBox,  // digits only; an empty box counts as 0
+    List,       // a drop-down list; the value is the item index
+    Label,      // display only, no value
+};
+
+// Where a control's value lives in the application block.
+struct Binding {
+    enum class Kind {
+        None,
+        Bit,         // one bit (mask) of a byte: check boxes
+        Byte,        // the whole byte
+        Field,       // the bits of `mask`, value shifted down to bit 0
+        PortDigit,   // units digit of a machine and port byte (10 x machine + port)
+        TensDigit,   // tens digit of such a byte
+    };
+    Kind kind = Kind::None;
+    std::size_t offset = 0;
+    std::uint8_t mask = 0;
+
+    int read(const ApplicationBlock& app) const;
+    void write(ApplicationBlock& app, int value) const;
+};
+
+// Option K of system flag N (bit K-1).
+Binding flagOption(int flag, int option);
+// The whole byte of system flag N.
+Binding flagValue(int flag);
+// The bits of `mask` in system flag N.
+Binding flagField(int flag, std::uint8_t mask);
+Binding flagPortDigit(int flag);
+Binding flagTensDigit(int flag);
+// Bytes outside the flag region.
+Binding blockBit(std::size_t offset, int bit);
+Binding blockByte(std::size_t offset);
+Binding blockField(std::size_t offset, std::uint8_t mask);
+
+// When a control may be used.
+enum class Gate {
+    Text,    // enabled(n) of its gating text (the caption text unless given)
+    Always,  // as the form gives it
+    Never,   // display only: shows the block, writes back what it shows
+    Custom,  // decided by the control's fill hook (enabled by default)
+};
+
+// A list item: a language text, or a fixed text when `text` is negative.
+struct ListItem {
+    int text = -1;
+    std::string literal;
+};
+
+struct ControlState;
+
+// A message for the user: language texts already resolved.
+struct Message {
+    enum class Kind { Information, Warning, Error };
+    Kind kind = Kind::Error;
+    std::string title;
+    std::string text;
+};
+
+
+// One row of a dialog table.
+struct ControlSpec {
+    std::string_view name;       // "CheckBox1", "CBFlag88opt6"
+    ControlKind kind = ControlKind::CheckBox;
+    std::string_view labelName;  // the label of a list or number box ("Label1")
+    // Caption: prefix, language text (or the literal when text < 0), suffix.
+    std::string_view prefix;
+    int text = -1;
+    std::string_view literal;
+    bool plainCaption = false;   // accelerator marks removed
+    std::string_view suffix;
+    int suffixText = -1;
+    Binding binding;
+    bool inverted = false;       // a check box shows the opposite of its bit
+    Gate gate = Gate::Text;
+    int gateText = -1;           // gating text when it is not the caption text
+    std::vector<ListItem> items;
+    std::vector<int> values;     // stored value of each item (empty: the index)
+    int maxLength = 0;           // number boxes: most characters typed (0: any)
+    bool writeOnChange = false;  // a change writes the block at once
+    bool writeOnOk = true;
+    bool hidden = false;
+    std::string_view hint;
+
+    // Hooks for controls with their own encoding or behaviour.
+    // Value shown from the block (check box 0/1, list index, number).
+    std::function<int(const OptionDialog&)> read;
+    // Stores the value into the block (list: index, -1 when nothing is chosen).
+    std::function<void(OptionDialog&, int value)> write;
+    // Builds items and the enabled state on opening, after the generic fill.
+    std::function<void(OptionDialog&, ControlState&)> fill;
+    // Runs after every change the user makes to the control.
+    std::function<void(OptionDialog&)> changed;
+    // Number boxes: checks the text when the box is left; a message means
+    // the text is refused (the hook puts the text the box then shows).
+    std::function<std::optional<Message>(OptionDialog&, std::size_t index)> validate;
+
+    // Table-building helpers.
+    ControlSpec&& invert() && { inverted = true; return std::move(*this); }
+    ControlSpec&& gated(Gate g, int n = -1) && { gate = g; gateText = n; return std::move(*this); }
+    ControlSpec&& label(std::string_view n) && { labelName = n; return std::move(*this); }
+    ControlSpec&& plain() && { plainCaption = true; return std::move(*this); }
+    ControlSpec&& atOnce() && { writeOnChange = true; return std::move(*this); }
+    ControlSpec&& notOnOk() && { writeOnOk = false; return std::move(*this); }
+    ControlSpec&& withItems(std::vector<ListItem> i) && { items = std::move(i); return std::move(*this); }
+    ControlSpec&& withValues(std::vector<int> v) && { values = std::move(v); return std::move(*this); }
+    ControlSpec&& withHint(std::string_view h) && { hint = h; return std::move(*this); }
+    ControlSpec&& maxChars(int n) && { maxLength = n; return std::move(*this); }
+    ControlSpec&& hide() && { hidden = true; return std::move(*this); }
+    // Leaving the box with an empty or non-numeric text is refused with
+    // "Wrong Input!".
+    ControlSpec&& numberRequired() &&;
+};
+
+// Check box "prefix + text n" on `binding`, gated by enabled(n).
+ControlSpec checkBox(std::string_view name, std::string_view prefix, int text, Binding binding);
+ControlSpec numberBox(std::string_view name, std::string_view prefix, int text, Binding binding);
+ControlSpec list(std::string_view name, std::string_view prefix, int text, Binding binding);
+// Items "Not Used" (language text 321), then "1" .. "last".
+std::vector<ListItem> portItems(int last = 7);
+// Items "first" .. "last" as digits.
+std::vector<ListItem> numberItems(int first, int last);
+
+// Whole-dialog rules.
+struct OptionDialogSpec {
+    std::string_view name;      // "TGeneralOptions"
+    int captionText = -1;       // window caption, accelerator removed
+    std::string_view caption;   // used when captionText < 0 or the text is empty
+    std::vector<ControlSpec> controls;
+    std::uint32_t changeCode = 2;
+    // Save every time OK is pressed, not only when the block changed.
+    bool alwaysSave = false;
+    // Whether a changed block is marked (default: whenever it changed).
+    std::function<bool(const ApplicationBlock& before, const ApplicationBlock& after)> shouldMark;
+    // Runs on OK before any control is written; a message keeps the dialog
+    // open and the block untouched.
+    std::function<std::optional<Message>(OptionDialog&)> validateOk;
+    // Runs on OK after the controls were written, before the comparison.
+    std::function<void(OptionDialog&)> beforeSave;
+    // Runs on OK after the save, whether or not the block changed.
+    std::function<void(OptionDialog&, bool changed)> afterOk;
+};
+
+// The state of one control as the view shows it.
+struct ControlState {
+    std::string caption;
+    bool visible = true;
+    bool enabled = true;
+    std::vector<std::string> items;
+    int value = 0;     // check box 0/1, list index (-1 none), number box unused
+    std::string text;  // number box text
+};
+
+// Dialogs open with their left edge on the main window's, 45 pixels below
+// its top.
+struct DialogPosition {
+    int left = 0;
+    int top = 0;
+};
+DialogPosition placeDialog(int mainWindowLeft, int mainWindowTop);
+inline constexpr int kDialogTopOffset = 45;
+
+struct OkResult {
+    bool close = false;    // the dialog closes
+    bool changed = false;  // the block differed from the snapshot
+    bool saved = false;    // the ".app" file was written
+    std::optional<Message> message;
+};
+
+class OptionDialog {
+public:
+    // Opening: takes the snapshot and fills every control from the block.
+    OptionDialog(const OptionDialogSpec& spec, ProgramSession& session, const LanguageTexts& texts);
+
+    const OptionDialogSpec& spec() const { return spec_; }
+    std::string caption() const;
+
+    std::size_t size() const { return states_.size(); }
+    const ControlSpec& controlSpec(std::size_t i) const { return spec_.controls.at(i); }
+    const ControlState& state(std::size_t i) const { return states_.at(i); }
+    ControlState& state(std::size_t i) { return states_.at(i); }
+    // Throws std::out_of_range for an unknown name.
+    std::size_t indexOf(std::string_view name) const;
+    const ControlState& control(std::string_view name) const { return states_[indexOf(name)]; }
+    ControlState& control(std::string_view name) { return states_[indexOf(name)]; }
+
+    // The user's actions. Each is refused (returns false) on a disabled or
+    // hidden control and on a value the control cannot take.
+    bool setChecked(std::string_view name, bool checked);
+    bool select(std::string_view name, int item);
+    bool setText(std::string_view name, std::string text);
+    // The user leaves a number box: a refused text empties the box and
+    // returns the message to show.
+    std::optional<Message> leave(std::string_view name);
+
+    // OK: writes every control, compares, saves.
+    OkResult ok();
+
+    // What the hooks work on.
+    ApplicationBlock& block() { return session_.app; }
+    const ApplicationBlock& block() const { return session_.app; }
+    const ApplicationBlock& snapshot() const { return snapshot_; }
+    ProgramSession& session() { return session_; }
+    const ProgramSession& session() const { return session_; }
+    const LanguageTexts& texts() const { return texts_; }
+    // A language text, or `fallback` when the loaded pack leaves it empty.
+    std::string text(int n, std::string_view fallback = {}) const;
+    // The value a control shows (number boxes: their number, empty = 0).
+    int value(std::size_t i) const;
+    // Writes one control into the block now.
+    void writeControl(std::size_t i);
+    // The standard message "Wrong Input!" titled "Error".
+    Message wrongInput() const;
+
+private:
+    void fillControl(std::size_t i);
+    bool usable(std::size_t i) const;
+    void afterChange(std::size_t i);
+
+    const OptionDialogSpec& spec_;
+    ProgramSession& session_;
+    const LanguageTexts& texts_;
+    ApplicationBlock snapshot_;
+    std::vector<ControlState> states_;
+};
+
+// Whether a text is a non-negative number (digits only, not empty).
+bool isNumber(std::string_view text);
+// The number in a box: empty or not a number counts as 0; large values are
+// held to 255 as the byte they are stored in.
+int numberValue(const std::string& text);
+
+}  // namespace tramond

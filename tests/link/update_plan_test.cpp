@@ -1,0 +1,162 @@
+#include "link/update_plan.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <numeric>
+
+#include "program/update_list.h"
+
+namespace tramond {
+namespace {
+
+std::vector<std::string> extensionsOf(const UpdatePlan& plan) {
+    std::vector<std::string> out;
+    for (const auto& g : plan.recordGroups) out.emplace_back(g.info->extension);
+    return out;
+}
+
+TEST(UpdatePlanTest, CodesGoToTheirGroupsInSendingOrder) {
+    // Department record 2 and correction record 1: ".cor" first although the
+    // list is given the other way round.
+    auto plan = planUpdate({"000000301", "000005002"}, false);
+    EXPECT_TRUE(plan.systemBlocks.empty());
+    ASSERT_EQ(extensionsOf(plan), (std::vector<std::string>{".cor", ".dpt"}));
+    EXPECT_EQ(plan.recordGroups[0].codes, std::vector<std::uint32_t>{301});
+    EXPECT_EQ(plan.recordGroups[0].info->base, 300u);
+    EXPECT_EQ(plan.recordGroups[1].codes, std::vector<std::uint32_t>{5002});
+
+    // Salespersons and tax are separate groups, salespersons first; the tax
+    // header's code 2900 rides with the salespersons as the ranges say.
+    plan = planUpdate({"000002101", "000002105", "000002900", "000002901", "000002916"}, false);
+    ASSERT_EQ(extensionsOf(plan), (std::vector<std::string>{".sps", ".tax"}));
+    EXPECT_EQ(plan.recordGroups[0].codes, (std::vector<std::uint32_t>{2101, 2105, 2900}));
+    EXPECT_EQ(plan.recordGroups[1].codes, (std::vector<std::uint32_t>{2901, 2916}));
+}
+
+TEST(UpdatePlanTest, GroupBoundaries) {
+    const std::vector<std::pair<std::uint32_t, const char*>> cases = {
+        {300, nullptr}, {301, ".cor"}, {399, ".cor"},  {400, ".cur"},   {999, ".tnd"},
+        {1000, ".mod"}, {2099, ".mod"}, {2100, ".sps"}, {3000, ".clk"}, {4499, ".grp"},
+        {4500, ".con"}, {9999, ".dpt"}, {10000, ".plu"}, {39999, ".plu"}, {40000, nullptr},
+        {60000, nullptr}, {60001, ".pbr"}, {65000, ".pbr"}, {65001, nullptr}, {1, nullptr},
+        {122, nullptr}, {299, nullptr},
+    };
+    for (const auto& [code, ext] : cases) {
+        const auto plan = planUpdate({UpdateList::formatCode(code)}, false);
+        if (!ext) {
+            EXPECT_TRUE(plan.empty()) << code;
+            EXPECT_EQ(plan.ignored.size(), 1u) << code;
+        } else {
+            ASSERT_EQ(plan.recordGroups.size(), 1u) << code;
+            EXPECT_EQ(plan.recordGroups[0].info->extension, ext) << code;
+        }
+    }
+}
+
+TEST(UpdatePlanTest, SystemBlocksIncludingSpecialFiles) {
+    const auto plan = planUpdate({"000000002", "000000019", "000000090", "000000111", "000000121",
+                                  "000005001"},
+                                 false);
+    EXPECT_EQ(plan.systemBlocks, (std::vector<std::uint32_t>{2, 19, 90, 111, 121}));
+    ASSERT_EQ(extensionsOf(plan), std::vector<std::string>{".dpt"});
+}
+
+TEST(UpdatePlanTest, PluLinesOnlyInCodeMode) {
+    const std::vector<std::string> lines = {
+        "000010003",                   // a PLU by record number
+        "D0000000000123400007" "00",   // delete
+        "N0000000000567800008" "00",   // new
+        "N0000000000999900009" "00",   // new
+        "R0000000000123400001" "00",   // replace
+    };
+    auto plan = planUpdate(lines, true);
+    EXPECT_TRUE(plan.systemBlocks.empty());
+    EXPECT_TRUE(plan.recordGroups.empty()) << "PLU codes are not sent by record in code mode";
+    EXPECT_EQ(plan.pluLines, std::vector<std::string>(lines.begin() + 1, lines.end()));
+    EXPECT_EQ(plan.newPluCount, 2);
+
+    plan = planUpdate(lines, false);
+    EXPECT_TRUE(plan.pluLines.empty());
+    EXPECT_EQ(plan.newPluCount, 0);
+    ASSERT_EQ(extensionsOf(plan), std::vector<std::string>{".plu"});
+    EXPECT_EQ(plan.recordGroups[0].codes, std::vector<std::uint32_t>{10003});
+}
+
+TEST(UpdatePlanTest, ReadingTheFileKeepsMalformedLinesAndSorts) {
+    const auto dir = std::filesystem::temp_directory_path() / "tramond_update_plan_test";
+    std::filesystem::create_directories(dir);
+    const auto file = dir / "p.upd";
+    {
+        std::ofstream out(file, std::ios::binary);
+        out << "000005002\r\n\r\nR00000000001234ABCDE00\r\n000000301\r\n000005002\r\n  \r\n"
+               "000000070";  // no final line end
+    }
+    const auto lines = readUpdateFileLines(file);
+    EXPECT_EQ(lines, (std::vector<std::string>{"000000070", "000000301", "000005002",
+                                               "R00000000001234ABCDE00"}));
+    std::filesystem::remove_all(dir);
+}
+
+TEST(PluLineTest, CommandLetters) {
+    EXPECT_EQ(pluCommandFor("R000"), PluCommand::Replace);
+    EXPECT_EQ(pluCommandFor("N000"), PluCommand::Insert);
+    EXPECT_EQ(pluCommandFor("D000"), PluCommand::Delete);
+    EXPECT_EQ(pluCommandFor("X000"), PluCommand::Replace);
+}
+
+TEST(PluLineTest, DeletePacksTheCodeLeastSignificantPairFirst) {
+    const std::string line = "D12345678901234" "00042" "00";
+    std::array<std::uint8_t, kPluRecordSize> record{};
+    const auto payload = buildPluCommand(PluCommand::Delete, line, record);
+    EXPECT_EQ(payload[0], 'U');
+    EXPECT_EQ(payload[1], 0);
+    EXPECT_EQ(payload[2], 102);
+    const std::array<std::uint8_t, 7> expected = {0x34, 0x12, 0x90, 0x78, 0x56, 0x34, 0x12};
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), payload.begin() + 3));
+    EXPECT_TRUE(std::all_of(payload.begin() + 10, payload.end(), [](auto b) { return b == 0; }))
+        << "the rest of the 140 bytes stays zero";
+
+    // Non-digits are skipped, an odd leading digit sits alone in a low nibble.
+    EXPECT_EQ(packPluLineCode("D0000000-12.345" "00001" "00"), (std::array<std::uint8_t, 7>{0x45, 0x23, 0x01, 0, 0, 0, 0}));
+    EXPECT_EQ(packPluLineCode("D"), (std::array<std::uint8_t, 7>{}));
+}
+
+TEST(PluLineTest, PositionMustBeANumber) {
+    EXPECT_EQ(pluLinePosition("R00000000001234" "00421" "00"), 421);
+    EXPECT_EQ(pluLinePosition("R00000000001234" "0ABC1" "00"), std::nullopt);
+    EXPECT_EQ(pluLinePosition("R00000000001234"), std::nullopt);
+    EXPECT_EQ(pluLinePosition("R00000000001234" "  7"), 7);
+}
+
+TEST(PluLineTest, ReplaceAndInsertCarryTheRecordWithSwappedWords) {
+    std::array<std::uint8_t, kPluRecordSize> record{};
+    std::iota(record.begin(), record.end(), std::uint8_t{1});
+    for (auto cmd : {PluCommand::Replace, PluCommand::Insert}) {
+        const auto payload = buildPluCommand(cmd, "N00000000001234" "00001" "00", record);
+        EXPECT_EQ(payload[2], static_cast<std::uint8_t>(cmd));
+        EXPECT_EQ(payload[3], record[1]);
+        EXPECT_EQ(payload[4], record[0]);
+        EXPECT_EQ(payload[3 + 34], record[35]);
+        EXPECT_EQ(payload[3 + 35], record[34]);
+        EXPECT_EQ(payload[3 + 2], record[2]) << "the code is not swapped";
+        EXPECT_EQ(payload[3 + 82], record[82]) << "only words 0 and 34 in code mode";
+        EXPECT_EQ(payload[139], record[136]);
+    }
+}
+
+TEST(PluCapacityTest, HalfOfTheFreeEntriesMustStaySpare) {
+    // 100 PLUs, 60 used after 20 were created: 60 entries were free on the
+    // register, half of them (30) may be filled.
+    EXPECT_TRUE(newPluEntriesFit(100, 20, 60));
+    EXPECT_TRUE(newPluEntriesFit(100, 30, 70));
+    EXPECT_FALSE(newPluEntriesFit(100, 31, 71));
+    EXPECT_TRUE(newPluEntriesFit(100, 0, 100));
+    // Integer division: (3 + 1 - 2) / 2 = 1 fits one, (3 + 2 - 3) / 2 = 1 not two.
+    EXPECT_TRUE(newPluEntriesFit(3, 1, 2));
+    EXPECT_FALSE(newPluEntriesFit(3, 2, 3));
+}
+
+}  // namespace
+}  // namespace tramond
