@@ -255,11 +255,7 @@ bool MainController::mayRun(std::string_view handler) {
 }
 
 void MainController::loadFromDisk() {
-    try {
-        restoreMachineOne(session_);
-    } catch (const std::exception& e) {
-        error(e.what());
-    }
+    restoreMachineOneReporting();
     FileDialogRequest request;
     request.title = texts_.plain(10);
     request.directory = TOrvaltRegistry(settings_, kSettingsRoot).ReadString(kLastOpenFilePath);
@@ -270,12 +266,21 @@ void MainController::loadFromDisk() {
     load(*chosen);
 }
 
+void MainController::restoreMachineOneReporting() {
+    std::vector<std::string> warnings;
+    restoreMachineOne(session_, warnings);
+    warn(warnings);
+}
+
+void MainController::warn(const std::vector<std::string>& warnings) {
+    if (warnings.empty()) return;
+    std::string text;
+    for (const auto& w : warnings) text += (text.empty() ? "" : "\n") + w;
+    prompter_.message(MessageKind::Warning, "Warning", text);
+}
+
 void MainController::loadSilently(const std::filesystem::path& path) {
-    try {
-        restoreMachineOne(session_);
-    } catch (const std::exception& e) {
-        error(e.what());
-    }
+    restoreMachineOneReporting();
     load(path);
 }
 
@@ -288,6 +293,7 @@ void MainController::load(const std::filesystem::path& chosen) {
         error(e.what());
         return;
     }
+    warn(result.warnings);
     switch (result.outcome) {
         case LoadOutcome::FileError: error("File Error!"); return;
         case LoadOutcome::WrongApplication: error("Wrong Application!"); return;
@@ -358,8 +364,9 @@ void MainController::createNewProgram() {
     if (std::filesystem::exists(target, ec) && !prompter_.confirm("", "File Exists Overwrite ? ")) return;
     state("mFileCopyTo").stateEnabled = true;
     try {
-        restoreMachineOne(session_);
+        restoreMachineOneReporting();
         const auto result = createProgram(session_, target);
+        warn(result.warnings);
         switch (result.outcome) {
             case LoadOutcome::Loaded:
                 TOrvaltRegistry(settings_, kSettingsRoot)
@@ -432,11 +439,7 @@ void MainController::deleteProgram() {
 }
 
 void MainController::close() {
-    try {
-        restoreMachineOne(session_);
-    } catch (const std::exception& e) {
-        error(e.what());
-    }
+    restoreMachineOneReporting();
     if (!history_.saveOnExit()) prompter_.message(MessageKind::Error, "Error", "Could not save history file");
 }
 

@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/file_history.h"
@@ -96,6 +97,8 @@ private:
     void load(const std::filesystem::path& path);
     void afterLoad(const std::filesystem::path& path);
     void error(const std::string& text);
+    void warn(const std::vector<std::string>& warnings);
+    void restoreMachineOneReporting();
     std::string setupValue(const SetupCountDef& def) const;
     bool writeApplication();
 

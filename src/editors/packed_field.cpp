@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "program/packed.h"
+
 namespace tramond::packed_field {
 
 namespace {
@@ -23,13 +25,12 @@ std::string_view stripZeros(std::string_view d) {
     return pos == std::string_view::npos ? std::string_view{} : d.substr(pos);
 }
 
-std::string show(std::span<const std::uint8_t> field) {
-    const auto all = digits(field);
-    const auto s = stripZeros(all);
-    return s.empty() ? std::string("0") : std::string(s);
-}
+std::string show(std::span<const std::uint8_t> field) { return unpackAmount(field); }
 
 void store(std::span<std::uint8_t> field, std::string_view text) {
+    if (packAmount(text, field)) return;
+    // More digits than the field holds: the edits limit what is typed, so
+    // this is a value from elsewhere; keep its low digits as the register would.
     std::fill(field.begin(), field.end(), std::uint8_t{0});
     std::size_t n = 0;  // digits placed
     for (auto it = text.rbegin(); it != text.rend() && n < field.size() * 2; ++it) {

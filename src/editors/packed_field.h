@@ -1,6 +1,6 @@
 #pragma once
-// Packed BCD as the editors show and type it: least significant digit pair
-// in the first byte, high digit in the high nibble.
+// Packed BCD as the editors show and type it (program/packed.h), plus the
+// code digits of the PLU list: every digit pair, most significant first.
 
 #include <cstdint>
 #include <span>
@@ -9,8 +9,7 @@
 
 namespace tramond::packed_field {
 
-// Digits without leading zeros ("0" for an all-zero field). Nibbles above 9
-// are shown as hex letters rather than dropped, so nothing is hidden.
+// Digits without leading zeros ("0" for an all-zero field).
 std::string show(std::span<const std::uint8_t> field);
 // All 2 x size digits, most significant byte first ("%02X" per byte).
 std::string digits(std::span<const std::uint8_t> field);

@@ -298,6 +298,12 @@ void PluEditorController::enterName() {
                   cutToChars(descriptor, static_cast<std::size_t>(header_.descriptorLength)));
 }
 
+void PluEditorController::enterInList() {
+    if (current_ < 0 || allUnused()) return;
+    numberText = std::to_string(currentRecord());
+    descriptor = readDescriptor(buffer_, plu::kDescriptor, plu::kDescriptorField);
+}
+
 void PluEditorController::enterEdit(PluEdit e) {
     if (edit(e).empty()) edit(e) = "0";
 }
@@ -313,7 +319,7 @@ PluEditorController::CodeOutcome PluEditorController::leaveCodeEdit() {
     const auto typed = trimmed(codeText);
     if (typed.empty()) return restore();
     const auto want = packed_field::stripZeros(typed);
-    if (!digitsOnly(typed) || typed.size() > static_cast<std::size_t>(2 * header_.codeBytes) || want.empty()) {
+    if (!digitsOnly(typed) || want.size() > static_cast<std::size_t>(2 * header_.codeBytes) || want.empty()) {
         // A zero code would make a record that reads back as unused.
         prompts_.show(msg::wrongInputBang(texts_));
         return restore();
@@ -350,7 +356,7 @@ PluEditorController::CodeOutcome PluEditorController::leaveCodeEdit() {
     }
     file.close();
     const auto asRead = rec;
-    packed_field::store(std::span(rec).subspan(plu::kCode, plu::kCodeField), typed);
+    packed_field::store(std::span(rec).subspan(plu::kCode, plu::kCodeField), want);
     const auto code = codeOf(rec);
     if (rec != asRead) {
         if (!writeRecord(record, rec)) return restore();

@@ -55,6 +55,7 @@ public:
     void selectLine(int line);
     bool enterNumber();
     void enterName();
+    void enterInList();  // number mode: number and name again from the record buffer
     void enterEdit(PluEdit e);  // an empty edit becomes "0"
     void ok();
 

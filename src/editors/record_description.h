@@ -74,8 +74,8 @@ struct FieldSpec {
     std::uint32_t mask = 0;
     bool inverted = false;
     bool alwaysEnabled = false;  // shown enabled whatever its caption text
-    std::optional<Lookup> lookup;
-    std::span<const Caption> items;  // fixed combo items
+    std::optional<Lookup> lookup{};
+    std::span<const Caption> items{};  // fixed combo items
     int maxDigits = 0;               // number edits; 0: no limit
 };
 
@@ -90,8 +90,8 @@ struct RecordEditorSpec {
     bool honoursStartRecord = true;
     bool printOptions = false;         // "Print Options" button for the byte below
     std::size_t printOptionOffset = 0;
-    std::span<const OptionWord> words;
-    std::span<const FieldSpec> fields;
+    std::span<const OptionWord> words{};
+    std::span<const FieldSpec> fields{};
     std::string_view wrongNumberText = "Wrong Input";  // number jump refused
     int wrongNumberTextNumber = -1;
     int numberDigits = 5;              // digits the record-number edit takes

@@ -20,16 +20,16 @@ std::uint32_t le32(const std::vector<std::uint8_t>& v, std::size_t o) {
 
 }  // namespace
 
-std::optional<LogoGeometry> logoGeometry(int logoType) {
+std::optional<LogoLayout> logoLayout(int logoType) {
     switch (logoType) {
-    case 1: return LogoGeometry{1, 256, 160, 160, 2, 63};
-    case 2: return LogoGeometry{2, 256, 320, 320, 4, 127};
-    case 3: return LogoGeometry{3, 512, 160, 160, 2, 127};
+    case 1: return LogoLayout{1, 256, 160, 160, 2, 63};
+    case 2: return LogoLayout{2, 256, 320, 320, 4, 127};
+    case 3: return LogoLayout{3, 512, 160, 160, 2, 127};
     default: return std::nullopt;
     }
 }
 
-std::vector<std::uint8_t> blankLogoBitmap(const LogoGeometry& g) {
+std::vector<std::uint8_t> blankLogoBitmap(const LogoLayout& g) {
     std::vector<std::uint8_t> v(g.fileSize(), 0);
     v[0] = 'B';
     v[1] = 'M';
@@ -46,7 +46,7 @@ std::vector<std::uint8_t> blankLogoBitmap(const LogoGeometry& g) {
     return v;
 }
 
-LogoReceiver::LogoReceiver(const LogoGeometry& g)
+LogoReceiver::LogoReceiver(const LogoLayout& g)
     : g_(g), bmp_(blankLogoBitmap(g)), column_(static_cast<std::size_t>(g.columnDots), 0xFF) {}
 
 void LogoReceiver::storeLine(int line, std::span<const std::uint8_t> data) {
@@ -75,7 +75,7 @@ void LogoReceiver::storeLine(int line, std::span<const std::uint8_t> data) {
     }
 }
 
-std::optional<LogoSender> LogoSender::fromBitmap(std::vector<std::uint8_t> file, const LogoGeometry& type) {
+std::optional<LogoSender> LogoSender::fromBitmap(std::vector<std::uint8_t> file, const LogoLayout& type) {
     if (file.size() < kBmpHeaderSize - 4) return std::nullopt;  // both headers and palette entry 0
     const auto width = static_cast<std::int32_t>(le32(file, 18));
     const auto height = static_cast<std::int32_t>(le32(file, 22));
@@ -83,7 +83,7 @@ std::optional<LogoSender> LogoSender::fromBitmap(std::vector<std::uint8_t> file,
     return LogoSender(std::move(file), type, width, height);
 }
 
-LogoSender::LogoSender(std::vector<std::uint8_t> file, const LogoGeometry& type, int width, int height)
+LogoSender::LogoSender(std::vector<std::uint8_t> file, const LogoLayout& type, int width, int height)
     : file_(std::move(file)), g_(type), width_(width), height_(height),
       column_(static_cast<std::size_t>(type.columnDots), 0xFF) {
     // The row length follows from the file's own size, as the register's

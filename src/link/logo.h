@@ -13,7 +13,7 @@ namespace tramond {
 inline constexpr std::size_t kLogoLineSize = 80;
 inline constexpr std::size_t kBmpHeaderSize = 62;  // file + info header + 2 palette entries
 
-struct LogoGeometry {
+struct LogoLayout {
     int type;          // 1, 2, 3
     int width;         // W dots
     int height;        // H dots
@@ -25,22 +25,22 @@ struct LogoGeometry {
 };
 
 // The geometry of logo types 1..3; nothing for any other type (no logo).
-std::optional<LogoGeometry> logoGeometry(int logoType);
+std::optional<LogoLayout> logoLayout(int logoType);
 // The logo type as the application block holds it (low four bits).
 inline int logoTypeFromSetting(std::uint8_t setting) { return setting & 0x0F; }
 
 // An all-white bitmap file of the type's dimensions.
-std::vector<std::uint8_t> blankLogoBitmap(const LogoGeometry& g);
+std::vector<std::uint8_t> blankLogoBitmap(const LogoLayout& g);
 
 // Receives lines into a bitmap image (StoreLogoLine).
 class LogoReceiver {
 public:
-    explicit LogoReceiver(const LogoGeometry& g);
+    explicit LogoReceiver(const LogoLayout& g);
     void storeLine(int line, std::span<const std::uint8_t> data);
     const std::vector<std::uint8_t>& bitmap() const { return bmp_; }
 
 private:
-    LogoGeometry g_;
+    LogoLayout g_;
     std::vector<std::uint8_t> bmp_;
     std::vector<std::uint8_t> column_;
 };
@@ -50,16 +50,16 @@ private:
 class LogoSender {
 public:
     // Nothing when the file is too short for both headers or has no rows.
-    static std::optional<LogoSender> fromBitmap(std::vector<std::uint8_t> file, const LogoGeometry& type);
+    static std::optional<LogoSender> fromBitmap(std::vector<std::uint8_t> file, const LogoLayout& type);
     std::array<std::uint8_t, kLogoLineSize> buildLine(int line);
     int lastLine() const { return g_.lastLine; }
 
 private:
-    LogoSender(std::vector<std::uint8_t> file, const LogoGeometry& type, int width, int height);
+    LogoSender(std::vector<std::uint8_t> file, const LogoLayout& type, int width, int height);
     std::uint8_t row(int topRow, int x) const;  // 0xFF (white) outside the image
 
     std::vector<std::uint8_t> file_;
-    LogoGeometry g_;
+    LogoLayout g_;
     int width_;
     int height_;  // negative: rows stored top-down
     std::size_t stride_;

@@ -252,7 +252,7 @@ bool FileTransfer::transferFileKind(std::string_view extension, std::uint32_t ba
 }
 
 bool FileTransfer::receiveLogo() {
-    const auto g = logoGeometry(logoTypeFromSetting(app_.u8(kAppLogoSettingOffset)));
+    const auto g = logoLayout(logoTypeFromSetting(app_.u8(kAppLogoSettingOffset)));
     if (!g) return true;
     LogoReceiver receiver(*g);
     logoReceiver_ = &receiver;
@@ -271,7 +271,7 @@ bool FileTransfer::receiveLogo() {
 }
 
 bool FileTransfer::sendLogo() {
-    const auto g = logoGeometry(logoTypeFromSetting(app_.u8(kAppLogoSettingOffset)));
+    const auto g = logoLayout(logoTypeFromSetting(app_.u8(kAppLogoSettingOffset)));
     if (!g) return true;
     auto path = programPath;
     path.replace_extension(".bmp");

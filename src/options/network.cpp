@@ -31,7 +31,7 @@ NetworkSize::Result NetworkSize::confirm(std::string_view text, std::string_view
     setup::writeApplicationFile(session_);
     r.confirmed = true;
     r.machineNumber = session_.machineNumber;
-    r.statusText = std::string(machineLabel) + std::to_string(r.machineNumber);
+    r.statusText = std::string(machineLabel) + " " + std::to_string(r.machineNumber);
     return r;
 }
 

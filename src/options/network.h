@@ -27,7 +27,7 @@ public:
         bool confirmed = false;
         bool individualEntriesEnabled = false;  // Setup > Individual Keyboards / Printers
         int machineNumber = 0;
-        std::string statusText;  // "Settings for machine : " and the number
+        std::string statusText;  // "Settings for machine : ", a blank and the number
     };
     // OK: flag 78 = the number (empty counts as 0) and the block is written.
     // Below 2 the individual printers are switched off and the machine number

@@ -68,11 +68,6 @@ const Value kValues[] = {
     // its PB info file), no random code, no track buffer, no logo.
     {ab::kPbTextSize.offset, 1, 24},
     {ab::kPbAmountSize.offset, 1, 5},
-
-    // Register record lengths of clerks (no clerk time) and salespersons:
-    // descriptor length + 2.
-    {ab::kClerk.recordLength, 2, 16 + 2},
-    {ab::kSalesperson.recordLength, 2, 24 + 2},
 };
 
 // Our choice, the spec leaving the report matrix open: standard reports

@@ -66,9 +66,15 @@ void syncDirectory(const std::filesystem::path& dir) {
 
 void setWriteFaultHookForTesting(WriteFaultHook hook) { g_faultHook.store(hook); }
 
-void writeFileAtomic(const std::filesystem::path& target, std::span<const std::uint8_t> data) {
-    if (target.empty()) throw FileError("Cannot write a file without a name");
+void writeFileAtomic(const std::filesystem::path& requested, std::span<const std::uint8_t> data) {
+    if (requested.empty()) throw FileError("Cannot write a file without a name");
     std::error_code ec;
+    // Replace the file a link points to, not the link itself.
+    auto target = requested;
+    if (std::filesystem::is_symlink(requested, ec)) {
+        const auto resolved = std::filesystem::weakly_canonical(requested, ec);
+        if (!ec) target = resolved;
+    }
     if (std::filesystem::is_directory(target, ec))
         throw FileError("Cannot write \"" + target.string() + "\": it is a directory");
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace tramond {
 namespace {
@@ -58,6 +59,20 @@ std::uint32_t changeCode(RecordKind kind, std::uint32_t recordNumber) {
     if (recordNumber == 0) throw std::out_of_range("record numbers start at 1");
     const auto& k = kindInfo(kind);
     return k.wholeBlock ? k.changeBase : k.changeBase + recordNumber - 1;
+}
+
+const appblock::KindHeaderLayout* kindHeader(RecordKind kind) {
+    namespace ab = appblock;
+    static const std::pair<RecordKind, const ab::KindHeaderLayout*> kHeaders[] = {
+        {K::Plu, &ab::kPlu},         {K::Department, &ab::kDepartment}, {K::Group, &ab::kGroup},
+        {K::Tender, &ab::kTender},   {K::Drawer, &ab::kDrawer},         {K::Correction, &ab::kCorrection},
+        {K::Currency, &ab::kCurrency}, {K::Discount, &ab::kDiscount},   {K::PoRa, &ab::kPoRa},
+        {K::Tax, &ab::kTax},         {K::PbFunction, &ab::kPbFunction}, {K::Clerk, &ab::kClerk},
+        {K::Modifier, &ab::kModifier}, {K::Salesperson, &ab::kSalesperson}, {K::Condiment, &ab::kCondiment},
+    };
+    for (const auto& [k, h] : kHeaders)
+        if (k == kind) return h;
+    return nullptr;
 }
 
 std::optional<RecordKind> kindForExtension(std::string_view extension) {

@@ -41,6 +41,9 @@ std::uint8_t descriptorLength(const ApplicationBlock& app, RecordKind kind);
 // The update-list code of record n (counted from 1): changeBase + n - 1, or
 // changeBase alone for a kind that travels as one block. Throws for n = 0.
 std::uint32_t changeCode(RecordKind kind, std::uint32_t recordNumber);
+// Where the kind's header lives (nullptr for PB info and the PB extra trailer,
+// whose counts sit in the PB header).
+const appblock::KindHeaderLayout* kindHeader(RecordKind kind);
 // The kind whose file has this extension (".plu"), if any.
 std::optional<RecordKind> kindForExtension(std::string_view extension);
 

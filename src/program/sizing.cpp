@@ -182,6 +182,13 @@ void computeRecordLengths(ApplicationBlock& app) {
         // A length the u16 field cannot hold leaves the base length in place.
         app.setKindRecordLength(h, static_cast<std::uint16_t>(sum < 65536 ? sum : base & 0xffff));
     }
+    app.setKindRecordLength(ab::kClerk, clerkRecordLength(app));
+    app.setKindRecordLength(ab::kSalesperson,
+                            static_cast<std::uint16_t>(app.kindDescriptorLength(ab::kSalesperson) + 2));
+}
+
+std::uint16_t clerkRecordLength(const ApplicationBlock& app) {
+    return static_cast<std::uint16_t>(app.kindDescriptorLength(ab::kClerk) + (app.get(ab::kClerkTime) ? 40 : 2));
 }
 
 std::uint32_t pluBaseLength(const ApplicationBlock& app) {

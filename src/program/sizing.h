@@ -18,10 +18,13 @@ struct MemoryRequirement {
 
 // Fixed descriptor lengths and counts, applied at start and after every load.
 void applyFixedValues(ApplicationBlock& app);
-// The register record lengths of every kind (base lengths included).
+// The register record lengths of every kind (base lengths included): the
+// twelve kinds with totals, and the clerk and salesperson lengths.
 void computeRecordLengths(ApplicationBlock& app);
 // The 64-slot memory map; returns the requirement.
 MemoryRequirement computeMemoryMap(ApplicationBlock& app);
+// Clerk register record length: descriptor + 40 with clerk time, else + 2.
+std::uint16_t clerkRecordLength(const ApplicationBlock& app);
 // Base length of a PLU record in the register, from the PLU header.
 std::uint32_t pluBaseLength(const ApplicationBlock& app);
 // Record lengths, then the map.

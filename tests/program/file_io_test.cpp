@@ -97,6 +97,16 @@ TEST(WriteFileAtomic, KeepsThePermissionsOfTheReplacedFile) {
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
+TEST(WriteFileAtomic, WritesThroughASymbolicLink) {
+    TempDir dir;
+    const auto real = dir.path / "real.app";
+    writeTextFileAtomic(real, "old");
+    fs::create_symlink(real, dir.path / "link.app");
+    writeTextFileAtomic(dir.path / "link.app", "new");
+    EXPECT_TRUE(fs::is_symlink(dir.path / "link.app"));
+    EXPECT_EQ(readFile(real), (std::vector<std::uint8_t>{'n', 'e', 'w'}));
+}
+
 TEST(FileSet, ExtensionsAndSiblingNames) {
     const auto& ext = fileset::kProgramExtensions;
     EXPECT_EQ(ext.front(), ".bmp");

@@ -75,6 +75,16 @@ TEST(RecordLength, TotalizerSetMultipliers) {
     EXPECT_EQ(app.kindRecordLength(ab::kDepartment), 31 + 20 + 20 + 96 + 14 + 15);
 }
 
+TEST(RecordLength, ClerksAndSalespersons) {
+    auto app = fixedOnly();
+    computeRecordLengths(app);
+    EXPECT_EQ(app.kindRecordLength(ab::kClerk), 16 + 2);
+    EXPECT_EQ(app.kindRecordLength(ab::kSalesperson), 24 + 2);
+    app.set(ab::kClerkTime, true);
+    computeRecordLengths(app);
+    EXPECT_EQ(app.kindRecordLength(ab::kClerk), 16 + 40);
+}
+
 TEST(RecordLength, SumsOfSixtyFiveThousandAndMoreKeepTheBaseLength) {
     auto app = fixedOnly();
     app.setTotalizerSet(ab::kDepartment, 1, totals(0x01, 32));

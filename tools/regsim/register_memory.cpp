@@ -85,7 +85,7 @@ void RegisterMemory::seedFromProgram(const std::filesystem::path& appPath, int r
         chk.insert(chk.end(), part.begin(), part.end());
         swapChkBlock(chk);
     }
-    if (const auto g = logoGeometry(logoTypeFromSetting(app.u8(kAppLogoSettingOffset)))) {
+    if (const auto g = logoLayout(logoTypeFromSetting(app.u8(kAppLogoSettingOffset)))) {
         if (auto bmp = readOrEmpty(sib(appPath, ".bmp")); !bmp.empty()) {
             if (auto sender = LogoSender::fromBitmap(std::move(bmp), *g))
                 for (int a = 0; a <= sender->lastLine(); ++a) logoLines[static_cast<std::uint16_t>(a)] = sender->buildLine(a);
@@ -124,7 +124,7 @@ void RegisterMemory::dumpToProgram(const std::filesystem::path& appPath) const {
     auto c = chk;
     swapChkBlock(c);
     writeFileAtomic(sib(appPath, ".chk"), c);
-    if (const auto g = logoGeometry(logoType())) {
+    if (const auto g = logoLayout(logoType())) {
         LogoReceiver r(*g);
         for (const auto& [a, line] : logoLines) r.storeLine(a, line);
         writeFileAtomic(sib(appPath, ".bmp"), r.bitmap());

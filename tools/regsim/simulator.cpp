@@ -96,6 +96,8 @@ void RegisterSimulator::handleIncoming(ByteChannel& line) {
         if (terminal > static_cast<int>(memories_.size())) return;  // nobody there
         reg = terminal;
     }
+    // Stored and answered before the acknowledgement, as a register does.
+    const auto answers = process(memory(reg), terminal, payload);
     delay();
     std::vector<std::uint8_t> acks{kAck};
     if (terminal != 0) {
@@ -104,7 +106,6 @@ void RegisterSimulator::handleIncoming(ByteChannel& line) {
     }
     line.write(acks);
     ++blocksReceived_;
-    const auto answers = process(memory(reg), terminal, payload);
     for (const auto& a : answers) {
         if (muted()) break;
         if (!sendAnswer(line, a)) break;
@@ -236,7 +237,7 @@ std::vector<std::vector<std::uint8_t>> RegisterSimulator::process(RegisterMemory
             out.push_back(answer(k, d));
         }
     } else if (k == kBlockLogo) {
-        if (const auto g = logoGeometry(mem.logoType())) {
+        if (const auto g = logoLayout(mem.logoType())) {
             for (int a = 0; a <= g->lastLine; ++a) {
                 Bytes d(2 + kLogoLineSize, 0);
                 putBigEndian16(d.data(), static_cast<std::uint16_t>(a));

@@ -1,0 +1,43 @@
+#include "app/help_index.h"
+
+#include <charconv>
+#include <fstream>
+
+#include "app/language_pack.h"
+
+namespace tramond {
+
+std::vector<HelpTopic> readHelpIndex(std::istream& in) {
+    std::vector<HelpTopic> topics;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const auto tab = line.find('\t');
+        if (line.empty() || line[0] == '#' || tab == std::string::npos) continue;
+        HelpTopic t;
+        const auto [end, ec] = std::from_chars(line.data(), line.data() + tab, t.context);
+        if (ec != std::errc{} || end != line.data() + tab) continue;
+        const auto rest = line.substr(tab + 1);
+        const auto tab2 = rest.find('\t');
+        t.anchor = rest.substr(0, tab2);
+        if (tab2 != std::string::npos) t.title = rest.substr(tab2 + 1);
+        if (!t.anchor.empty()) topics.push_back(std::move(t));
+    }
+    return topics;
+}
+
+std::optional<std::string> helpAddress(const std::filesystem::path& programDir, int context) {
+    std::error_code ec;
+    std::filesystem::path dir = programDir;
+    if (!std::filesystem::exists(dir / kHelpFile, ec)) dir = programDir / "Help" / "english";
+    if (!std::filesystem::exists(dir / kHelpFile, ec)) return std::nullopt;
+    std::string address = (dir / kHelpFile).string();
+    if (context > 0) {
+        std::ifstream in(dir / kHelpIndexFile);
+        for (const auto& t : readHelpIndex(in))
+            if (t.context == context) return address + "#" + t.anchor;
+    }
+    return address;
+}
+
+}  // namespace tramond

@@ -1,0 +1,51 @@
+#pragma once
+// The generic view of an option dialog: widgets built from the dialog's
+// control table, named as the table names them, over an OptionDialog
+// controller that holds every decision.
+
+#include <QDialog>
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "app/ui/menu_registry.h"
+#include "options/option_dialog.h"
+
+class QPushButton;
+
+namespace tramond::ui {
+
+class OptionDialogView : public QDialog {
+    Q_OBJECT
+public:
+    // `mainWindow` places the dialog (45 pixels below its top, left-aligned).
+    OptionDialogView(OptionDialog& controller, QWidget* mainWindow = nullptr);
+
+    OptionDialog& controller() { return controller_; }
+    // The widget of a control or of its label, by its table name.
+    QWidget* widget(std::string_view name) const;
+    QPushButton* okButton() const { return ok_; }
+
+    // Shows the controller's state again.
+    void refresh();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void build();
+    void okClicked();
+    void show(const std::optional<Message>& message);
+
+    OptionDialog& controller_;
+    std::map<std::string, QWidget*, std::less<>> widgets_;
+    std::map<QObject*, std::size_t> numberBoxes_;
+    QPushButton* ok_ = nullptr;
+    bool syncing_ = false;
+};
+
+// Opens an option dialog on the loaded program ("No Program Loaded !"
+// without one), shows it modally and refreshes the main window after OK.
+void runOptionDialog(AppContext& context, const OptionDialogSpec& spec);
+
+}  // namespace tramond::ui

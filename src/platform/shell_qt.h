@@ -1,0 +1,15 @@
+#pragma once
+// Opens documents and web addresses with the desktop's handler.
+
+#include "app/prompter.h"
+
+namespace tramond {
+
+class QtShell : public Shell {
+public:
+    // An address with a scheme ("https://", "file://") as it is; anything
+    // else as a local file, with an optional "#anchor".
+    bool openDocument(const std::string& address) override;
+};
+
+}  // namespace tramond

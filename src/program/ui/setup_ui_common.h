@@ -1,0 +1,58 @@
+#pragma once
+// Small helpers shared by the Setup views and the country views.
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QRegularExpressionValidator>
+#include <QString>
+
+#include <string>
+
+#include "app/language_texts.h"
+
+namespace tramond::ui {
+
+// Language text n, or the built-in English text when the pack lacks it.
+inline QString langText(const LanguageTexts& texts, int n, const char* fallback) {
+    const auto& t = texts.text(n);
+    return QString::fromStdString(t.empty() ? std::string(fallback) : t);
+}
+
+// The text without its accelerator marks ("&&" keeps one "&").
+inline QString withoutAccelerator(const QString& s) {
+    QString out;
+    for (int i = 0; i < s.size(); ++i) {
+        if (s[i] == QLatin1Char('&')) {
+            if (i + 1 < s.size() && s[i + 1] == QLatin1Char('&')) {
+                out += QLatin1Char('&');
+                ++i;
+            }
+            continue;
+        }
+        out += s[i];
+    }
+    return out;
+}
+
+// The texts of the input errors every Setup dialog shows.
+struct InputMessages {
+    QString errorTitle = QStringLiteral("Error");
+    QString wrongInput = QStringLiteral("Wrong Input!");
+};
+inline InputMessages inputMessages(const LanguageTexts& texts) {
+    return {langText(texts, 677, "Error"), langText(texts, 681, "Wrong Input!")};
+}
+
+// Number boxes take digits only.
+inline void makeDigitsOnly(QLineEdit* edit, int maxLength = 0) {
+    edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+    if (maxLength > 0) edit->setMaxLength(maxLength);
+}
+
+// Option-style dialogs open on the main window's left edge, 45 pixels below
+// its top.
+inline void placeBelowMainWindow(QDialog* dialog, QWidget* mainWindow) {
+    if (mainWindow) dialog->move(mainWindow->geometry().left(), mainWindow->geometry().top() + 45);
+}
+
+}  // namespace tramond::ui

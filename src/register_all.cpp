@@ -1,0 +1,47 @@
+// The executable's one place that knows every subsystem's dialogs: each ui
+// library is wired in when its registration header is part of the tree.
+#include "register_all.h"
+
+#if __has_include("program/ui/setup_register.h")
+#include "program/ui/setup_register.h"
+#define TRAMOND_SETUP_DIALOGS 1
+#endif
+#if __has_include("program/ui/text_editors.h")
+#include "program/ui/text_editors.h"
+#define TRAMOND_TEXT_EDITORS 1
+#endif
+#if __has_include("editors/ui/editor_dialogs.h")
+#include "editors/ui/editor_dialogs.h"
+#define TRAMOND_EDITOR_DIALOGS 1
+#endif
+#if __has_include("options/ui/options_menu.h")
+#include "options/ui/options_menu.h"
+#define TRAMOND_OPTIONS_DIALOGS 1
+#endif
+#if __has_include("options/ui/country_register.h")
+#include "options/ui/country_register.h"
+#define TRAMOND_COUNTRY_DIALOGS 1
+#endif
+
+namespace tramond {
+
+void registerAllDialogs(MenuRegistry& registry) {
+#ifdef TRAMOND_SETUP_DIALOGS
+    registerSetupDialogs(registry);
+#endif
+#ifdef TRAMOND_TEXT_EDITORS
+    registerTextEditors(registry);
+#endif
+#ifdef TRAMOND_EDITOR_DIALOGS
+    registerEditorDialogs(registry);
+#endif
+#ifdef TRAMOND_OPTIONS_DIALOGS
+    registerOptionsDialogs(registry);
+#endif
+#ifdef TRAMOND_COUNTRY_DIALOGS
+    registerCountryDialogs(registry);
+#endif
+    (void)registry;
+}
+
+}  // namespace tramond

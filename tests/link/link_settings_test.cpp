@@ -1,0 +1,80 @@
+#include "link/link_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "link/serial_port.h"
+
+namespace tramond {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TempDir {
+    fs::path path = fs::temp_directory_path() / ("tramond_link_" + std::to_string(::getpid()) + "_" +
+                                                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    TempDir() { fs::create_directories(path); }
+    ~TempDir() { fs::remove_all(path); }
+};
+
+TEST(CommsSettings, FirstRunWritesTheDefaultsWhenNoMarkerFile) {
+    TempDir dir;
+    MemorySettingsStore store;
+    const auto s = loadCommsSettings(store, dir.path);
+    EXPECT_EQ(s.port, "COM1");
+    EXPECT_EQ(s.baudRate, 38400);
+    EXPECT_FALSE(s.hwHandshake);
+    EXPECT_EQ(store.read(kCommsKey, "Port"), "COM1");
+    EXPECT_EQ(store.read(kCommsKey, "BaudRate"), "38400");
+    EXPECT_EQ(store.read(kCommsKey, "HwHandshake"), "0");
+}
+
+TEST(CommsSettings, MarkerFileUsesDefaultsWithoutWritingThem) {
+    TempDir dir;
+    std::ofstream(dir.path / "Tramond.set") << "x";
+    MemorySettingsStore store;
+    store.write(kCommsKey, "Port", "COM4");
+    store.write(kCommsKey, "BaudRate", "fast");  // not a number: first-run path
+    const auto s = loadCommsSettings(store, dir.path);
+    EXPECT_EQ(s.port, "COM1");
+    EXPECT_EQ(s.baudRate, 38400);
+    EXPECT_EQ(store.read(kCommsKey, "Port"), "COM4");
+    EXPECT_EQ(store.read(kCommsKey, "BaudRate"), "fast");
+}
+
+TEST(CommsSettings, StoredValuesRoundTripAndAShorterPortNameReplacesALongerOne) {
+    TempDir dir;
+    MemorySettingsStore store;
+    saveCommsSettings(store, {"COM10", 9600, true});
+    saveCommsSettings(store, {"COM2", 19200, true});
+    EXPECT_EQ(store.read(kCommsKey, "Port"), "COM2");
+    EXPECT_EQ(store.read(kCommsKey, "HwHandshake"), "1");
+    const auto s = loadCommsSettings(store, dir.path);
+    EXPECT_EQ(s.port, "COM2");
+    EXPECT_EQ(s.baudRate, 19200);
+    EXPECT_TRUE(s.hwHandshake);
+}
+
+TEST(CommsSettings, BaudChoicesAndTheirSelection) {
+    const auto c = baudRateChoices();
+    ASSERT_EQ(c.size(), 6u);
+    EXPECT_EQ(c.front(), " 1200");
+    EXPECT_EQ(c.back(), "38400");
+    EXPECT_EQ(baudRateChoiceIndex(9600), 3);
+    EXPECT_EQ(baudRateChoiceIndex(57600), -1);
+    EXPECT_EQ(settingToInt(" 9600"), 9600);
+    EXPECT_EQ(settingToInt("96x"), 0);
+}
+
+TEST(SerialDevicePath, ComNamesMapToTtySAndOthersPassThrough) {
+    EXPECT_EQ(serialDevicePath("COM1"), "/dev/ttyS0");
+    EXPECT_EQ(serialDevicePath("COM12"), "/dev/ttyS11");
+    EXPECT_EQ(serialDevicePath("/dev/ttyUSB0"), "/dev/ttyUSB0");
+    EXPECT_EQ(serialDevicePath("COMX"), "COMX");
+    EXPECT_EQ(serialDevicePath("COM0"), "COM0");
+}
+
+}  // namespace
+}  // namespace tramond
