@@ -3,22 +3,22 @@
 // code rereads and rewrites the growing list each time, so that variant runs
 // on a smaller count; its per-code time grows with the list.
 
-#include <benchmark/benchmark.h>
+#include "program/update_list.h"
 
+#include <benchmark/benchmark.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <numeric>
 #include <vector>
 
-#include "program/update_list.h"
-
 namespace fs = std::filesystem;
 
 namespace {
 
 fs::path benchFile() {
-    const auto dir = fs::temp_directory_path() / ("tramond-bench-upd-" + std::to_string(::getpid()));
+    const auto dir =
+        fs::temp_directory_path() / ("tramond-bench-upd-" + std::to_string(::getpid()));
     fs::create_directories(dir);
     return dir / "bench.upd";
 }

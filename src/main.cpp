@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QStandardPaths>
+#include <QTimer>
 #include <cstdlib>
 #include <optional>
 
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
     prompter.setParent(&window);
     window.setCommandLine(commandLine);
     window.show();
-    if (!display) window.evaluateCommandLine();
+    // Once the event loop runs, whether or not the desktop activates us.
+    QTimer::singleShot(0, &window, [&window] { window.evaluateCommandLine(); });
     return app.exec();
 }

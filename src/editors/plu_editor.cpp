@@ -62,6 +62,7 @@ bool PluEditorController::activate(std::optional<int> startLine) {
     if (list_.empty()) return true;
     int start = 0;
     if (startLine && *startLine >= 0 && *startLine < static_cast<int>(list_.size())) start = *startLine;
+    if (list_.codeMode() && list_.usedCount() > 0) start = std::min(start, lastNavigableLine());
     loadLine(start);
     return true;
 }
@@ -83,7 +84,7 @@ int PluEditorController::editMaxLength(PluEdit e) const {
         case PluEdit::Price3:
         case PluEdit::Price4:
         case PluEdit::CostPrice:
-            return 2 * header_.priceSize;
+            return header_.priceSize > 0 ? 2 * header_.priceSize : 16;
         case PluEdit::LinkedPlu:
             return header_.codeMode() ? 2 * header_.codeBytes : 5;
         case PluEdit::CondimentLink:
@@ -240,6 +241,9 @@ void PluEditorController::markLine(char action, const std::string& code, int rec
 
 bool PluEditorController::store(bool always) {
     if (current_ < 0 || allUnused()) return false;
+    // An unused record in code mode has no code to address it by on the
+    // register; it becomes a PLU only through a typed code.
+    if (list_.codeMode() && !list_.entry(static_cast<std::size_t>(current_)).used) return false;
     list_.setName(static_cast<std::size_t>(current_),
                   cutToChars(descriptor, static_cast<std::size_t>(header_.descriptorLength)));
     build();

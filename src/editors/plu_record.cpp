@@ -10,7 +10,9 @@ PluHeader PluHeader::from(const ApplicationBlock& app) {
     h.count = app.u16(2227);
     h.optionFlags = app.u8(2231);
     h.codeBytes = std::min<int>(app.u8(2234), 7);
-    h.descriptorLength = std::min<int>(app.u8(2235), 24);
+    // 0 leaves the name unlimited but for its field: storing must not cut
+    // the names of such a program to nothing.
+    h.descriptorLength = app.u8(2235) == 0 ? 24 : std::min<int>(app.u8(2235), 24);
     h.priceLevels = std::min<int>(app.u8(2236), 4);
     h.priceSize = std::min<int>(app.u8(2237), 8);
     h.costPrice = app.u8(2238) != 0;

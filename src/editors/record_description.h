@@ -45,6 +45,8 @@ enum class FieldEncoding {
     EntryLimitation,  // one byte d*10+e standing for d*10^e
     Packed,           // packed BCD amount filling `width` bytes
     Chars,            // characters as typed, zero-filled, at most `width`
+    Mapped,           // combo item i stands for `values[i]` in the `mask` bits of an option word;
+                      // a value not in the table shows as item `defaultItem`
 };
 
 // A list filled from another record file of the program: its descriptors,
@@ -64,8 +66,8 @@ struct OptionWord {
 };
 
 struct FieldSpec {
-    std::string_view name;
-    Caption caption;
+    std::string_view name{};
+    Caption caption{};
     FieldControl control = FieldControl::CheckBox;
     FieldEncoding encoding = FieldEncoding::Bit;
     std::size_t offset = 0;  // Bit and BitGroup: the option word's offset
@@ -77,16 +79,19 @@ struct FieldSpec {
     std::optional<Lookup> lookup{};
     std::span<const Caption> items{};  // fixed combo items
     int maxDigits = 0;               // number edits; 0: no limit
+    std::span<const std::uint32_t> values{};  // Mapped
+    int defaultItem = 0;                      // Mapped
 };
 
 struct RecordEditorSpec {
-    std::string_view className;    // "TEditDepartment"
-    std::string_view menuHandler;  // "mEditDepartFileClick"
-    RecordKind kind;
-    Caption title;
+    std::string_view className{};    // "TEditDepartment"
+    std::string_view menuHandler{};  // "mEditDepartFileClick"
+    RecordKind kind{};
+    Caption title{};
     std::size_t descriptorOffset = 0;
     std::size_t descriptorField = 25;  // bytes, NUL included
     bool emptyDescriptorAsBlank = true;
+    bool storeUnchanged = false;       // every store writes and marks, changed or not
     bool honoursStartRecord = true;
     bool printOptions = false;         // "Print Options" button for the byte below
     std::size_t printOptionOffset = 0;

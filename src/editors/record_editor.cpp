@@ -49,7 +49,10 @@ bool RecordEditorController::activate(std::optional<int> startIndex) {
     lines_.clear();
     current_ = -1;
     const auto fieldMax = spec_.descriptorField ? static_cast<int>(spec_.descriptorField) - 1 : 0;
-    descriptorMax_ = std::min<int>(descriptorLength(session_.app, spec_.kind), fieldMax);
+    // A header without a descriptor length (0) does not limit the name; the
+    // field itself does. Storing must never cut a name to nothing.
+    const int headerMax = descriptorLength(session_.app, spec_.kind);
+    descriptorMax_ = headerMax == 0 ? fieldMax : std::min(headerMax, fieldMax);
 
     for (std::size_t i = 0; i < spec_.fields.size(); ++i) {
         const auto& f = spec_.fields[i];
@@ -127,6 +130,12 @@ void RecordEditorController::showRecord() {
             case FieldEncoding::BitGroup:
                 v.index = static_cast<int>((readWord(f.offset, f.width) >> f.bit) & f.mask);
                 break;
+            case FieldEncoding::Mapped: {
+                const auto bits = readWord(f.offset, f.width) & f.mask;
+                const auto it = std::find(f.values.begin(), f.values.end(), bits);
+                v.index = it == f.values.end() ? f.defaultItem : static_cast<int>(it - f.values.begin());
+                break;
+            }
             case FieldEncoding::Byte:
             case FieldEncoding::Word: {
                 const auto n = readWord(f.offset, f.encoding == FieldEncoding::Byte ? 1 : 2);
@@ -170,6 +179,13 @@ void RecordEditorController::buildRecord() {
             case FieldEncoding::BitGroup: {
                 auto word = readWord(f.offset, f.width) & ~(f.mask << f.bit);
                 word |= (static_cast<std::uint32_t>(std::max(v.index, 0)) & f.mask) << f.bit;
+                writeWord(f.offset, f.width, word);
+                break;
+            }
+            case FieldEncoding::Mapped: {
+                if (v.index < 0 || static_cast<std::size_t>(v.index) >= f.values.size()) break;
+                const auto word = (readWord(f.offset, f.width) & ~f.mask) |
+                                  (f.values[static_cast<std::size_t>(v.index)] & f.mask);
                 writeWord(f.offset, f.width, word);
                 break;
             }
@@ -218,7 +234,7 @@ void RecordEditorController::buildRecord() {
 bool RecordEditorController::store() {
     if (current_ < 0 || !file_.isOpen()) return false;
     buildRecord();
-    if (buffer_ == snapshot_) return false;
+    if (buffer_ == snapshot_ && !spec_.storeUnchanged) return false;
     if (!file_.write(static_cast<std::size_t>(current_), buffer_)) {
         prompts_.show(msg::errorWritingFile(texts_));
         return false;

@@ -81,6 +81,10 @@ bool FileTransfer::requestRecords(std::uint32_t first, std::uint32_t last) {
     // Records outside what was asked for would land in the wrong file at the
     // wrong size; they are acknowledged and dropped.
     const std::uint32_t lastWanted = std::max(first, last);
+    // A register whose acknowledgement was lost on the line repeats the
+    // block; a second copy of the same number must not be written twice.
+    std::uint32_t previous = 0;
+    std::uint16_t previousIndex = 0xFFFF;
     int failures = 0;
     for (;;) {
         const int c = link_.receiveBlock();
@@ -94,6 +98,14 @@ bool FileTransfer::requestRecords(std::uint32_t first, std::uint32_t last) {
         const std::uint16_t k = bigEndian16(&rx[1]);
         if (k == 0) return true;
         const std::span<const std::uint8_t> data(&rx[3], static_cast<std::size_t>(c - 2));
+        const std::uint16_t index = data.size() >= 2 ? bigEndian16(data.data()) : 0;
+        const bool repeated = k == previous && ((k != kBlockPbTrailer && k != kBlockLogo) || index == previousIndex);
+        previous = k;
+        previousIndex = index;
+        if (repeated) {
+            if (!afterBlock()) return false;
+            continue;
+        }
 
         if (k == kBlockIdentification) {
             identification_.fill(0);

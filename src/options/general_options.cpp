@@ -35,7 +35,7 @@ std::vector<ListItem> scaleItems() {
             {-1, "METTLER AS8217"}, {-1, "METTLER GL3R"}, {-1, "STATHMOS 7021"}};
 }
 
-ControlSpec roundingList() {
+ControlRow roundingList() {
     auto c = list("ComboBox1", "31. ", 370, Binding{}).label("Label2").plain().atOnce().notOnOk();
     c.items = roundingItems();
     c.read = [](const OptionDialog& d) { return roundingIndex(d.block()); };
@@ -45,7 +45,7 @@ ControlSpec roundingList() {
     return c;
 }
 
-ControlSpec inactiveTime() {
+ControlRow inactiveTime() {
     auto c = numberBox("Edit1", "30. ", 368, flagValue(kInactiveTimeFlag))
                  .label("Label1")
                  .plain()
@@ -55,7 +55,7 @@ ControlSpec inactiveTime() {
     return c;
 }
 
-ControlSpec registerConnected() {
+ControlRow registerConnected() {
     auto c = list("CmBComReg", "32. ", 944, flagValue(kRegisterConnectedFlag))
                  .label("LblComReg")
                  .gated(Gate::Custom);
@@ -80,14 +80,14 @@ ControlSpec registerConnected() {
     return c;
 }
 
-ControlSpec drawerPrinterPort() {
+ControlRow drawerPrinterPort() {
     auto c = list("CmBPortDrwPrt", "35. ", 694, flagValue(87)).label("Label8").atOnce().notOnOk();
     c.items = portItems();
     return c;
 }
 
-OptionDialogSpec buildSpec() {
-    OptionDialogSpec d;
+OptionDialogTable buildTable() {
+    OptionDialogTable d;
     d.name = "TGeneralOptions";
     d.captionText = 654;
     d.caption = "General Options";
@@ -151,9 +151,9 @@ OptionDialogSpec buildSpec() {
 
 }  // namespace
 
-const OptionDialogSpec& generalOptionsDialog() {
-    static const OptionDialogSpec spec = buildSpec();
-    return spec;
+const OptionDialogTable& generalOptionsDialog() {
+    static const OptionDialogTable table = buildTable();
+    return table;
 }
 
 int roundingIndex(const ApplicationBlock& app) {

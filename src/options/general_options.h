@@ -6,7 +6,7 @@
 
 namespace tramond {
 
-const OptionDialogSpec& generalOptionsDialog();
+const OptionDialogTable& generalOptionsDialog();
 
 // Rounding: flag 64 bits 1..7 hold one of nine roundings, flag 3 option 2
 // the 04/10 rounding; bit 0 of flag 64 (amount input masking) stands apart.

@@ -85,9 +85,9 @@ Binding blockField(std::size_t offset, std::uint8_t mask) {
 
 namespace {
 
-ControlSpec make(std::string_view name, ControlKind kind, std::string_view prefix, int text,
+ControlRow make(std::string_view name, ControlKind kind, std::string_view prefix, int text,
                  Binding binding) {
-    ControlSpec c;
+    ControlRow c;
     c.name = name;
     c.kind = kind;
     c.prefix = prefix;
@@ -98,17 +98,17 @@ ControlSpec make(std::string_view name, ControlKind kind, std::string_view prefi
 
 }  // namespace
 
-ControlSpec checkBox(std::string_view name, std::string_view prefix, int text, Binding binding) {
+ControlRow checkBox(std::string_view name, std::string_view prefix, int text, Binding binding) {
     return make(name, ControlKind::CheckBox, prefix, text, binding);
 }
-ControlSpec numberBox(std::string_view name, std::string_view prefix, int text, Binding binding) {
+ControlRow numberBox(std::string_view name, std::string_view prefix, int text, Binding binding) {
     return make(name, ControlKind::NumberBox, prefix, text, binding);
 }
-ControlSpec list(std::string_view name, std::string_view prefix, int text, Binding binding) {
+ControlRow list(std::string_view name, std::string_view prefix, int text, Binding binding) {
     return make(name, ControlKind::List, prefix, text, binding);
 }
 
-ControlSpec&& ControlSpec::numberRequired() && {
+ControlRow&& ControlRow::numberRequired() && {
     validate = [](OptionDialog& d, std::size_t i) -> std::optional<Message> {
         auto& s = d.state(i);
         if (isNumber(s.text)) return std::nullopt;
@@ -147,10 +147,10 @@ DialogPosition placeDialog(int mainWindowLeft, int mainWindowTop) {
 
 // --- the dialog -------------------------------------------------------------
 
-OptionDialog::OptionDialog(const OptionDialogSpec& spec, ProgramSession& session,
+OptionDialog::OptionDialog(const OptionDialogTable& table, ProgramSession& session,
                            const LanguageTexts& texts)
-    : spec_(spec), session_(session), texts_(texts), snapshot_(session.app) {
-    states_.resize(spec_.controls.size());
+    : table_(table), session_(session), texts_(texts), snapshot_(session.app) {
+    states_.resize(table_.controls.size());
     for (std::size_t i = 0; i < states_.size(); ++i) fillControl(i);
 }
 
@@ -160,19 +160,19 @@ std::string OptionDialog::text(int n, std::string_view fallback) const {
 }
 
 std::string OptionDialog::caption() const {
-    if (spec_.captionText >= 0 && !texts_.text(spec_.captionText).empty())
-        return texts_.plain(spec_.captionText);
-    return std::string(spec_.caption);
+    if (table_.captionText >= 0 && !texts_.text(table_.captionText).empty())
+        return texts_.plain(table_.captionText);
+    return std::string(table_.caption);
 }
 
 std::size_t OptionDialog::indexOf(std::string_view name) const {
-    for (std::size_t i = 0; i < spec_.controls.size(); ++i)
-        if (spec_.controls[i].name == name) return i;
-    throw std::out_of_range("no control " + std::string(name) + " in " + std::string(spec_.name));
+    for (std::size_t i = 0; i < table_.controls.size(); ++i)
+        if (table_.controls[i].name == name) return i;
+    throw std::out_of_range("no control " + std::string(name) + " in " + std::string(table_.name));
 }
 
 void OptionDialog::fillControl(std::size_t i) {
-    const auto& c = spec_.controls[i];
+    const auto& c = table_.controls[i];
     auto& s = states_[i];
 
     std::string main = c.text >= 0 ? texts_.text(c.text) : std::string(c.literal);
@@ -222,12 +222,12 @@ void OptionDialog::fillControl(std::size_t i) {
 bool OptionDialog::usable(std::size_t i) const { return states_[i].visible && states_[i].enabled; }
 
 int OptionDialog::value(std::size_t i) const {
-    const auto& c = spec_.controls.at(i);
+    const auto& c = table_.controls.at(i);
     return c.kind == ControlKind::NumberBox ? numberValue(states_[i].text) : states_[i].value;
 }
 
 void OptionDialog::writeControl(std::size_t i) {
-    const auto& c = spec_.controls.at(i);
+    const auto& c = table_.controls.at(i);
     const int v = value(i);
     if (c.write) {
         c.write(*this, v);
@@ -247,14 +247,14 @@ void OptionDialog::writeControl(std::size_t i) {
 }
 
 void OptionDialog::afterChange(std::size_t i) {
-    const auto& c = spec_.controls[i];
+    const auto& c = table_.controls[i];
     if (c.writeOnChange) writeControl(i);
     if (c.changed) c.changed(*this);
 }
 
 bool OptionDialog::setChecked(std::string_view name, bool checked) {
     const auto i = indexOf(name);
-    if (spec_.controls[i].kind != ControlKind::CheckBox || !usable(i)) return false;
+    if (table_.controls[i].kind != ControlKind::CheckBox || !usable(i)) return false;
     states_[i].value = checked ? 1 : 0;
     afterChange(i);
     return true;
@@ -262,7 +262,7 @@ bool OptionDialog::setChecked(std::string_view name, bool checked) {
 
 bool OptionDialog::select(std::string_view name, int item) {
     const auto i = indexOf(name);
-    if (spec_.controls[i].kind != ControlKind::List || !usable(i)) return false;
+    if (table_.controls[i].kind != ControlKind::List || !usable(i)) return false;
     if (item < 0 || item >= static_cast<int>(states_[i].items.size())) return false;
     states_[i].value = item;
     afterChange(i);
@@ -271,7 +271,7 @@ bool OptionDialog::select(std::string_view name, int item) {
 
 bool OptionDialog::setText(std::string_view name, std::string text) {
     const auto i = indexOf(name);
-    const auto& c = spec_.controls[i];
+    const auto& c = table_.controls[i];
     if (c.kind != ControlKind::NumberBox || !usable(i)) return false;
     if (!text.empty() && !isNumber(text)) return false;
     if (c.maxLength > 0 && static_cast<int>(text.size()) > c.maxLength) return false;
@@ -282,7 +282,7 @@ bool OptionDialog::setText(std::string_view name, std::string text) {
 
 std::optional<Message> OptionDialog::leave(std::string_view name) {
     const auto i = indexOf(name);
-    const auto& c = spec_.controls[i];
+    const auto& c = table_.controls[i];
     if (c.kind != ControlKind::NumberBox || !c.validate) return std::nullopt;
     return c.validate(*this, i);
 }
@@ -293,23 +293,23 @@ Message OptionDialog::wrongInput() const {
 
 OkResult OptionDialog::ok() {
     OkResult r;
-    if (spec_.validateOk) {
-        if (auto m = spec_.validateOk(*this)) {
+    if (table_.validateOk) {
+        if (auto m = table_.validateOk(*this)) {
             r.message = std::move(m);
             return r;
         }
     }
     for (std::size_t i = 0; i < states_.size(); ++i)
-        if (spec_.controls[i].writeOnOk) writeControl(i);
-    if (spec_.beforeSave) spec_.beforeSave(*this);
+        if (table_.controls[i].writeOnOk) writeControl(i);
+    if (table_.beforeSave) table_.beforeSave(*this);
 
     r.changed = block() != snapshot_;
-    const bool mark = spec_.shouldMark ? spec_.shouldMark(snapshot_, block()) : r.changed;
-    if (r.changed || spec_.alwaysSave) {
+    const bool mark = table_.shouldMark ? table_.shouldMark(snapshot_, block()) : r.changed;
+    if (r.changed || table_.alwaysSave) {
         try {
             writeFileAtomic(session_.programPath, block().bytes());
             r.saved = true;
-            if (mark) session_.updateList().mark(spec_.changeCode);
+            if (mark) session_.updateList().mark(table_.changeCode);
         } catch (const FileError&) {
             // The dialog stays open: OK again retries, since the block still
             // differs from the snapshot.
@@ -318,7 +318,7 @@ OkResult OptionDialog::ok() {
             return r;
         }
     }
-    if (spec_.afterOk) spec_.afterOk(*this, r.changed);
+    if (table_.afterOk) table_.afterOk(*this, r.changed);
     r.close = true;
     return r;
 }

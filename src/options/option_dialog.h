@@ -89,7 +89,7 @@ struct Message {
 
 
 // One row of a dialog table.
-struct ControlSpec {
+struct ControlRow {
     std::string_view name;       // "CheckBox1", "CBFlag88opt6"
     ControlKind kind = ControlKind::CheckBox;
     std::string_view labelName;  // the label of a list or number box ("Label1")
@@ -126,37 +126,37 @@ struct ControlSpec {
     std::function<std::optional<Message>(OptionDialog&, std::size_t index)> validate;
 
     // Table-building helpers.
-    ControlSpec&& invert() && { inverted = true; return std::move(*this); }
-    ControlSpec&& gated(Gate g, int n = -1) && { gate = g; gateText = n; return std::move(*this); }
-    ControlSpec&& label(std::string_view n) && { labelName = n; return std::move(*this); }
-    ControlSpec&& plain() && { plainCaption = true; return std::move(*this); }
-    ControlSpec&& atOnce() && { writeOnChange = true; return std::move(*this); }
-    ControlSpec&& notOnOk() && { writeOnOk = false; return std::move(*this); }
-    ControlSpec&& withItems(std::vector<ListItem> i) && { items = std::move(i); return std::move(*this); }
-    ControlSpec&& withValues(std::vector<int> v) && { values = std::move(v); return std::move(*this); }
-    ControlSpec&& withHint(std::string_view h) && { hint = h; return std::move(*this); }
-    ControlSpec&& maxChars(int n) && { maxLength = n; return std::move(*this); }
-    ControlSpec&& hide() && { hidden = true; return std::move(*this); }
+    ControlRow&& invert() && { inverted = true; return std::move(*this); }
+    ControlRow&& gated(Gate g, int n = -1) && { gate = g; gateText = n; return std::move(*this); }
+    ControlRow&& label(std::string_view n) && { labelName = n; return std::move(*this); }
+    ControlRow&& plain() && { plainCaption = true; return std::move(*this); }
+    ControlRow&& atOnce() && { writeOnChange = true; return std::move(*this); }
+    ControlRow&& notOnOk() && { writeOnOk = false; return std::move(*this); }
+    ControlRow&& withItems(std::vector<ListItem> i) && { items = std::move(i); return std::move(*this); }
+    ControlRow&& withValues(std::vector<int> v) && { values = std::move(v); return std::move(*this); }
+    ControlRow&& withHint(std::string_view h) && { hint = h; return std::move(*this); }
+    ControlRow&& maxChars(int n) && { maxLength = n; return std::move(*this); }
+    ControlRow&& hide() && { hidden = true; return std::move(*this); }
     // Leaving the box with an empty or non-numeric text is refused with
     // "Wrong Input!".
-    ControlSpec&& numberRequired() &&;
+    ControlRow&& numberRequired() &&;
 };
 
 // Check box "prefix + text n" on `binding`, gated by enabled(n).
-ControlSpec checkBox(std::string_view name, std::string_view prefix, int text, Binding binding);
-ControlSpec numberBox(std::string_view name, std::string_view prefix, int text, Binding binding);
-ControlSpec list(std::string_view name, std::string_view prefix, int text, Binding binding);
+ControlRow checkBox(std::string_view name, std::string_view prefix, int text, Binding binding);
+ControlRow numberBox(std::string_view name, std::string_view prefix, int text, Binding binding);
+ControlRow list(std::string_view name, std::string_view prefix, int text, Binding binding);
 // Items "Not Used" (language text 321), then "1" .. "last".
 std::vector<ListItem> portItems(int last = 7);
 // Items "first" .. "last" as digits.
 std::vector<ListItem> numberItems(int first, int last);
 
 // Whole-dialog rules.
-struct OptionDialogSpec {
+struct OptionDialogTable {
     std::string_view name;      // "TGeneralOptions"
     int captionText = -1;       // window caption, accelerator removed
     std::string_view caption;   // used when captionText < 0 or the text is empty
-    std::vector<ControlSpec> controls;
+    std::vector<ControlRow> controls;
     std::uint32_t changeCode = 2;
     // Save every time OK is pressed, not only when the block changed.
     bool alwaysSave = false;
@@ -200,13 +200,13 @@ struct OkResult {
 class OptionDialog {
 public:
     // Opening: takes the snapshot and fills every control from the block.
-    OptionDialog(const OptionDialogSpec& spec, ProgramSession& session, const LanguageTexts& texts);
+    OptionDialog(const OptionDialogTable& table, ProgramSession& session, const LanguageTexts& texts);
 
-    const OptionDialogSpec& spec() const { return spec_; }
+    const OptionDialogTable& table() const { return table_; }
     std::string caption() const;
 
     std::size_t size() const { return states_.size(); }
-    const ControlSpec& controlSpec(std::size_t i) const { return spec_.controls.at(i); }
+    const ControlRow& row(std::size_t i) const { return table_.controls.at(i); }
     const ControlState& state(std::size_t i) const { return states_.at(i); }
     ControlState& state(std::size_t i) { return states_.at(i); }
     // Throws std::out_of_range for an unknown name.
@@ -247,7 +247,7 @@ private:
     bool usable(std::size_t i) const;
     void afterChange(std::size_t i);
 
-    const OptionDialogSpec& spec_;
+    const OptionDialogTable& table_;
     ProgramSession& session_;
     const LanguageTexts& texts_;
     ApplicationBlock snapshot_;

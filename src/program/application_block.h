@@ -62,13 +62,13 @@ inline constexpr KindHeaderLayout kCondiment{2584, 2586, 0, 2588, 0};
 // Keyboard regions (block index = column x 13 + row).
 inline constexpr std::size_t kKeyCount = 169;
 inline constexpr Field kKeyboardByte{0, 1};
-inline constexpr std::size_t kSpecialKeys = 1;       // 12 block indexes
+inline constexpr std::size_t kSpecialKeys = 1;  // 12 block indexes
 inline constexpr std::size_t kSpecialKeyCount = 12;
-inline constexpr std::size_t kManagerKeyMap = 24;    // 22 bytes, bit per block index
+inline constexpr std::size_t kManagerKeyMap = 24;  // 22 bytes, bit per block index
 inline constexpr std::size_t kManagerKeyMapSize = 22;
-inline constexpr std::size_t kSystemFlags = 46;      // flags 1..150
-inline constexpr std::size_t kSystemChars = 196;     // 169 bytes
-inline constexpr std::size_t kKeyCodes = 365;        // 169 x u16
+inline constexpr std::size_t kSystemFlags = 46;   // flags 1..150
+inline constexpr std::size_t kSystemChars = 196;  // 169 bytes
+inline constexpr std::size_t kKeyCodes = 365;     // 169 x u16
 
 // Memory map: 64 u32 slots.
 inline constexpr std::size_t kMemoryMap = 703;
@@ -128,7 +128,7 @@ inline constexpr Field kLogoSetting{2583, 1};  // low nibble size, high nibble d
 inline constexpr int kLogoDoNotSend = 15;
 
 // Flags with a role in sizing.
-inline constexpr int kFlagPbOptions = 19;        // option 8: store item 1 & 2
+inline constexpr int kFlagPbOptions = 19;  // option 8: store item 1 & 2
 inline constexpr int kFlagFloatingClerks = 80;
 inline constexpr int kFlagFloatingClerkSize = 81;
 inline constexpr int kFlagPbInvoiceOptions = 106;  // option 7
@@ -138,7 +138,7 @@ inline constexpr int kFlagNetworkSize = 78;
 }  // namespace appblock
 
 struct TotalizerSet {
-    std::uint8_t periodFlags = 0;   // bits 0..3: daily, weekly, monthly, yearly
+    std::uint8_t periodFlags = 0;  // bits 0..3: daily, weekly, monthly, yearly
     std::uint8_t bytesPerTotal = 0;
     std::array<std::uint8_t, 6> sizes{};  // counter, quantity, amount, return qty, discount, cost
 
@@ -187,7 +187,9 @@ public:
         for (int i = 0; i < 4; ++i) bytes_[offset + i] = static_cast<std::uint8_t>(v >> (8 * i));
     }
 
-    bool bit(std::size_t offset, int bitIndex) const { return (u8(offset) >> checkBit(bitIndex)) & 1; }
+    bool bit(std::size_t offset, int bitIndex) const {
+        return (u8(offset) >> checkBit(bitIndex)) & 1;
+    }
     void setBit(std::size_t offset, int bitIndex, bool on) {
         const auto mask = static_cast<std::uint8_t>(1u << checkBit(bitIndex));
         setU8(offset, on ? (u8(offset) | mask) : (u8(offset) & ~mask));
@@ -206,21 +208,26 @@ public:
     bool option(int n, int k) const { return bit(flagOffset(n), checkOption(k) - 1); }
     void setOption(int n, int k, bool on) { setBit(flagOffset(n), checkOption(k) - 1, on); }
 
-
     // Named fields (see namespace appblock).
     std::uint32_t get(appblock::Field f) const {
         switch (f.width) {
-            case 1: return u8(f.offset);
-            case 2: return u16(f.offset);
-            case 4: return u32(f.offset);
+            case 1:
+                return u8(f.offset);
+            case 2:
+                return u16(f.offset);
+            case 4:
+                return u32(f.offset);
         }
         throw std::invalid_argument("field width " + std::to_string(f.width));
     }
     void set(appblock::Field f, std::uint32_t v) {
         switch (f.width) {
-            case 1: return setU8(f.offset, checkFits<std::uint8_t>(v));
-            case 2: return setU16(f.offset, checkFits<std::uint16_t>(v));
-            case 4: return setU32(f.offset, v);
+            case 1:
+                return setU8(f.offset, checkFits<std::uint8_t>(v));
+            case 2:
+                return setU16(f.offset, checkFits<std::uint16_t>(v));
+            case 4:
+                return setU32(f.offset, v);
         }
         throw std::invalid_argument("field width " + std::to_string(f.width));
     }
@@ -228,15 +235,21 @@ public:
     void set(appblock::Bit b, bool on) { setBit(b.offset, b.bit, on); }
 
     // Kind headers. Asking for a field the kind does not have throws.
-    std::uint16_t kindCount(const appblock::KindHeaderLayout& h) const { return u16(need(h.count, "count")); }
-    void setKindCount(const appblock::KindHeaderLayout& h, std::uint16_t v) { setU16(need(h.count, "count"), v); }
+    std::uint16_t kindCount(const appblock::KindHeaderLayout& h) const {
+        return u16(need(h.count, "count"));
+    }
+    void setKindCount(const appblock::KindHeaderLayout& h, std::uint16_t v) {
+        setU16(need(h.count, "count"), v);
+    }
     std::uint16_t kindRecordLength(const appblock::KindHeaderLayout& h) const {
         return u16(need(h.recordLength, "record length"));
     }
     void setKindRecordLength(const appblock::KindHeaderLayout& h, std::uint16_t v) {
         setU16(need(h.recordLength, "record length"), v);
     }
-    std::uint8_t kindBaseLength(const appblock::KindHeaderLayout& h) const { return u8(need(h.baseLength, "base length")); }
+    std::uint8_t kindBaseLength(const appblock::KindHeaderLayout& h) const {
+        return u8(need(h.baseLength, "base length"));
+    }
     void setKindBaseLength(const appblock::KindHeaderLayout& h, std::uint8_t v) {
         setU8(need(h.baseLength, "base length"), v);
     }
@@ -249,7 +262,8 @@ public:
     static std::size_t totalizerSetOffset(const appblock::KindHeaderLayout& h, int set) {
         if (set < 0 || set >= appblock::kTotalizerSetCount)
             throw std::out_of_range("totalizer set " + std::to_string(set));
-        return need(h.totalizerSets, "totalizer sets") + appblock::kTotalizerSetSize * static_cast<std::size_t>(set);
+        return need(h.totalizerSets, "totalizer sets") +
+               appblock::kTotalizerSetSize * static_cast<std::size_t>(set);
     }
     TotalizerSet totalizerSet(const appblock::KindHeaderLayout& h, int set) const {
         const auto o = totalizerSetOffset(h, set);
@@ -274,7 +288,8 @@ public:
     int machineOf(int flag) const { return this->flag(flag) / 10; }
     int portOf(int flag) const { return this->flag(flag) % 10; }
     void setMachineAndPort(int flag, int machine, int port) {
-        if (machine < 0 || machine > 24) throw std::out_of_range("machine " + std::to_string(machine));
+        if (machine < 0 || machine > 24)
+            throw std::out_of_range("machine " + std::to_string(machine));
         if (port < 0 || port > 9) throw std::out_of_range("port " + std::to_string(port));
         setFlag(flag, static_cast<std::uint8_t>(10 * machine + port));
     }
@@ -286,10 +301,18 @@ public:
     int pbRandomCodeSize() const { return get(appblock::kPbFlags) & 0x0f; }
 
     // Keyboard data by block index (0..168).
-    std::uint16_t keyCode(int blockIndex) const { return u16(appblock::kKeyCodes + 2 * keyIndex(blockIndex)); }
-    void setKeyCode(int blockIndex, std::uint16_t code) { setU16(appblock::kKeyCodes + 2 * keyIndex(blockIndex), code); }
-    std::uint8_t systemChar(int blockIndex) const { return u8(appblock::kSystemChars + keyIndex(blockIndex)); }
-    void setSystemChar(int blockIndex, std::uint8_t c) { setU8(appblock::kSystemChars + keyIndex(blockIndex), c); }
+    std::uint16_t keyCode(int blockIndex) const {
+        return u16(appblock::kKeyCodes + 2 * keyIndex(blockIndex));
+    }
+    void setKeyCode(int blockIndex, std::uint16_t code) {
+        setU16(appblock::kKeyCodes + 2 * keyIndex(blockIndex), code);
+    }
+    std::uint8_t systemChar(int blockIndex) const {
+        return u8(appblock::kSystemChars + keyIndex(blockIndex));
+    }
+    void setSystemChar(int blockIndex, std::uint8_t c) {
+        setU8(appblock::kSystemChars + keyIndex(blockIndex), c);
+    }
     bool managerKey(int blockIndex) const {
         const auto i = keyIndex(blockIndex);
         return bit(appblock::kManagerKeyMap + i / 8, static_cast<int>(i % 8));
@@ -300,15 +323,29 @@ public:
     }
     // Special system key k (0..11): the block index it sits on.
     std::uint8_t specialKey(int k) const { return u8(appblock::kSpecialKeys + specialIndex(k)); }
-    void setSpecialKey(int k, std::uint8_t blockIndex) { setU8(appblock::kSpecialKeys + specialIndex(k), blockIndex); }
+    void setSpecialKey(int k, std::uint8_t blockIndex) {
+        setU8(appblock::kSpecialKeys + specialIndex(k), blockIndex);
+    }
 
     // Time zone z (1..count): start time word; zones 1..24 also have levels.
-    std::uint16_t timeZoneStart(int z) const { return u16(appblock::kTimeZoneStarts + 2 * zoneIndex(z, 48)); }
-    void setTimeZoneStart(int z, std::uint16_t v) { setU16(appblock::kTimeZoneStarts + 2 * zoneIndex(z, 48), v); }
-    std::uint8_t timeZonePriceLevel(int z) const { return u8(appblock::kTimeZonePriceLevels + zoneIndex(z, 24)); }
-    void setTimeZonePriceLevel(int z, std::uint8_t v) { setU8(appblock::kTimeZonePriceLevels + zoneIndex(z, 24), v); }
-    std::uint8_t timeZoneArticleLevel(int z) const { return u8(appblock::kTimeZoneArticleLevels + zoneIndex(z, 24)); }
-    void setTimeZoneArticleLevel(int z, std::uint8_t v) { setU8(appblock::kTimeZoneArticleLevels + zoneIndex(z, 24), v); }
+    std::uint16_t timeZoneStart(int z) const {
+        return u16(appblock::kTimeZoneStarts + 2 * zoneIndex(z, 48));
+    }
+    void setTimeZoneStart(int z, std::uint16_t v) {
+        setU16(appblock::kTimeZoneStarts + 2 * zoneIndex(z, 48), v);
+    }
+    std::uint8_t timeZonePriceLevel(int z) const {
+        return u8(appblock::kTimeZonePriceLevels + zoneIndex(z, 24));
+    }
+    void setTimeZonePriceLevel(int z, std::uint8_t v) {
+        setU8(appblock::kTimeZonePriceLevels + zoneIndex(z, 24), v);
+    }
+    std::uint8_t timeZoneArticleLevel(int z) const {
+        return u8(appblock::kTimeZoneArticleLevels + zoneIndex(z, 24));
+    }
+    void setTimeZoneArticleLevel(int z, std::uint8_t v) {
+        setU8(appblock::kTimeZoneArticleLevels + zoneIndex(z, 24), v);
+    }
 
     std::span<const std::uint8_t> slice(std::size_t offset, std::size_t length) const {
         check(offset, length);
@@ -336,15 +373,18 @@ private:
         return static_cast<T>(v);
     }
     static std::size_t slotOffset(int i) {
-        if (i < 0 || i >= appblock::kMemorySlotCount) throw std::out_of_range("memory slot " + std::to_string(i));
+        if (i < 0 || i >= appblock::kMemorySlotCount)
+            throw std::out_of_range("memory slot " + std::to_string(i));
         return appblock::kMemoryMap + 4 * static_cast<std::size_t>(i);
     }
     static std::size_t keyIndex(int i) {
-        if (i < 0 || i >= static_cast<int>(appblock::kKeyCount)) throw std::out_of_range("key block index " + std::to_string(i));
+        if (i < 0 || i >= static_cast<int>(appblock::kKeyCount))
+            throw std::out_of_range("key block index " + std::to_string(i));
         return static_cast<std::size_t>(i);
     }
     static std::size_t specialIndex(int k) {
-        if (k < 0 || k >= static_cast<int>(appblock::kSpecialKeyCount)) throw std::out_of_range("special key " + std::to_string(k));
+        if (k < 0 || k >= static_cast<int>(appblock::kSpecialKeyCount))
+            throw std::out_of_range("special key " + std::to_string(k));
         return static_cast<std::size_t>(k);
     }
     static std::size_t zoneIndex(int z, int last) {

@@ -18,15 +18,27 @@ struct Value {
     std::uint32_t value;
 };
 
-constexpr std::size_t flag(int n) { return 45 + static_cast<std::size_t>(n); }
+constexpr std::size_t flag(int n) {
+    return 45 + static_cast<std::size_t>(n);
+}
 
 const Value kValues[] = {
     // Keyboard byte and the twelve special system keys (Date, Time, User
     // Reports, Program Type, Number, Enter, Option, System Reports, Machine
     // Test, Program Dump, Caps Lock, Back Space).
     {0, 1, 151},
-    {1, 1, 130}, {2, 1, 143}, {3, 1, 168}, {4, 1, 138}, {5, 1, 125}, {6, 1, 148},
-    {7, 1, 135}, {8, 1, 167}, {9, 1, 0}, {10, 1, 13}, {11, 1, 26}, {12, 1, 39},
+    {1, 1, 130},
+    {2, 1, 143},
+    {3, 1, 168},
+    {4, 1, 138},
+    {5, 1, 125},
+    {6, 1, 148},
+    {7, 1, 135},
+    {8, 1, 167},
+    {9, 1, 0},
+    {10, 1, 13},
+    {11, 1, 26},
+    {12, 1, 39},
 
     // System flags at start; every other flag is 0.
     {flag(17), 1, 3},
@@ -36,8 +48,14 @@ const Value kValues[] = {
     {flag(28), 1, 13},  // port 2: 8,N,1 at 9600
     {flag(29), 1, 13},  // port 3: 8,N,1 at 9600
     {flag(33), 1, 1},   // slip printer on port 1
-    {flag(36), 1, 2}, {flag(39), 1, 2}, {flag(42), 1, 2}, {flag(45), 1, 2},  // kitchen printers
-    {flag(48), 1, 2}, {flag(51), 1, 2}, {flag(54), 1, 2}, {flag(57), 1, 2},
+    {flag(36), 1, 2},
+    {flag(39), 1, 2},
+    {flag(42), 1, 2},
+    {flag(45), 1, 2},  // kitchen printers
+    {flag(48), 1, 2},
+    {flag(51), 1, 2},
+    {flag(54), 1, 2},
+    {flag(57), 1, 2},
     {flag(62), 1, 12},
 
     // Record counts; the fixed counts and descriptor lengths come from
@@ -124,7 +142,8 @@ ApplicationBlock ApplicationBlock::builtIn() {
     for (std::size_t column = 0; column < kQwertyColumns.size(); ++column) {
         const auto chars = kQwertyColumns[column];
         for (std::size_t row = 0; row < chars.size(); ++row)
-            app.setSystemChar(static_cast<int>(column * 13 + row + 1), static_cast<std::uint8_t>(chars[row]));
+            app.setSystemChar(static_cast<int>(column * 13 + row + 1),
+                              static_cast<std::uint8_t>(chars[row]));
     }
 
     // Our choice: 48 time zones of half an hour from 00:00, price and
@@ -132,8 +151,9 @@ ApplicationBlock ApplicationBlock::builtIn() {
     for (int z = 1; z <= 48; ++z) {
         const int minutes = (z - 1) * 30;
         const int hhmm = (minutes / 60) * 100 + minutes % 60;
-        const auto packed = static_cast<std::uint16_t>(((hhmm / 1000) << 12) | ((hhmm / 100 % 10) << 8) |
-                                                       ((hhmm / 10 % 10) << 4) | (hhmm % 10));
+        const auto packed =
+            static_cast<std::uint16_t>(((hhmm / 1000) << 12) | ((hhmm / 100 % 10) << 8) |
+                                       ((hhmm / 10 % 10) << 4) | (hhmm % 10));
         app.setTimeZoneStart(z, packed);
     }
 

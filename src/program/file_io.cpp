@@ -1,15 +1,15 @@
 #include "program/file_io.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <system_error>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tramond {
 namespace {
@@ -64,7 +64,9 @@ void syncDirectory(const std::filesystem::path& dir) {
 
 }  // namespace
 
-void setWriteFaultHookForTesting(WriteFaultHook hook) { g_faultHook.store(hook); }
+void setWriteFaultHookForTesting(WriteFaultHook hook) {
+    g_faultHook.store(hook);
+}
 
 void writeFileAtomic(const std::filesystem::path& requested, std::span<const std::uint8_t> data) {
     if (requested.empty()) throw FileError("Cannot write a file without a name");
@@ -112,13 +114,15 @@ void writeFileAtomic(const std::filesystem::path& requested, std::span<const std
     if (::fsync(fd) != 0) fail(target, "flushing to disk", errno);
     if (tmp.close() != 0) fail(target, "closing", errno);
     if (injected(WriteStage::Rename, written)) fail(target, "replacing the file", EIO);
-    if (::rename(tmp.path().c_str(), target.c_str()) != 0) fail(target, "replacing the file", errno);
+    if (::rename(tmp.path().c_str(), target.c_str()) != 0)
+        fail(target, "replacing the file", errno);
     tmp.commit();
     syncDirectory(dir);
 }
 
 void writeTextFileAtomic(const std::filesystem::path& target, const std::string& text) {
-    writeFileAtomic(target, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    writeFileAtomic(target,
+                    std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
@@ -129,7 +133,8 @@ std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         const int err = errno;
-        throw FileError("Cannot read \"" + path.string() + "\": " + std::strerror(err ? err : ENOENT));
+        throw FileError("Cannot read \"" + path.string() +
+                        "\": " + std::strerror(err ? err : ENOENT));
     }
     std::vector<std::uint8_t> bytes;
     char buf[65536];

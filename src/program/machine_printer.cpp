@@ -1,8 +1,7 @@
 #include "program/machine_printer.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
+#include <stdexcept>
+#include <string>
 
 #include "program/file_io.h"
 #include "program/file_set.h"

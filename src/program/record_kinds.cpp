@@ -36,7 +36,9 @@ const std::array<KindInfo, 17> kKinds = {{
 
 }  // namespace
 
-std::span<const KindInfo> recordKinds() { return kKinds; }
+std::span<const KindInfo> recordKinds() {
+    return kKinds;
+}
 
 const KindInfo& kindInfo(RecordKind kind) {
     for (const auto& k : kKinds)
@@ -64,11 +66,21 @@ std::uint32_t changeCode(RecordKind kind, std::uint32_t recordNumber) {
 const appblock::KindHeaderLayout* kindHeader(RecordKind kind) {
     namespace ab = appblock;
     static const std::pair<RecordKind, const ab::KindHeaderLayout*> kHeaders[] = {
-        {K::Plu, &ab::kPlu},         {K::Department, &ab::kDepartment}, {K::Group, &ab::kGroup},
-        {K::Tender, &ab::kTender},   {K::Drawer, &ab::kDrawer},         {K::Correction, &ab::kCorrection},
-        {K::Currency, &ab::kCurrency}, {K::Discount, &ab::kDiscount},   {K::PoRa, &ab::kPoRa},
-        {K::Tax, &ab::kTax},         {K::PbFunction, &ab::kPbFunction}, {K::Clerk, &ab::kClerk},
-        {K::Modifier, &ab::kModifier}, {K::Salesperson, &ab::kSalesperson}, {K::Condiment, &ab::kCondiment},
+        {K::Plu, &ab::kPlu},
+        {K::Department, &ab::kDepartment},
+        {K::Group, &ab::kGroup},
+        {K::Tender, &ab::kTender},
+        {K::Drawer, &ab::kDrawer},
+        {K::Correction, &ab::kCorrection},
+        {K::Currency, &ab::kCurrency},
+        {K::Discount, &ab::kDiscount},
+        {K::PoRa, &ab::kPoRa},
+        {K::Tax, &ab::kTax},
+        {K::PbFunction, &ab::kPbFunction},
+        {K::Clerk, &ab::kClerk},
+        {K::Modifier, &ab::kModifier},
+        {K::Salesperson, &ab::kSalesperson},
+        {K::Condiment, &ab::kCondiment},
     };
     for (const auto& [k, h] : kHeaders)
         if (k == kind) return h;

@@ -14,18 +14,33 @@
 namespace tramond {
 
 enum class RecordKind {
-    Plu, Department, Group, Tender, Drawer, Correction, Currency, Discount, PoRa, Tax,
-    PbFunction, Clerk, Modifier, Salesperson, Condiment, PbInfo, PbExtraTrailer,
+    Plu,
+    Department,
+    Group,
+    Tender,
+    Drawer,
+    Correction,
+    Currency,
+    Discount,
+    PoRa,
+    Tax,
+    PbFunction,
+    Clerk,
+    Modifier,
+    Salesperson,
+    Condiment,
+    PbInfo,
+    PbExtraTrailer,
 };
 
 struct KindInfo {
     RecordKind kind;
-    std::string_view name;        // "PLU", "department", ...
-    std::string_view extension;   // ".plu"
-    std::size_t recordSize;       // bytes per record in the file
-    std::size_t countOffset;      // u16 record count in the application block (0: fixed count)
+    std::string_view name;       // "PLU", "department", ...
+    std::string_view extension;  // ".plu"
+    std::size_t recordSize;      // bytes per record in the file
+    std::size_t countOffset;     // u16 record count in the application block (0: fixed count)
     std::size_t descriptorLengthOffset;  // u8 descriptor length (0: none)
-    std::uint32_t changeBase;     // change code of record 1 (record n: changeBase + n - 1)
+    std::uint32_t changeBase;            // change code of record 1 (record n: changeBase + n - 1)
     std::optional<std::uint16_t> fixedCount;  // counts the tool keeps fixed
     std::uint8_t fixedDescriptorLength = 0;   // set at start and every load (0: none)
     bool wholeBlock = false;  // every record shares one change code (the PB extra trailer)

@@ -38,10 +38,14 @@ const std::array<SizedKind, 12> kSizedKinds = {{
 
 std::uint32_t setMultiplier(const ApplicationBlock& app, int set) {
     switch (set) {
-        case 0: return 1;
-        case 1: return app.kindCount(ab::kClerk);
-        case 2: return app.get(ab::kTimePeriodCount);
-        case 3: return app.get(ab::kDayOfWeekMultiplier);
+        case 0:
+            return 1;
+        case 1:
+            return app.kindCount(ab::kClerk);
+        case 2:
+            return app.get(ab::kTimePeriodCount);
+        case 3:
+            return app.get(ab::kDayOfWeekMultiplier);
         default: {
             // Month-of-year totals become salesperson totals once there are salespersons.
             const auto sps = app.kindCount(ab::kSalesperson);
@@ -70,7 +74,8 @@ std::uint32_t pbRecordLength(const ApplicationBlock& app) {
 
 std::uint64_t pbAreaSize(const ApplicationBlock& app) {
     std::uint64_t size = std::uint64_t{app.get(ab::kPbCount)} * pbRecordLength(app);
-    if (app.get(ab::kPbInvoiceNumber)) size += app.option(ab::kFlagPbInvoiceOptions, 7) ? 10002 : 1202;
+    if (app.get(ab::kPbInvoiceNumber))
+        size += app.option(ab::kFlagPbInvoiceOptions, 7) ? 10002 : 1202;
     if (app.get(ab::kPbTrailer)) size += 1200;
     return size;
 }
@@ -78,7 +83,8 @@ std::uint64_t pbAreaSize(const ApplicationBlock& app) {
 // Entry length and block size are derived and stored for the register.
 void storeTrackBlock(ApplicationBlock& app) {
     std::uint32_t entry = app.get(ab::kTrackAmountSize) + app.get(ab::kTrackQuantitySize) + 3;
-    if (app.get(ab::kPbTrackRandomPlu) && app.kindCount(ab::kPlu) != 0) entry += app.get(ab::kPluRandomCodeSize);
+    if (app.get(ab::kPbTrackRandomPlu) && app.kindCount(ab::kPlu) != 0)
+        entry += app.get(ab::kPluRandomCodeSize);
     app.set(ab::kTrackEntryLength, entry & 0xff);
     app.set(ab::kTrackBlockSize, (app.get(ab::kTrackEntriesPerBlock) * entry + 2) & 0xff);
 }
@@ -104,12 +110,20 @@ struct Area {
     std::uint64_t (*size)(const ApplicationBlock&);
 };
 
-bool always(const ApplicationBlock&) { return true; }
+bool always(const ApplicationBlock&) {
+    return true;
+}
 template <const ab::KindHeaderLayout& H>
-bool hasRecords(const ApplicationBlock& app) { return app.kindCount(H) > 0; }
-bool hasPb(const ApplicationBlock& app) { return app.get(ab::kPbCount) > 0; }
+bool hasRecords(const ApplicationBlock& app) {
+    return app.kindCount(H) > 0;
+}
+bool hasPb(const ApplicationBlock& app) {
+    return app.get(ab::kPbCount) > 0;
+}
 template <const ab::KindHeaderLayout& H>
-std::uint64_t recordsSize(const ApplicationBlock& app) { return countTimesLength(app, H); }
+std::uint64_t recordsSize(const ApplicationBlock& app) {
+    return countTimesLength(app, H);
+}
 
 // The register's memory areas in the order it lays them out.
 const std::array<Area, 20> kAreas = {{
@@ -122,7 +136,8 @@ const std::array<Area, 20> kAreas = {{
     {10, hasRecords<ab::kTax>, recordsSize<ab::kTax>},
     {12, hasRecords<ab::kModifier>,
      [](const ApplicationBlock& a) {
-         return std::uint64_t{a.kindCount(ab::kModifier)} * (a.kindDescriptorLength(ab::kModifier) + 3u);
+         return std::uint64_t{a.kindCount(ab::kModifier)} *
+                (a.kindDescriptorLength(ab::kModifier) + 3u);
      }},
     {13, hasRecords<ab::kClerk>, recordsSize<ab::kClerk>},
     {1, always, recordsSize<ab::kGroup>},
@@ -130,16 +145,19 @@ const std::array<Area, 20> kAreas = {{
     {3, hasRecords<ab::kPlu>, recordsSize<ab::kPlu>},
     {11, hasPb, recordsSize<ab::kPbFunction>},
     {18, hasPb, pbAreaSize},
-    {19, [](const ApplicationBlock& a) { return hasPb(a) && trackBufferSize(a) != 0; }, trackBufferSize},
+    {19, [](const ApplicationBlock& a) { return hasPb(a) && trackBufferSize(a) != 0; },
+     trackBufferSize},
     {15, hasRecords<ab::kSalesperson>, recordsSize<ab::kSalesperson>},
     {17,
      [](const ApplicationBlock& a) {
          return a.flag(ab::kFlagFloatingClerks) != 0 && a.flag(ab::kFlagFloatingClerkSize) != 0;
      },
      [](const ApplicationBlock& a) {
-         return std::uint64_t{a.flag(ab::kFlagFloatingClerks)} * a.flag(ab::kFlagFloatingClerkSize) * 12;
+         return std::uint64_t{a.flag(ab::kFlagFloatingClerks)} *
+                a.flag(ab::kFlagFloatingClerkSize) * 12;
      }},
-    {14, [](const ApplicationBlock& a) { return logoSize(a) != 0; }, [](const ApplicationBlock& a) { return logoSize(a); }},
+    {14, [](const ApplicationBlock& a) { return logoSize(a) != 0; },
+     [](const ApplicationBlock& a) { return logoSize(a); }},
     {20, hasRecords<ab::kCondiment>,
      [](const ApplicationBlock& a) {
          return std::uint64_t{a.kindCount(ab::kCondiment)} * a.kindRecordLength(ab::kCondiment);
@@ -162,7 +180,8 @@ std::string MemoryRequirement::text() const {
 
 void applyFixedValues(ApplicationBlock& app) {
     for (const auto& k : recordKinds()) {
-        if (k.fixedDescriptorLength != 0) app.setU8(k.descriptorLengthOffset, k.fixedDescriptorLength);
+        if (k.fixedDescriptorLength != 0)
+            app.setU8(k.descriptorLengthOffset, k.fixedDescriptorLength);
         if (k.fixedCount && k.countOffset != 0) app.setU16(k.countOffset, *k.fixedCount);
     }
     app.set(ab::kTimePeriodCount, 48);
@@ -173,30 +192,39 @@ void computeRecordLengths(ApplicationBlock& app) {
         const auto& h = *k.header;
         std::uint32_t base = 0;
         switch (k.rule) {
-            case BaseRule::DescriptorPlus: base = app.kindDescriptorLength(h) + k.extra; break;
-            case BaseRule::Plu: base = pluBaseLength(app); break;
-            case BaseRule::None: break;
+            case BaseRule::DescriptorPlus:
+                base = app.kindDescriptorLength(h) + k.extra;
+                break;
+            case BaseRule::Plu:
+                base = pluBaseLength(app);
+                break;
+            case BaseRule::None:
+                break;
         }
-        if (k.rule != BaseRule::None) app.setKindBaseLength(h, static_cast<std::uint8_t>(base & 0xff));
+        if (k.rule != BaseRule::None)
+            app.setKindBaseLength(h, static_cast<std::uint8_t>(base & 0xff));
         const std::uint64_t sum = base + totalsLength(app, h);
         // A length the u16 field cannot hold leaves the base length in place.
         app.setKindRecordLength(h, static_cast<std::uint16_t>(sum < 65536 ? sum : base & 0xffff));
     }
     app.setKindRecordLength(ab::kClerk, clerkRecordLength(app));
-    app.setKindRecordLength(ab::kSalesperson,
-                            static_cast<std::uint16_t>(app.kindDescriptorLength(ab::kSalesperson) + 2));
+    app.setKindRecordLength(ab::kSalesperson, static_cast<std::uint16_t>(
+                                                  app.kindDescriptorLength(ab::kSalesperson) + 2));
 }
 
 std::uint16_t clerkRecordLength(const ApplicationBlock& app) {
-    return static_cast<std::uint16_t>(app.kindDescriptorLength(ab::kClerk) + (app.get(ab::kClerkTime) ? 40 : 2));
+    return static_cast<std::uint16_t>(app.kindDescriptorLength(ab::kClerk) +
+                                      (app.get(ab::kClerkTime) ? 40 : 2));
 }
 
 std::uint32_t pluBaseLength(const ApplicationBlock& app) {
     const std::uint32_t random = app.get(ab::kPluRandomCodeSize);
     const std::uint32_t priceSize = app.get(ab::kPluPriceSize);
-    std::uint32_t len = random + app.kindDescriptorLength(ab::kPlu) + app.get(ab::kPluPriceLevels) * priceSize + 2;
+    std::uint32_t len =
+        random + app.kindDescriptorLength(ab::kPlu) + app.get(ab::kPluPriceLevels) * priceSize + 2;
     if (app.get(ab::kPluCostPrice) != 0) len += priceSize;
-    len += app.get(ab::kPluInventorySize) + app.get(ab::kPluInventoryAmountSize) + app.get(ab::kPluExtraFieldSize);
+    len += app.get(ab::kPluInventorySize) + app.get(ab::kPluInventoryAmountSize) +
+           app.get(ab::kPluExtraFieldSize);
     if (app.get(ab::kPluLinked)) len += (random != 0 ? 7 : 2) + 4;
     if (app.get(ab::kPluTare)) len += 4;
     if (app.get(ab::kPluCondiments)) len += 1;
@@ -208,8 +236,8 @@ std::uint32_t pluBaseLength(const ApplicationBlock& app) {
 MemoryRequirement computeMemoryMap(ApplicationBlock& app) {
     for (int i = 0; i < ab::kMemorySlotCount; ++i) app.setMemorySlot(i, 0);
     // Derived lengths the areas below rely on.
-    app.setKindRecordLength(ab::kCondiment,
-                            static_cast<std::uint16_t>(app.kindDescriptorLength(ab::kCondiment) + 115));
+    app.setKindRecordLength(
+        ab::kCondiment, static_cast<std::uint16_t>(app.kindDescriptorLength(ab::kCondiment) + 115));
     storeTrackBlock(app);
 
     std::uint64_t total = app.kindRecordLength(ab::kSystemArea);

@@ -25,7 +25,7 @@ constexpr std::array<std::uint32_t, 1> kDayNameCodes{60};
 constexpr std::array<std::uint32_t, 1> kMonthNameCodes{62};
 constexpr std::array<std::uint32_t, 2> kReportNameCodes{65, 66};
 
-const std::array<TextEditorSpec, 10> kEditors{{
+const std::array<TextEditorInfo, 10> kEditors{{
     {"mReceiptHeader1Click", "Receipt Header", 659, 11, 48, TextStorage::TextBlock,
      at(TextSection::ReceiptHeader), kReceiptHeaderCodes, EntryRule::None},
     {"mReceiptTrailer1Click", "Receipt Trailer", 660, 11, 48, TextStorage::TextBlock,
@@ -51,8 +51,8 @@ const std::array<TextEditorSpec, 10> kEditors{{
 
 bool isContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
-std::size_t sectionSize(const TextEditorSpec& spec) {
-    return static_cast<std::size_t>(spec.lines) * static_cast<std::size_t>(spec.width);
+std::size_t sectionSize(const TextEditorInfo& info) {
+    return static_cast<std::size_t>(info.lines) * static_cast<std::size_t>(info.width);
 }
 
 // The trailer keeps each line up to its first zero byte; whatever follows an
@@ -81,9 +81,9 @@ std::vector<std::uint8_t> readPbExtraTrailer(const std::filesystem::path& path) 
 
 }  // namespace
 
-std::span<const TextEditorSpec> textEditors() { return kEditors; }
+std::span<const TextEditorInfo> textEditors() { return kEditors; }
 
-const TextEditorSpec* findTextEditor(std::string_view handler) {
+const TextEditorInfo* findTextEditor(std::string_view handler) {
     for (const auto& e : kEditors)
         if (e.handler == handler) return &e;
     return nullptr;
@@ -207,34 +207,34 @@ std::vector<std::string> decodeLines(std::span<const std::uint8_t> bytes, int li
 // ---------------------------------------------------------------------------
 
 TextEditorController::Check TextEditorController::check(const ProgramSession& session,
-                                                        const TextEditorSpec& spec) {
+                                                        const TextEditorInfo& info) {
     if (!session.loaded) return Check::NoProgram;
-    if (spec.storage == TextStorage::PbExtraTrailerFile && !pbExtraTrailerAvailable(session.app))
+    if (info.storage == TextStorage::PbExtraTrailerFile && !pbExtraTrailerAvailable(session.app))
         return Check::NotAvailable;
     return Check::Ok;
 }
 
 std::vector<std::uint8_t> TextEditorController::sectionBytes() const {
-    if (spec_.storage == TextStorage::PbExtraTrailerFile) {
+    if (info_.storage == TextStorage::PbExtraTrailerFile) {
         auto bytes = readPbExtraTrailer(session_.file(".pxt"));
-        zeroAfterFirstZeroPerLine(bytes, spec_.width);
+        zeroAfterFirstZeroPerLine(bytes, info_.width);
         return bytes;
     }
-    auto s = session_.text.slice(spec_.offset, sectionSize(spec_));
+    auto s = session_.text.slice(info_.offset, sectionSize(info_));
     return {s.begin(), s.end()};
 }
 
-TextEditorController::TextEditorController(ProgramSession& session, const TextEditorSpec& spec)
+TextEditorController::TextEditorController(ProgramSession& session, const TextEditorInfo& info)
     : session_(session),
-      spec_(spec),
+      info_(info),
       original_(sectionBytes()),
-      grid_(spec.lines, spec.width, decodeLines(original_, spec.lines, spec.width)) {}
+      grid_(info.lines, info.width, decodeLines(original_, info.lines, info.width)) {}
 
 TextEditorController::Outcome TextEditorController::finish() {
     auto bytes = grid_.accepted() ? encodeLines(grid_) : original_;
     try {
-        if (spec_.storage == TextStorage::PbExtraTrailerFile) {
-            zeroAfterFirstZeroPerLine(bytes, spec_.width);
+        if (info_.storage == TextStorage::PbExtraTrailerFile) {
+            zeroAfterFirstZeroPerLine(bytes, info_.width);
             const auto path = session_.file(".pxt");
             // Whatever a longer file holds beyond the trailer is kept.
             std::vector<std::uint8_t> content;
@@ -244,12 +244,12 @@ TextEditorController::Outcome TextEditorController::finish() {
             std::copy(bytes.begin(), bytes.end(), content.begin());
             writeFileAtomic(path, content);
         } else {
-            applyEntryRule(bytes, spec_.width, spec_.rule);
-            auto section = session_.text.slice(spec_.offset, sectionSize(spec_));
+            applyEntryRule(bytes, info_.width, info_.rule);
+            auto section = session_.text.slice(info_.offset, sectionSize(info_));
             std::copy(bytes.begin(), bytes.end(), section.begin());
             writeFileAtomic(session_.file(".txt"), session_.text.bytes());
         }
-        session_.updateList().markMany(spec_.changeCodes);
+        session_.updateList().markMany(info_.changeCodes);
     } catch (const FileError&) {
         return Outcome::WriteFailed;
     }

@@ -25,7 +25,7 @@ enum class EntryRule {
 
 enum class TextStorage { TextBlock, PbExtraTrailerFile };
 
-struct TextEditorSpec {
+struct TextEditorInfo {
     std::string_view handler;     // menu handler name, "mReceiptHeader1Click"
     std::string_view title;       // built-in window title
     int titleText;                // language text of the title (accelerator removed)
@@ -38,8 +38,8 @@ struct TextEditorSpec {
 };
 
 // The ten editors in menu order.
-std::span<const TextEditorSpec> textEditors();
-const TextEditorSpec* findTextEditor(std::string_view handler);
+std::span<const TextEditorInfo> textEditors();
+const TextEditorInfo* findTextEditor(std::string_view handler);
 
 // The PB extra trailer: 50 lines of 24 characters in its own file.
 inline constexpr int kPbExtraTrailerLines = 50;
@@ -103,13 +103,13 @@ public:
 
     // Whether the editor may open ("No Program Loaded !", "Not Available
     // with this Application !!").
-    static Check check(const ProgramSession& session, const TextEditorSpec& spec);
+    static Check check(const ProgramSession& session, const TextEditorInfo& info);
 
     // Reads the section (or the PB extra trailer file, creating it with
     // zeros when missing).
-    TextEditorController(ProgramSession& session, const TextEditorSpec& spec);
+    TextEditorController(ProgramSession& session, const TextEditorInfo& info);
 
-    const TextEditorSpec& spec() const { return spec_; }
+    const TextEditorInfo& info() const { return info_; }
     LineGrid& grid() { return grid_; }
     const LineGrid& grid() const { return grid_; }
 
@@ -122,7 +122,7 @@ private:
     std::vector<std::uint8_t> sectionBytes() const;
 
     ProgramSession& session_;
-    const TextEditorSpec& spec_;
+    const TextEditorInfo& info_;
     std::vector<std::uint8_t> original_;  // the OEM bytes that were opened
     LineGrid grid_;
 };

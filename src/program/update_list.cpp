@@ -105,7 +105,9 @@ std::string UpdateList::formatCode(std::uint32_t code) {
     return buf;
 }
 
-void UpdateList::mark(std::uint32_t code) { addAll(file_, {formatCode(code)}); }
+void UpdateList::mark(std::uint32_t code) {
+    addAll(file_, {formatCode(code)});
+}
 
 void UpdateList::markMany(std::span<const std::uint32_t> codes) {
     std::vector<std::string> added;
@@ -114,7 +116,9 @@ void UpdateList::markMany(std::span<const std::uint32_t> codes) {
     addAll(file_, std::move(added));
 }
 
-void UpdateList::markLine(const std::string& line) { addAll(file_, {checkedLine(line)}); }
+void UpdateList::markLine(const std::string& line) {
+    addAll(file_, {checkedLine(line)});
+}
 
 void UpdateList::markLines(std::span<const std::string> lines) {
     std::vector<std::string> added;
@@ -123,18 +127,23 @@ void UpdateList::markLines(std::span<const std::string> lines) {
     addAll(file_, std::move(added));
 }
 
-std::vector<std::string> UpdateList::lines() const { return readContents(file_).lines; }
+std::vector<std::string> UpdateList::lines() const {
+    return readContents(file_).lines;
+}
 
 void UpdateList::ensureExists() const {
     std::error_code ec;
     if (std::filesystem::exists(file_, ec)) {
         if (std::filesystem::is_directory(file_, ec))
-            throw FileError("Cannot use \"" + file_.string() + "\" as update list: it is a directory");
+            throw FileError("Cannot use \"" + file_.string() +
+                            "\" as update list: it is a directory");
         return;
     }
     writeTextFileAtomic(file_, std::string());
 }
 
-void UpdateList::clear() const { writeTextFileAtomic(file_, std::string()); }
+void UpdateList::clear() const {
+    writeTextFileAtomic(file_, std::string());
+}
 
 }  // namespace tramond

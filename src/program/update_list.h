@@ -28,8 +28,8 @@ public:
     void markLines(std::span<const std::string> lines);
 
     std::vector<std::string> lines() const;  // sorted, unique; junk-free
-    void ensureExists() const;                // creates it empty when missing
-    void clear() const;                       // empties it
+    void ensureExists() const;               // creates it empty when missing
+    void clear() const;                      // empties it
 
     const std::filesystem::path& file() const { return file_; }
 

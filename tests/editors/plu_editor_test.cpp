@@ -373,3 +373,36 @@ TEST_F(PluCodeModeTest, MissingFileAtActivation) {
 
 }  // namespace
 }  // namespace tramond
+
+namespace tramond {
+namespace {
+
+TEST_F(PluEditorTest, HeaderWithoutDescriptorLengthKeepsNames) {
+    header(1, 0);
+    dir.session.app.setU8(2235, 0);
+    records(1);
+    auto ed = editor();
+    ASSERT_TRUE(ed.activate());
+    ed.edit(PluEdit::Price1) = "5";
+    ed.ok();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&record(1)[9])), "PLU 1");
+}
+
+}  // namespace
+}  // namespace tramond
+
+namespace tramond {
+namespace {
+
+TEST_F(PluCodeModeTest, StartLineOnUnusedRecordFallsBackToUsedLines) {
+    auto ed = editor();
+    ASSERT_TRUE(ed.activate(5));
+    EXPECT_EQ(ed.currentLine(), 2);
+    EXPECT_TRUE(ed.list().entry(2).used);
+    ed.descriptor = "CHANGED";
+    ed.next();
+    EXPECT_EQ(dir.updates(), (std::vector<std::string>{"R" "00000000004711" "00002" "00"}));
+}
+
+}  // namespace
+}  // namespace tramond

@@ -307,3 +307,75 @@ TEST(EntryLimitationCode, DecodeAndEncodeAgree) {
 
 }  // namespace
 }  // namespace tramond
+
+namespace tramond {
+namespace {
+
+TEST_F(DepartmentEditorTest, UnwritableUpdateListIsReportedNotIgnored) {
+    std::filesystem::create_directory(dir.session.file(".upd"));
+    auto ed = editor();
+    ASSERT_TRUE(ed.activate());
+    ed.descriptor = "STORED";
+    ed.next();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&dir.read(".dpt")[4])), "STORED");
+    EXPECT_EQ(prompts.texts(), (std::vector<std::string>{"Error writing update file !!"}));
+}
+
+}  // namespace
+}  // namespace tramond
+
+namespace tramond {
+namespace {
+
+// A drawer-like kind: the decimal point as a value table over bits 0 and 2,
+// and a kind that registers every store.
+constexpr std::array<Caption, 4> kDecimalItems{Caption{-1, "0"}, Caption{-1, "1"}, Caption{-1, "2"}, Caption{-1, "3"}};
+constexpr std::array<std::uint32_t, 4> kDecimalValues{1, 5, 0, 4};
+constexpr std::array kDrawerWords{OptionWord{0, 2, 0, 0}};
+constexpr std::array kDrawerFields{
+    FieldSpec{.name = "decimals",
+              .control = FieldControl::ComboBox,
+              .encoding = FieldEncoding::Mapped,
+              .offset = 0,
+              .width = 2,
+              .mask = 0x5,
+              .items = kDecimalItems,
+              .values = kDecimalValues,
+              .defaultItem = 2},
+    FieldSpec{.name = "openTotal", .offset = 0, .width = 2, .bit = 1},
+};
+
+TEST_F(DepartmentEditorTest, ValueTableFieldAndStoringEveryRecord) {
+    const RecordEditorSpec drawer{.className = "TEditDrawer",
+                                  .kind = RecordKind::Department,  // any file with 39-byte records will do
+                                  .descriptorOffset = 4,
+                                  .storeUnchanged = true,
+                                  .words = kDrawerWords,
+                                  .fields = kDrawerFields};
+    auto bytes = dir.read(".dpt");
+    bytes[0] = 5;           // one decimal
+    bytes[kDept] = 0x07;    // 5 | bit 1
+    bytes[2 * kDept] = 0x0C;  // bits 2 and 3: three decimals, bit 3 unknown
+    dir.write(".dpt", bytes);
+    auto ed = editor(drawer);
+    ASSERT_TRUE(ed.activate());
+    EXPECT_EQ(std::vector<std::string>(ed.lookupItems(0).begin(), ed.lookupItems(0).end()),
+              (std::vector<std::string>{"0", "1", "2", "3"}));
+    EXPECT_EQ(ed.field("decimals").index, 1);
+    ed.next();  // unchanged, stored all the same
+    EXPECT_EQ(dir.updates(), (std::vector<std::string>{"000005001"}));
+    EXPECT_EQ(ed.field("decimals").index, 1);
+    EXPECT_TRUE(ed.field("openTotal").checked);
+    ed.next();
+    EXPECT_EQ(ed.field("decimals").index, 3);
+    ed.ok();
+    EXPECT_EQ(dir.read(".dpt")[2 * kDept], 0x04) << "bit 3 cleared by the rebuilt word";
+    ed.field("decimals").index = 2;
+    ed.ok();
+    const auto now = dir.read(".dpt");
+    EXPECT_EQ(now[2 * kDept], 0x00) << "two decimals: neither bit";
+    EXPECT_EQ(now[kDept], 0x07);
+}
+
+}  // namespace
+}  // namespace tramond

@@ -78,3 +78,40 @@ TEST(SerialDevicePath, ComNamesMapToTtySAndOthersPassThrough) {
 
 }  // namespace
 }  // namespace tramond
+
+#include "link/comm_settings.h"
+
+namespace tramond {
+namespace {
+
+TEST(CommSettingsDialog, ListsSimFirstAndSelectsTheCurrentPortAndBaud) {
+    MemorySettingsStore store;
+    LinkSettings s{"/dev/ttyUSB0", 4800, false};
+    CommSettingsController c(s, store, {"/dev/ttyS0", "/dev/ttyUSB0"});
+    ASSERT_EQ(c.portChoices().size(), 3u);
+    EXPECT_EQ(c.portChoices()[0], "SIM");
+    EXPECT_EQ(c.selectedPort(), 2);
+    EXPECT_EQ(c.selectedBaud(), 2);
+    s.port = "COM7";
+    s.baudRate = 14400;
+    EXPECT_EQ(c.selectedPort(), -1);
+    EXPECT_EQ(c.selectedBaud(), -1);
+}
+
+TEST(CommSettingsDialog, OkStoresWhatWasChosenAndAnEmptyPortKeepsTheOldOne) {
+    MemorySettingsStore store;
+    LinkSettings s{"COM10", 38400, false};
+    CommSettingsController c(s, store, {});
+    c.accept("COM2", " 9600", true);
+    EXPECT_EQ(s.port, "COM2");
+    EXPECT_EQ(s.baudRate, 9600);
+    EXPECT_EQ(store.read(kCommsKey, "Port"), "COM2");
+    EXPECT_EQ(store.read(kCommsKey, "BaudRate"), "9600");
+    EXPECT_EQ(store.read(kCommsKey, "HwHandshake"), "1");
+    c.accept("", "19200", false);
+    EXPECT_EQ(store.read(kCommsKey, "Port"), "COM2");
+    EXPECT_EQ(store.read(kCommsKey, "HwHandshake"), "0");
+}
+
+}  // namespace
+}  // namespace tramond

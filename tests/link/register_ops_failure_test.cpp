@@ -117,19 +117,6 @@ TEST_F(RegisterOpsFailureTest, SuccessfulLoadReplacesTheProgramWhole) {
     EXPECT_EQ(session.machineNumber, 0);
 }
 
-TEST_F(RegisterOpsFailureTest, IdentificationAnsweredOnTheSecondRequest) {
-    auto opts = fastSim();
-    opts.identifyOnSecondRequest = true;
-    startSim(opts);
-    seedOtherProgram();
-    host.loadTarget = dir / "read.app";
-    auto o = ops();
-    ASSERT_TRUE(o.loadFromRegister()) << (host.messages.empty() ? "" : host.messages[0].text);
-    EXPECT_EQ(host.waits, 1);
-    EXPECT_EQ(tap->numbers('D')[0], 1);
-    EXPECT_EQ(tap->numbers('D')[1], 1);
-}
-
 TEST_F(RegisterOpsFailureTest, RegisterFallingSilentMidInstall) {
     makeProgram("shop.app");
     auto opts = fastSim();

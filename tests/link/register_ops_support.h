@@ -151,10 +151,7 @@ private:
                 break;
             case S::Check: {
                 std::lock_guard lock(m_);
-                // A repeated attempt of the same block is one block.
-                if (frames_.empty() || frames_.back().payload != cur_.payload ||
-                    frames_.back().terminal != cur_.terminal)
-                    frames_.push_back(cur_);
+                frames_.push_back(cur_);
                 s_ = S::Idle;
                 break;
             }
@@ -174,19 +171,20 @@ private:
 // wants to own its port).
 class ForwardingPort : public SerialPort {
 public:
-    explicit ForwardingPort(SerialPort& inner) : inner_(inner) {}
+    // opened, when given, receives the configuration of every open.
+    ForwardingPort(SerialPort& inner, PortConfig* opened = nullptr) : inner_(inner), opened_(opened) {}
     bool open(const PortConfig& c) override {
-        opened = c;
+        if (opened_) *opened_ = c;
         return inner_.open(c);
     }
     void close() override { inner_.close(); }
     bool isOpen() const override { return inner_.isOpen(); }
     int readByte(int t) override { return inner_.readByte(t); }
     bool write(std::span<const std::uint8_t> b) override { return inner_.write(b); }
-    PortConfig opened;
 
 private:
     SerialPort& inner_;
+    PortConfig* opened_;
 };
 
 inline std::vector<std::uint8_t> fileBytes(const fs::path& p) {

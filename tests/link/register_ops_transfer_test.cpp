@@ -1,12 +1,9 @@
 // Register operations against the simulated register on an in-process
 // line: what goes out, what comes back, what the dealer is told.
 
-#include <numeric>
 
 #include "editors/plu_list.h"
 #include "link/update_plan.h"
-#include "program/keyboard_header.h"
-#include "program/sizing.h"
 #include "register_ops_support.h"
 
 namespace tramond::testing {
@@ -16,75 +13,7 @@ using regsim::SimOptions;
 
 constexpr std::size_t kPluCountOffset = 2227;
 
-// Transferred bytes of the application block (the rest stays on the PC).
-bool transferredAppByte(std::size_t i) {
-    if (i >= 831 && i <= 958) return false;
-    if (i >= 1611 && i <= 2116) return false;
-    if (i >= 2651) return false;
-    if (i >= 703 + 64 && i < 703 + 68) return false;  // zeroed on every receive
-    return true;
-}
-
-void expectSameRecords(const fs::path& a, const fs::path& b, std::size_t bytes, const char* ext) {
-    const auto x = fileBytes(fs::path(a).replace_extension(ext));
-    const auto y = fileBytes(fs::path(b).replace_extension(ext));
-    ASSERT_GE(x.size(), bytes) << ext;
-    ASSERT_GE(y.size(), bytes) << ext;
-    EXPECT_TRUE(std::equal(x.begin(), x.begin() + static_cast<std::ptrdiff_t>(bytes), y.begin())) << ext;
-}
-
 class RegisterOpsTransferTest : public RegisterOpsFixture {};
-
-TEST_F(RegisterOpsTransferTest, ClearAndInstallThenReadBackIsIdentical) {
-    startSim();
-    const auto source = makeProgram("shop.app");
-    // Something of every kind of field: a flag, a text, a changed record.
-    session.app.setFlag(7, 0x5A);
-    session.text.bytes()[100] = 'Q';
-    saveAndReload();
-    {
-        auto dpt = fileBytes(fs::path(source).replace_extension(".dpt"));
-        dpt[39 + 9] = 'X';  // descriptor of department 2
-        dpt[39 + 0] = 0x34;  // and its little-endian first word
-        dpt[39 + 1] = 0x12;
-        writeBytes(fs::path(source).replace_extension(".dpt"), dpt);
-    }
-    writeBytes(fs::path(source).replace_extension(".upd"), {'0', '0', '0', '0', '0', '0', '0', '0', '2'});
-
-    auto o = ops();
-    ASSERT_TRUE(o.clearAndInstallRegister()) << (host.messages.empty() ? "" : host.messages[0].text);
-    EXPECT_EQ(host.asked(opsmsg::kAreYouSure), 1);
-    EXPECT_EQ(sim->memory(1).clears, 1);
-    EXPECT_FALSE(fs::exists(fs::path(source).replace_extension(".upd")))
-        << "the register now holds exactly the program";
-
-    // Block 3 is the same on both sides now: the application check passes.
-    host.loadTarget = dir / "copy.app";
-    ASSERT_TRUE(o.loadFromRegister()) << (host.messages.empty() ? "" : host.messages[0].text);
-    EXPECT_TRUE(session.loaded);
-    EXPECT_EQ(session.programPath, dir / "copy.app");
-    EXPECT_FALSE(host.targetAllowedNetwork.back()) << "no network loop for reading";
-
-    const auto a = fileBytes(source);
-    const auto b = fileBytes(dir / "copy.app");
-    ASSERT_EQ(a.size(), ApplicationBlock::kSize);
-    ASSERT_EQ(b.size(), ApplicationBlock::kSize);
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (transferredAppByte(i)) EXPECT_EQ(a[i], b[i]) << "application byte " << i;
-    const auto ta = fileBytes(fs::path(source).replace_extension(".txt"));
-    const auto tb = fileBytes(dir / "copy.txt");
-    ASSERT_EQ(tb.size(), TextBlock::kSize);
-    EXPECT_TRUE(std::equal(ta.begin(), ta.begin() + 8499, tb.begin()));
-
-    ApplicationBlock app;
-    std::copy(a.begin(), a.end(), app.bytes().begin());
-    for (const auto& kind : kindBlocks()) {
-        const auto count = kindCount(app, kind);
-        if (count == 0 || kind.base == 60000) continue;
-        expectSameRecords(source, dir / "copy.app", count * kind.recordSize, std::string(kind.extension).c_str());
-    }
-    EXPECT_EQ(fileBytes(dir / "copy.upd").size(), 0u) << "a read program starts with an empty update list";
-}
 
 TEST_F(RegisterOpsTransferTest, UpdateSendsExactlyTheListedCodesInGroupOrder) {
     const auto program = makeProgram("shop.app");
@@ -264,48 +193,6 @@ TEST_F(PluCodeModeTest, InstallSendsPlusInListOrderRenumbered) {
     EXPECT_EQ(recs.at(10004)[9], 'D');
 }
 
-TEST_F(RegisterOpsTransferTest, NetworkUpdateUsesEachRegistersKeyboard) {
-    const auto program = makeProgram("net.app");
-    session.app.setFlag(78, 4);                         // network size
-    session.app.setBit(2566, 0, true);                  // individual keyboards
-    saveAndReload();
-    ASSERT_TRUE(fs::exists(fs::path(program).replace_extension(".kbf")));
-    for (int n = 1; n <= 4; ++n) {
-        const auto kb = n == 1 ? fs::path(program).replace_extension(".kbf")
-                               : fs::path(program).replace_extension(".kb" + std::to_string(n));
-        if (n != 1) fs::copy_file(fs::path(program).replace_extension(".kbf"), kb);
-        ApplicationBlock a = session.app;
-        a.setU16(365, static_cast<std::uint16_t>(1000 + n));  // first key function code
-        writeKeyboardHeader(kb, a);
-    }
-    const auto before = session.app;
-    const int machineBefore = session.machineNumber;
-
-    auto o2 = regsim::SimOptions(fastSim());
-    o2.registers = 4;
-    startSim(o2);
-    for (int n = 1; n <= 4; ++n) sim->memory(n).seedFromProgram(program, n);
-    writeBytes(fs::path(program).replace_extension(".upd"), {'0', '0', '0', '0', '0', '0', '0', '1', '1'});
-    host.targetChoice = {true, 1, 4};
-
-    auto o = ops();
-    ASSERT_TRUE(o.updateRegister()) << (host.messages.empty() ? "" : host.messages[0].text);
-    for (int n = 1; n <= 4; ++n) {
-        const auto& block = sim->memory(n).blocks.at(11);
-        EXPECT_EQ(bigEndian16(block.data()), 1000 + n) << "register " << n;
-    }
-    EXPECT_EQ(host.headlines,
-              (std::vector<std::string>{"Register # 1", "Register # 2", "Register # 3", "Register # 4"}));
-    EXPECT_EQ(host.asked(opsmsg::kClearUpdateFile), 1) << "asked after the last register only";
-    EXPECT_EQ(session.app, before);
-    EXPECT_EQ(session.machineNumber, machineBefore);
-    // Each frame went to its own register.
-    std::vector<int> terminals;
-    for (const auto& f : tap->frames())
-        if (f.type() == 'U') terminals.push_back(f.terminal);
-    EXPECT_EQ(terminals, (std::vector<int>{1, 2, 3, 4}));
-}
-
 TEST_F(RegisterOpsTransferTest, NetworkUpdateAboveLastTerminalSendsNothing) {
     makeProgram("net.app");
     startSim();
@@ -313,48 +200,6 @@ TEST_F(RegisterOpsTransferTest, NetworkUpdateAboveLastTerminalSendsNothing) {
     auto o = ops();
     EXPECT_FALSE(o.updateRegister());
     EXPECT_TRUE(tap->frames().empty());
-}
-
-// The smallest program needing exactly `bytes`: PLUs and modifiers are
-// counted up until the requirement hits it.
-bool tuneRequirement(ApplicationBlock& app, std::uint32_t bytes) {
-    auto need = [&](int plus, int mods) {
-        ApplicationBlock a = app;
-        a.setU16(kPluCountOffset, static_cast<std::uint16_t>(plus));
-        a.setU16(2163, static_cast<std::uint16_t>(mods));
-        return static_cast<long>(recomputeSizes(a).bytes);
-    };
-    const long perPlu = need(1, 0) - need(0, 0);
-    for (int mods = 0; mods <= 999; ++mods) {
-        const long rest = static_cast<long>(bytes) - need(0, mods);
-        if (rest < 0) break;
-        if (perPlu > 0 && rest % perPlu == 0 && rest / perPlu <= 29999) {
-            app.setU16(kPluCountOffset, static_cast<std::uint16_t>(rest / perPlu));
-            app.setU16(2163, static_cast<std::uint16_t>(mods));
-            return recomputeSizes(app).bytes == bytes;
-        }
-    }
-    return false;
-}
-
-TEST_F(RegisterOpsTransferTest, MemoryCheckOfGenerationOne) {
-    makeProgram("big.app");
-    auto opts = fastSim();
-    opts.identification = '1';
-    startSim(opts);
-
-    ASSERT_TRUE(tuneRequirement(session.app, kMemoryGeneration1 + 1));
-    saveAndReload();
-    auto o = ops();
-    EXPECT_FALSE(o.clearAndInstallRegister());
-    EXPECT_TRUE(host.shown(opsmsg::kNotEnoughMemory));
-    EXPECT_EQ(sim->memory(1).clears, 0);
-
-    ASSERT_TRUE(tuneRequirement(session.app, kMemoryGeneration1));
-    saveAndReload();
-    host.messages.clear();
-    EXPECT_TRUE(o.clearAndInstallRegister()) << (host.messages.empty() ? "" : host.messages[0].text);
-    EXPECT_EQ(sim->memory(1).clears, 1);
 }
 
 TEST_F(RegisterOpsTransferTest, OldOperatingSystemAsksBeforeClearing) {

@@ -23,8 +23,9 @@ using Bytes = std::vector<std::uint8_t>;
 SimOptions fastOptions(int registers = 1) {
     SimOptions o;
     o.registers = registers;
-    o.replyTimeoutMs = 100;
-    o.retryQuietMs = 120;
+    o.replyTimeoutMs = 150;
+    o.retryQuietMs = 150;
+    o.byteTimeoutMs = 50;
     o.drainQuietMs = 40;
     return o;
 }

@@ -12,8 +12,8 @@ namespace ab = tramond::appblock;
 TEST(BuiltInImage, FlagsAndPortsAtStart) {
     const auto app = ApplicationBlock::builtIn();
     const std::map<int, int> expected = {
-        {17, 3}, {21, 1}, {22, 5}, {27, 15}, {28, 13}, {29, 13}, {33, 1}, {36, 2}, {39, 2},
-        {42, 2}, {45, 2}, {48, 2}, {51, 2},  {54, 2},  {57, 2},  {62, 12},
+        {17, 3}, {21, 1}, {22, 5}, {27, 15}, {28, 13}, {29, 13}, {33, 1}, {36, 2},
+        {39, 2}, {42, 2}, {45, 2}, {48, 2},  {51, 2},  {54, 2},  {57, 2}, {62, 12},
     };
     for (int n = 1; n <= 150; ++n) {
         const auto it = expected.find(n);

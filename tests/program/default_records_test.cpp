@@ -151,11 +151,6 @@ TEST_F(DefaultRecords, ExtensionCreatesAMissingFileEvenWithCountZero) {
     EXPECT_EQ(firstMissingRecord(87, 29, 3), 0u);
 }
 
-TEST_F(DefaultRecords, PbExtraTrailerIsFiftyZeroLines) {
-    const auto all = defaultRecords(K::PbExtraTrailer, 1, 50, app, text);
-    EXPECT_EQ(all, Bytes(1200, 0));
-}
-
 TEST(DefaultCheckFile, WordsAndBytesOfANewProgram) {
     const auto c = defaultCheckFile();
     const std::uint16_t words[] = {306, 307, 701, 705, 702, 2030, 5001, 5002, 5003, 5004, 5005, 10000, 901, 1000};

@@ -1,14 +1,13 @@
-#include <gtest/gtest.h>
+#include "program/file_io.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-
 #include <filesystem>
 #include <fstream>
 
-#include "program/file_io.h"
 #include "program/file_set.h"
 
 namespace fs = std::filesystem;
@@ -19,13 +18,15 @@ namespace {
 struct TempDir {
     fs::path path;
     TempDir() {
-        path = fs::temp_directory_path() / ("tramond-fileio-" + std::to_string(::getpid()) + "-" +
-                                            std::to_string(counter++));
+        path = fs::temp_directory_path() /
+               ("tramond-fileio-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
         fs::remove_all(path);
         fs::create_directories(path);
     }
     ~TempDir() { fs::remove_all(path); }
-    std::size_t entries() const { return static_cast<std::size_t>(std::distance(fs::directory_iterator(path), {})); }
+    std::size_t entries() const {
+        return static_cast<std::size_t>(std::distance(fs::directory_iterator(path), {}));
+    }
     static inline int counter = 0;
 };
 
@@ -54,7 +55,8 @@ TEST(WriteFileAtomic, ReplacesContentAndLeavesNoTemporary) {
 }
 
 TEST(WriteFileAtomic, InjectedFailureAtEveryStageKeepsTheOldFile) {
-    for (auto stage : {WriteStage::Create, WriteStage::Write, WriteStage::Sync, WriteStage::Rename}) {
+    for (auto stage :
+         {WriteStage::Create, WriteStage::Write, WriteStage::Sync, WriteStage::Rename}) {
         SCOPED_TRACE(static_cast<int>(stage));
         TempDir dir;
         const auto target = dir.path / "shop.txt";

@@ -1,10 +1,11 @@
 // Expected figures are worked out by hand from the kind-header tables, not
 // taken from the code's output.
 
+#include "program/sizing.h"
+
 #include <gtest/gtest.h>
 
 #include "program/application_block.h"
-#include "program/sizing.h"
 
 using namespace tramond;
 namespace ab = tramond::appblock;
@@ -30,10 +31,11 @@ ApplicationBlock fixedOnly() {
 TEST(FixedValues, DescriptorLengthsAndCounts) {
     ApplicationBlock app;
     applyFixedValues(app);
-    for (auto* h : {&ab::kCorrection, &ab::kCurrency, &ab::kDiscount, &ab::kDrawer, &ab::kPoRa, &ab::kTender,
-                    &ab::kTax, &ab::kPbFunction, &ab::kClerk})
+    for (auto* h : {&ab::kCorrection, &ab::kCurrency, &ab::kDiscount, &ab::kDrawer, &ab::kPoRa,
+                    &ab::kTender, &ab::kTax, &ab::kPbFunction, &ab::kClerk})
         EXPECT_EQ(app.kindDescriptorLength(*h), 16) << h->count;
-    for (auto* h : {&ab::kGroup, &ab::kDepartment, &ab::kPlu, &ab::kSalesperson, &ab::kModifier, &ab::kCondiment})
+    for (auto* h : {&ab::kGroup, &ab::kDepartment, &ab::kPlu, &ab::kSalesperson, &ab::kModifier,
+                    &ab::kCondiment})
         EXPECT_EQ(app.kindDescriptorLength(*h), 24) << h->count;
     EXPECT_EQ(app.kindCount(ab::kCorrection), 16);
     EXPECT_EQ(app.kindCount(ab::kCurrency), 32);
@@ -55,7 +57,8 @@ TEST(RecordLength, TotalizerSetMultipliers) {
     app.setTotalizerSet(ab::kDepartment, 4, totals(0x01, 3));
     computeRecordLengths(app);
     EXPECT_EQ(app.kindBaseLength(ab::kDepartment), 31);
-    EXPECT_EQ(app.kindRecordLength(ab::kDepartment), 31 + 3 * 12);  // month byte without salespersons
+    EXPECT_EQ(app.kindRecordLength(ab::kDepartment),
+              31 + 3 * 12);  // month byte without salespersons
 
     app.setKindCount(ab::kSalesperson, 5);
     computeRecordLengths(app);
@@ -138,10 +141,10 @@ TEST(MemoryMap, BuiltInImage) {
     EXPECT_EQ(app.kindRecordLength(ab::kPlu), 54 + 22);
     EXPECT_EQ(app.kindRecordLength(ab::kSystemArea), 22 + 8 * 11 + 8 * 48);  // 494
     const std::pair<int, std::uint32_t> slots[] = {
-        {0, 0},         {7, 494},       {9, 1150},   {8, 2622},   {6, 3310},   {4, 4302},  {5, 5742},
-        {10, 6038},     {12, 6774},     {13, 7314},  {1, 7512},   {2, 8012},   {3, 9072},  {11, 40992},
-        {18, 41240},    {19, 0},        {15, 0},     {17, 0},     {14, 0},     {20, 42815}, {22, 43232},
-        {23, 0},        {21, 43686},
+        {0, 0},    {7, 494},    {9, 1150},   {8, 2622},  {6, 3310},   {4, 4302},
+        {5, 5742}, {10, 6038},  {12, 6774},  {13, 7314}, {1, 7512},   {2, 8012},
+        {3, 9072}, {11, 40992}, {18, 41240}, {19, 0},    {15, 0},     {17, 0},
+        {14, 0},   {20, 42815}, {22, 43232}, {23, 0},    {21, 43686},
     };
     for (auto [slot, start] : slots) EXPECT_EQ(app.memorySlot(slot), start) << "slot " << slot;
     for (int s = 24; s < 64; ++s) EXPECT_EQ(app.memorySlot(s), 0u) << "slot " << s;

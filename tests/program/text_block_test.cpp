@@ -80,17 +80,6 @@ TEST(TextBlockBuiltIn, BannersAreFramedToTheLineWidthAndOtherLinesEmpty) {
     }
 }
 
-TEST(TextBlockBuiltIn, UnlistedCaptionsAreStoredAsTheEditorsStoreEmptyOnes) {
-    const auto t = TextBlock::builtIn();
-    const auto special = t.entry(S::SpecialCaptions, 99);
-    EXPECT_EQ(std::string(special.begin(), special.begin() + 16), std::string(16, ' '));
-    EXPECT_EQ(special[16], 0);
-    const auto program = t.entry(S::ProgramCaptions, 99);
-    EXPECT_EQ(program[0], 0);
-    EXPECT_EQ(std::string(program.begin() + 1, program.begin() + 16), std::string(15, ' '));
-    EXPECT_EQ(program[16], 0);
-}
-
 TEST(TextBlockWords, ResetPutsBackWordsOneTo29AndKeepsWord30) {
     auto t = TextBlock::builtIn();
     for (int w = 1; w <= 30; ++w) t.setDescriptorWord(w, "XX");

@@ -40,10 +40,10 @@ protected:
         fs::remove_all(dir_);
     }
 
-    const TextEditorSpec& editor(std::string_view handler) {
-        const auto* spec = findTextEditor(handler);
-        EXPECT_NE(spec, nullptr) << handler;
-        return *spec;
+    const TextEditorInfo& editor(std::string_view handler) {
+        const auto* info = findTextEditor(handler);
+        EXPECT_NE(info, nullptr) << handler;
+        return *info;
     }
     std::vector<std::string> updateLines() { return session_.updateList().lines(); }
     void enablePbTrailer() {
@@ -173,11 +173,11 @@ TEST_F(TextEditorTest, NoProgramAndUnavailableTrailerAreRefused) {
 }
 
 TEST_F(TextEditorTest, ClearedReceiptLineIsStoredEmptyAndShowsTheAtSignAgain) {
-    const auto& spec = editor("mReceiptHeader1Click");
+    const auto& info = editor("mReceiptHeader1Click");
     const std::size_t line3 = 1819 + 2 * 48;
     std::fill_n(session_.text.bytes().begin() + line3, 48, 'Q');
     {
-        TextEditorController c(session_, spec);
+        TextEditorController c(session_, info);
         EXPECT_EQ(c.grid().cell(2), std::string(48, 'Q'));
         c.grid().edit(2, "");
         c.grid().accept();
@@ -186,15 +186,15 @@ TEST_F(TextEditorTest, ClearedReceiptLineIsStoredEmptyAndShowsTheAtSignAgain) {
     std::vector<std::uint8_t> expected(48, ' ');
     expected[0] = 0;
     EXPECT_EQ(slice(session_.text, line3, 48), expected);
-    TextEditorController again(session_, spec);
+    TextEditorController again(session_, info);
     EXPECT_EQ(again.grid().cell(2), "@");
 }
 
 TEST_F(TextEditorTest, FiftyCharactersInAReceiptLineKeepTheFirstFortyEight) {
-    const auto& spec = editor("mReceiptTrailer1Click");
+    const auto& info = editor("mReceiptTrailer1Click");
     std::string typed;
     for (int i = 0; i < 50; ++i) typed += static_cast<char>('A' + i % 26);
-    TextEditorController c(session_, spec);
+    TextEditorController c(session_, info);
     c.grid().edit(0, typed);
     c.grid().keyReleased(0);
     c.grid().accept();

@@ -1,5 +1,6 @@
-#include <gtest/gtest.h>
+#include "program/update_list.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -8,7 +9,6 @@
 
 #include "program/file_io.h"
 #include "program/record_kinds.h"
-#include "program/update_list.h"
 
 namespace fs = std::filesystem;
 using namespace tramond;
@@ -39,7 +39,9 @@ bool countWrites(WriteStage stage, std::size_t) {
     if (stage == WriteStage::Create) ++g_writes;
     return false;
 }
-bool failWrites(WriteStage stage, std::size_t) { return stage == WriteStage::Rename; }
+bool failWrites(WriteStage stage, std::size_t) {
+    return stage == WriteStage::Rename;
+}
 
 using Lines = std::vector<std::string>;
 
@@ -94,7 +96,7 @@ TEST_F(UpdateListTest, MarkingManyReadsAndWritesTheFileOnce) {
     setWriteFaultHookForTesting(countWrites);
     list.markMany(codes);
     EXPECT_EQ(g_writes, 1);
-    list.mark(2);      // already there: nothing to write
+    list.mark(2);  // already there: nothing to write
     list.markMany(codes);
     EXPECT_EQ(g_writes, 1);
     list.mark(3);

@@ -14,6 +14,8 @@ public:
     // 0..255, or -1 when nothing arrived within timeoutMs.
     virtual int readByte(int timeoutMs) = 0;
     virtual void write(std::span<const std::uint8_t> bytes) = 0;
+    // True when a byte can be read without waiting.
+    virtual bool available() { return false; }
 };
 
 // A pseudo-terminal (its device path is what the PC opens) or a named serial
@@ -26,6 +28,7 @@ public:
 
     int readByte(int timeoutMs) override;
     void write(std::span<const std::uint8_t> bytes) override;
+    bool available() override;
     // The path the other side opens (the pty's slave, or the device itself).
     const std::string& devicePath() const { return path_; }
 

@@ -17,6 +17,8 @@ bool FaultyChannel::chance(double rate) { return rate > 0 && uni_(rng_) < rate; 
 int FaultyChannel::readByte(int timeoutMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
+        // A byte already waiting followed its predecessor back to back.
+        const bool queued = inner_.available();
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         int b = inner_.readByte(static_cast<int>(std::max<long long>(left, 0)));
         if (b < 0) return -1;
@@ -25,9 +27,12 @@ int FaultyChannel::readByte(int timeoutMs) {
         ++in_;
         if (byteTime_.count() > 0) {
             // A byte is complete on the wire one byte time after the previous
-            // one ended, or after it was handed over if the line was idle.
-            inFree_ = std::max(Clock::now(), inFree_) + byteTime_;
-            std::this_thread::sleep_until(inFree_);
+            // one, or after it was handed over if the line was idle. A late
+            // wake-up does not restart the clock, or the overshoots of the
+            // sleeps would add up over a frame.
+            const auto now = Clock::now();
+            inFree_ = (queued ? inFree_ : now) + byteTime_;
+            if (inFree_ > now) std::this_thread::sleep_until(inFree_);
         }
         return b & 0xFF;
     }
@@ -43,9 +48,10 @@ void FaultyChannel::write(std::span<const std::uint8_t> bytes) {
     }
     out_ += out.size();
     if (byteTime_.count() > 0) {
-        const auto start = std::max(Clock::now(), outFree_);
+        const auto now = Clock::now();
+        const auto start = std::max(now, outFree_);
         outFree_ = start + byteTime_ * static_cast<long>(bytes.size());
-        std::this_thread::sleep_until(outFree_);
+        if (outFree_ > now) std::this_thread::sleep_until(outFree_);
     }
     inner_.write(out);
 }

@@ -25,6 +25,7 @@ public:
     FaultyChannel(ByteChannel& inner, const LineFaults& faults);
     int readByte(int timeoutMs) override;
     void write(std::span<const std::uint8_t> bytes) override;
+    bool available() override { return inner_.available(); }
 
     // Bytes that crossed the line in each direction (after drops).
     std::uint64_t bytesToRegister() const { return in_; }

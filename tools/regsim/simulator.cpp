@@ -57,7 +57,7 @@ void RegisterSimulator::handleIncoming(ByteChannel& line) {
     delay();
     const std::uint8_t ack = kAck;
     line.write(std::span(&ack, 1));
-    const int t = options_.replyTimeoutMs;
+    const int t = options_.byteTimeoutMs;
     const int c = line.readByte(t);
     if (c < 0) return;
     std::uint8_t sum = static_cast<std::uint8_t>(kStx ^ c);
@@ -142,8 +142,10 @@ bool RegisterSimulator::sendAnswer(ByteChannel& line, const Bytes& data) {
                 return false;
             }
         }
-        // Let the PC's drain run dry before repeating the block.
-        if (quiet(line, options_.retryQuietMs)) {
+        // Silence means the PC has already given the block up: repeat at
+        // once. Anything else is the PC draining with NAKs; let it run dry
+        // before repeating the block.
+        if (r >= 0 && quiet(line, options_.retryQuietMs)) {
             pendingStx_ = true;
             return false;
         }

@@ -23,8 +23,14 @@ struct SimOptions {
     long silentAfterBlocks = -1;     // falls silent after this many blocks received
     bool identifyOnSecondRequest = false;
     int answerDelayMs = 0;           // before every acknowledgement and answer
-    int replyTimeoutMs = 1000;       // waiting for the PC's next byte
-    int retryQuietMs = 1500;         // silence before repeating an unacknowledged answer
+    // Both one and a half times the PC's read time-out, so that a repeated
+    // answer reaches the PC after its drain ended and before its next read
+    // gives up.
+    int replyTimeoutMs = 1500;       // waiting for the PC's next byte
+    int retryQuietMs = 1500;         // silence after NAKs before repeating an answer
+    // Gap that ends an incoming frame; below the PC's time-out, so that a
+    // frame cut short is given up before the PC tries again.
+    int byteTimeoutMs = 500;
     int drainQuietMs = 300;          // silence that ends a garbled block
     int bytesBeforeSecondAck = 0;    // network: other bytes before the relay's ACK
 };

@@ -96,6 +96,12 @@ int TtyChannel::readByte(int timeoutMs) {
     }
 }
 
+bool TtyChannel::available() {
+    if (bufPos_ < bufLen_) return true;
+    pollfd p{fd_, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0;
+}
+
 void TtyChannel::write(std::span<const std::uint8_t> bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {

@@ -304,13 +304,16 @@ void PluEditorDialog::refresh() {
 void PluEditorDialog::onCodeEditLeft() {
     // A question box takes the focus away from the edit and would end the
     // editing a second time.
-    if (inCodeEdit_ || updating_ || !code_->isVisible()) return;
+    if (inCodeEdit_ || updating_ || !controller_->header().codeMode()) return;
     inCodeEdit_ = true;
     const auto before = controller_->list().usedCount();
     const auto outcome = controller_->leaveCodeEdit();
     if (controller_->list().usedCount() != before) rebuildList();
     refresh();
-    if (outcome == PluEditorController::CodeOutcome::Restored) name_->setFocus(Qt::OtherFocusReason);
+    if (outcome == PluEditorController::CodeOutcome::Restored)
+        name_->setFocus(Qt::OtherFocusReason);
+    else if (code_->hasFocus())  // Enter; Tab has moved the focus already
+        focusNext(code_);
     inCodeEdit_ = false;
 }
 

@@ -161,8 +161,8 @@ void RecordEditorDialog::build() {
 }
 
 bool RecordEditorDialog::activate(std::optional<int> startIndex) {
-    descriptor_->setMaxLength(std::max(1, controller_->descriptorMaxLength()));
     const bool ok = controller_->activate(startIndex);
+    descriptor_->setMaxLength(std::max(1, controller_->descriptorMaxLength()));
     updating_ = true;
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         if (auto* box = qobject_cast<QComboBox*>(fields_[i])) {

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
@@ -35,8 +36,8 @@ MessageKind kindOf(Message::Kind k) {
 
 OptionDialogView::OptionDialogView(OptionDialog& controller, QWidget* mainWindow)
     : QDialog(mainWindow), controller_(controller) {
-    setObjectName(QString::fromUtf8(controller.spec().name.data(),
-                                    static_cast<int>(controller.spec().name.size())));
+    setObjectName(QString::fromUtf8(controller.table().name.data(),
+                                    static_cast<int>(controller.table().name.size())));
     setWindowTitle(qs(controller.caption()));
     build();
     refresh();
@@ -62,7 +63,7 @@ void OptionDialogView::build() {
     int checkColumn = 0;
     std::vector<std::size_t> others;
     for (std::size_t i = 0; i < controller_.size(); ++i) {
-        const auto& c = controller_.controlSpec(i);
+        const auto& c = controller_.row(i);
         const std::string name(c.name);
         if (c.kind != ControlKind::CheckBox) {
             others.push_back(i);
@@ -85,7 +86,7 @@ void OptionDialogView::build() {
     int row = checkRow + (checkColumn ? 1 : 0);
     int column = 0;
     for (auto i : others) {
-        const auto& c = controller_.controlSpec(i);
+        const auto& c = controller_.row(i);
         const std::string name(c.name);
         QLabel* label = nullptr;
         if (!c.labelName.empty() || c.kind == ControlKind::Label) {
@@ -147,7 +148,7 @@ void OptionDialogView::build() {
 void OptionDialogView::refresh() {
     syncing_ = true;
     for (std::size_t i = 0; i < controller_.size(); ++i) {
-        const auto& c = controller_.controlSpec(i);
+        const auto& c = controller_.row(i);
         const auto& s = controller_.state(i);
         QWidget* label = c.labelName.empty() ? nullptr : widget(c.labelName);
         QWidget* w = widget(c.name);
@@ -191,10 +192,13 @@ void OptionDialogView::refresh() {
 }
 
 bool OptionDialogView::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::FocusOut) {
+    // Switching to another window is not leaving the box.
+    if (event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::ActiveWindowFocusReason &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason) {
         auto it = numberBoxes_.find(watched);
         if (it != numberBoxes_.end()) {
-            auto message = controller_.leave(controller_.controlSpec(it->second).name);
+            auto message = controller_.leave(controller_.row(it->second).name);
             refresh();
             show(message);
         }
@@ -213,14 +217,14 @@ void OptionDialogView::okClicked() {
     if (result.close) accept();
 }
 
-void runOptionDialog(AppContext& context, const OptionDialogSpec& spec) {
+void runOptionDialog(AppContext& context, const OptionDialogTable& table) {
     if (!context.session.loaded) {
         const auto& t = context.texts.text(kNoProgramLoaded);
         showMessage(context.mainWindow, MessageKind::Warning, "Warning",
                     qs(t.empty() ? std::string("No Program Loaded !") : t));
         return;
     }
-    OptionDialog controller(spec, context.session, context.texts);
+    OptionDialog controller(table, context.session, context.texts);
     OptionDialogView view(controller, context.mainWindow);
     const bool accepted = view.exec() == QDialog::Accepted;
     // Change handlers may have written the block even without OK.

@@ -46,6 +46,6 @@ private:
 
 // Opens an option dialog on the loaded program ("No Program Loaded !"
 // without one), shows it modally and refreshes the main window after OK.
-void runOptionDialog(AppContext& context, const OptionDialogSpec& spec);
+void runOptionDialog(AppContext& context, const OptionDialogTable& table);
 
 }  // namespace tramond::ui

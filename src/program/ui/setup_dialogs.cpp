@@ -175,15 +175,23 @@ TSetupPrevBalance::TSetupPrevBalance(ApplicationBlock& app, InputMessages messag
 }
 
 void TSetupPrevBalance::refresh() {
+    // Items are updated in place: refresh also runs from inside an item's
+    // own change signal, where replacing the item would delete it.
     filling_ = true;
     const auto& rows = SetupPrevBalance::rows();
     for (int r = 0; r < SetupPrevBalance::kRows; ++r) {
-        auto* caption = new QTableWidgetItem(withoutAccelerator(qs(rows[static_cast<std::size_t>(r)].caption)));
-        caption->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        StringGrid1->setItem(r, 0, caption);
-        auto* value = new QTableWidgetItem(qs(controller_.value(r)));
-        value->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
-        StringGrid1->setItem(r, 1, value);
+        const QString texts[2] = {withoutFirstAmpersand(qs(rows[static_cast<std::size_t>(r)].caption)),
+                                  qs(controller_.value(r))};
+        for (int c = 0; c < 2; ++c) {
+            if (auto* item = StringGrid1->item(r, c)) {
+                item->setText(texts[c]);
+                continue;
+            }
+            auto* item = new QTableWidgetItem(texts[c]);
+            item->setFlags(c == 0 ? Qt::ItemIsEnabled | Qt::ItemIsSelectable
+                                  : Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable);
+            StringGrid1->setItem(r, c, item);
+        }
     }
     filling_ = false;
 }

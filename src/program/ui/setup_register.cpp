@@ -40,12 +40,9 @@ const char* captionFallback(CountItem item) {
     return "";
 }
 
-// The menu caption without accelerator and without the padding and colon
-// that line the counts up in the menu.
+// The dialog is titled with its menu item's text, accelerator removed.
 QString dialogTitle(const LanguageTexts& texts, int n, const char* fallback) {
-    QString t = withoutAccelerator(langText(texts, n, fallback)).trimmed();
-    if (t.endsWith(QLatin1Char(':'))) t = t.chopped(1).trimmed();
-    return t;
+    return withoutAccelerator(langText(texts, n, fallback));
 }
 
 // Runs a step that writes program files; a failure is told to the user

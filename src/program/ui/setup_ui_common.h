@@ -43,6 +43,14 @@ inline InputMessages inputMessages(const LanguageTexts& texts) {
     return {langText(texts, 677, "Error"), langText(texts, 681, "Wrong Input!")};
 }
 
+// Only the first "&" removed, as window titles show a language text
+// ("&Store Item 1&2" reads "Store Item 1&2").
+inline QString withoutFirstAmpersand(QString s) {
+    const auto i = s.indexOf(QLatin1Char('&'));
+    if (i >= 0) s.remove(i, 1);
+    return s;
+}
+
 // Number boxes take digits only.
 inline void makeDigitsOnly(QLineEdit* edit, int maxLength = 0) {
     edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));

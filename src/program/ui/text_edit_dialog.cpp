@@ -106,6 +106,11 @@ TextEditDialog::TextEditDialog(LineGrid& grid, const QString& title, const QStri
     resize(640, 420);
 }
 
+TextEditDialog::~TextEditDialog() {
+    // Focus moves while the children go; the grid must not hear of it then.
+    disconnect(qApp, nullptr, this, nullptr);
+}
+
 void TextEditDialog::syncRow(int row) {
     const QString text = QString::fromStdString(grid_.cell(row));
     auto* item = table_->item(row, kTextColumn);

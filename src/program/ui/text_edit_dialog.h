@@ -19,6 +19,7 @@ class TextEditDialog : public QDialog {
 public:
     TextEditDialog(LineGrid& grid, const QString& title, const QString& outOfLineText,
                    QWidget* parent = nullptr);
+    ~TextEditDialog() override;
 
     QTableWidget* table() const { return table_; }
     QLabel* outOfLineLabel() const { return outOfLine_; }

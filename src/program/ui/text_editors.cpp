@@ -21,14 +21,14 @@ QString text(const LanguageTexts& texts, int n, const char* fallback) {
 
 }  // namespace
 
-void runTextEditor(AppContext& context, const TextEditorSpec& spec) {
+void runTextEditor(AppContext& context, const TextEditorInfo& info) {
     const auto& texts = context.texts;
     QWidget* parent = context.mainWindow;
     const QString errorTitle = text(texts, kErrorTitle, "Error");
 
-    switch (TextEditorController::check(context.session, spec)) {
+    switch (TextEditorController::check(context.session, info)) {
         case TextEditorController::Check::NoProgram:
-            ui::showMessage(parent, ui::MessageKind::Warning, "Tramond",
+            ui::showMessage(parent, ui::MessageKind::Warning, "Warning",
                             text(texts, kNoProgramLoaded, "No Program Loaded !"));
             return;
         case TextEditorController::Check::NotAvailable:
@@ -40,7 +40,7 @@ void runTextEditor(AppContext& context, const TextEditorSpec& spec) {
 
     std::optional<TextEditorController> controller;
     try {
-        controller.emplace(context.session, spec);
+        controller.emplace(context.session, info);
     } catch (const FileError&) {
         // An unreadable trailer file is not overwritten with an empty one.
         ui::showMessage(parent, ui::MessageKind::Error, errorTitle,
@@ -48,8 +48,8 @@ void runTextEditor(AppContext& context, const TextEditorSpec& spec) {
         return;
     }
 
-    std::string title = texts.plain(spec.titleText);
-    if (title.empty()) title = std::string(spec.title);
+    std::string title = texts.plain(info.titleText);
+    if (title.empty()) title = std::string(info.title);
     {
         ui::TextEditDialog dialog(controller->grid(), QString::fromStdString(title),
                                   text(texts, kOutOfLine, "Out of Line"), parent);
@@ -63,9 +63,9 @@ void runTextEditor(AppContext& context, const TextEditorSpec& spec) {
 }
 
 void registerTextEditors(MenuRegistry& registry) {
-    for (const auto& spec : textEditors()) {
-        const TextEditorSpec* s = &spec;
-        registry.add(std::string(spec.handler), [s](AppContext& context) { runTextEditor(context, *s); });
+    for (const auto& info : textEditors()) {
+        const TextEditorInfo* s = &info;
+        registry.add(std::string(info.handler), [s](AppContext& context) { runTextEditor(context, *s); });
     }
 }
 

@@ -10,6 +10,6 @@ namespace tramond {
 void registerTextEditors(MenuRegistry& registry);
 
 // Opens one editor on the loaded program and stores its result.
-void runTextEditor(AppContext& context, const TextEditorSpec& spec);
+void runTextEditor(AppContext& context, const TextEditorInfo& info);
 
 }  // namespace tramond

@@ -1,0 +1,35 @@
+#pragma once
+// Behaviour of the link settings dialog (TSetCompComm) without widgets; the
+// Qt view only copies texts in and out.
+
+#include <string>
+#include <vector>
+
+#include "app/settings_store.h"
+#include "link/link_settings.h"
+
+namespace tramond {
+
+class CommSettingsController {
+public:
+    // systemPorts: the serial ports the system lists, as it names them.
+    CommSettingsController(LinkSettings& settings, SettingsStore& store, std::vector<std::string> systemPorts,
+                           bool offerSimulator = true);
+
+    const std::vector<std::string>& portChoices() const { return ports_; }
+    int selectedPort() const;  // -1: the current name is not listed
+    std::vector<std::string> baudChoices() const { return baudRateChoices(); }
+    int selectedBaud() const { return baudRateChoiceIndex(settings_.baudRate); }
+    bool handshake() const { return settings_.hwHandshake; }
+
+    // OK: an empty port text keeps the port; the baud text may have leading
+    // blanks. Saves at once.
+    void accept(const std::string& portText, const std::string& baudText, bool handshake);
+
+private:
+    LinkSettings& settings_;
+    SettingsStore& store_;
+    std::vector<std::string> ports_;
+};
+
+}  // namespace tramond

@@ -1,0 +1,14 @@
+#pragma once
+// The serial port a register operation opens: the built-in simulated
+// register for "SIM", the system's serial port for any other name.
+
+#include <memory>
+#include <string>
+
+#include "link/serial_port.h"
+
+namespace tramond {
+
+std::unique_ptr<SerialPort> makeRegisterPort(const std::string& portName);
+
+}  // namespace tramond

@@ -1,0 +1,36 @@
+#pragma once
+// TSetCompComm: the link settings dialog, a view over CommSettingsController.
+
+#include <QDialog>
+
+#include "app/ui/menu_registry.h"
+#include "link/comm_settings.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+
+namespace tramond {
+
+class TSetCompComm : public QDialog {
+    Q_OBJECT
+public:
+    TSetCompComm(CommSettingsController& controller, QWidget* parent = nullptr);
+
+    QComboBox* ComboBox1 = nullptr;  // port
+    QComboBox* ComboBox2 = nullptr;  // baud rate
+    QCheckBox* CheckBox1 = nullptr;  // hardware handshake
+
+    void BitBtn1Click();
+
+private:
+    CommSettingsController& controller_;
+};
+
+// The serial ports the system lists, by the names the settings use.
+std::vector<std::string> systemSerialPorts();
+
+// Options > Communication Settings (mCommunicationSettingsClick).
+void registerLinkDialogs(MenuRegistry& registry);
+
+}  // namespace tramond

@@ -1,0 +1,138 @@
+// The command-line transfer modes without a window: argument handling,
+// questions on the terminal or --yes, messages on stderr, exit status.
+
+#include <sstream>
+
+#include "app/command_line.h"
+#include "link/unattended.h"
+#include "register_ops_support.h"
+
+namespace tramond::testing {
+namespace {
+
+class UnattendedTest : public RegisterOpsFixture {
+protected:
+    int run(const std::vector<std::string>& args, const std::string& typed = "", bool terminal = false) {
+        err.str("");
+        in.str(typed);
+        in.clear();
+        UnattendedEnvironment env;
+        env.err = &err;
+        env.in = &in;
+        env.terminal = terminal;
+        env.link.port = "COM1";
+        env.link.baudRate = 9600;
+        env.timeoutMs = 150;
+        env.identificationRetryDelay = std::chrono::milliseconds(1);
+        env.makePort = [this](const std::string& name) {
+            portNames.push_back(name);
+            return std::unique_ptr<SerialPort>(std::make_unique<ForwardingPort>(line.pc(), &opened));
+        };
+        ProgramSession fresh;
+        runSession = fresh;
+        const int status = runUnattended(parseCommandLine(args), runSession, env);
+        return status;
+    }
+
+    fs::path installedProgram() {
+        const auto p = makeProgram("shop.app");
+        return p;
+    }
+
+    std::ostringstream err;
+    std::istringstream in;
+    std::vector<std::string> portNames;
+    PortConfig opened;
+    ProgramSession runSession;
+};
+
+TEST_F(UnattendedTest, ClearAndInstallNeedsAnAnswer) {
+    const auto program = installedProgram().string();
+    startSim();
+
+    // No terminal, no --yes: nobody said yes, nothing is cleared.
+    EXPECT_EQ(run({program, "clinst", "0", "3", "38400"}), kExitFailed);
+    EXPECT_NE(err.str().find("Are You Sure ?"), std::string::npos);
+    EXPECT_EQ(sim->memory(1).clears, 0);
+    EXPECT_TRUE(tap->frames().empty());
+
+    // A person on the terminal says no, then yes.
+    EXPECT_EQ(run({program, "CLINST", "0", "3", "38400"}, "n\n", true), kExitFailed);
+    EXPECT_EQ(sim->memory(1).clears, 0);
+    EXPECT_EQ(run({program, "clinst", "0", "3", "38400"}, "y\n", true), kExitSucceeded) << err.str();
+    EXPECT_EQ(sim->memory(1).clears, 1);
+
+    // --yes answers for a scheduled job.
+    EXPECT_EQ(run({"--yes", program, "clinst", "0", "3", "38400"}), kExitSucceeded) << err.str();
+    EXPECT_EQ(sim->memory(1).clears, 2);
+    EXPECT_NE(err.str().find("Send..."), std::string::npos) << "progress goes to stderr";
+    EXPECT_EQ(opened.name, "COM3");
+    EXPECT_EQ(opened.baudRate, 38400);
+    EXPECT_EQ(opened.timeoutMs, 150);
+    EXPECT_TRUE(runSession.unattended);
+}
+
+TEST_F(UnattendedTest, PortArgumentRules) {
+    const auto program = installedProgram().string();
+    startSim();
+    sim->memory(1).seedFromProgram(program, 0);
+    writeBytes(fs::path(program).replace_extension(".upd"), {});
+    for (const auto& [arg, expected] : std::vector<std::pair<std::string, std::string>>{
+             {"3", "COM3"}, {"0", "COM1"}, {"x", "COM1"}, {"COM12", "COM12"}, {"/dev/ttyUSB0", "/dev/ttyUSB0"}}) {
+        EXPECT_EQ(run({program, "update", "0", arg, "19200"}), kExitSucceeded) << arg << err.str();
+        EXPECT_EQ(portNames.back(), expected);
+        EXPECT_EQ(opened.baudRate, 19200);
+    }
+    // Without port and baud the stored settings apply.
+    EXPECT_EQ(run({program, "update"}), kExitSucceeded);
+    EXPECT_EQ(portNames.back(), "COM1");
+    EXPECT_EQ(opened.baudRate, 9600);
+}
+
+TEST_F(UnattendedTest, UpdateNeverOffersToClearTheList) {
+    const auto program = installedProgram();
+    startSim();
+    sim->memory(1).seedFromProgram(program, 0);
+    writeBytes(fs::path(program).replace_extension(".upd"), {'0', '0', '0', '0', '0', '5', '0', '0', '1'});
+    EXPECT_EQ(run({program.string(), "update", "4", "1", "38400"}, "y\n", true), kExitSucceeded) << err.str();
+    EXPECT_EQ(err.str().find("Clear update file ?"), std::string::npos);
+    EXPECT_EQ(fileBytes(fs::path(program).replace_extension(".upd")).size(), 9u);
+    EXPECT_EQ(tap->numbers('U'), std::vector<std::uint16_t>{5001});
+    EXPECT_EQ(tap->frames().back().terminal, 0) << "the register number only bounds a loop";
+}
+
+TEST_F(UnattendedTest, ReadWritesTheNamedProgram) {
+    startSim();
+    {
+        ProgramSession other;
+        const auto path = dir / "src" / "src.app";
+        fs::create_directories(path.parent_path());
+        ASSERT_TRUE(createProgram(other, path).ok());
+        sim->memory(1).seedFromProgram(path, 0);
+    }
+    const auto target = dir / "fromreg.app";
+    EXPECT_EQ(run({target.string(), "read", "0", "1", "38400"}), kExitSucceeded) << err.str();
+    EXPECT_EQ(fileBytes(target).size(), ApplicationBlock::kSize);
+    EXPECT_TRUE(runSession.loaded);
+
+    // An existing file: overwritten only when someone says so.
+    EXPECT_EQ(run({target.string(), "read", "0", "1", "38400"}), kExitFailed);
+    EXPECT_NE(err.str().find("File Exists Overwrite ?"), std::string::npos);
+    EXPECT_EQ(run({"--yes", target.string(), "read", "0", "1", "38400"}), kExitSucceeded) << err.str();
+}
+
+TEST_F(UnattendedTest, FailuresGiveANonzeroStatusAndTheMessage) {
+    const auto program = installedProgram().string();
+    auto opts = fastSim();
+    opts.silentAfterBlocks = 120;
+    startSim(opts);
+    EXPECT_EQ(run({"--yes", program, "clinst", "0", "1", "38400"}), kExitFailed);
+    EXPECT_NE(err.str().find("Check RS232 Connection !!"), std::string::npos);
+
+    EXPECT_EQ(run({(dir / "missing.app").string(), "update", "0", "1", "38400"}), kExitUsage);
+    EXPECT_NE(err.str().find("File Error!"), std::string::npos);
+    EXPECT_EQ(run({program, "emode"}), kExitUsage);
+}
+
+}  // namespace
+}  // namespace tramond::testing

@@ -1,0 +1,35 @@
+#include "link/ui/set_comp_comm.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+
+#include "app/settings_store.h"
+
+namespace tramond {
+namespace {
+
+TEST(TSetCompCommView, ShowsTheSettingsAndOkSavesTheChoice) {
+    MemorySettingsStore store;
+    LinkSettings s{"/dev/ttyS1", 57600, true};
+    CommSettingsController c(s, store, {"/dev/ttyS0", "/dev/ttyS1"});
+    TSetCompComm dialog(c);
+    EXPECT_EQ(dialog.windowTitle(), "Options");
+    ASSERT_EQ(dialog.ComboBox1->count(), 3);
+    EXPECT_EQ(dialog.ComboBox1->itemText(0), "SIM");
+    EXPECT_EQ(dialog.ComboBox1->currentText(), "/dev/ttyS1");
+    EXPECT_EQ(dialog.ComboBox2->currentIndex(), -1);  // 57600 is not offered
+    EXPECT_TRUE(dialog.CheckBox1->isChecked());
+
+    dialog.ComboBox1->setCurrentIndex(0);
+    dialog.ComboBox2->setCurrentIndex(3);
+    dialog.CheckBox1->setChecked(false);
+    dialog.BitBtn1Click();
+    EXPECT_EQ(store.read(kCommsKey, "Port"), "SIM");
+    EXPECT_EQ(store.read(kCommsKey, "BaudRate"), "9600");
+    EXPECT_EQ(store.read(kCommsKey, "HwHandshake"), "0");
+}
+
+}  // namespace
+}  // namespace tramond
