@@ -22,6 +22,14 @@
 #include "options/ui/country_register.h"
 #define TRAMOND_COUNTRY_DIALOGS 1
 #endif
+#if __has_include("link/ui/set_comp_comm.h")
+#include "link/ui/set_comp_comm.h"
+#define TRAMOND_LINK_DIALOGS 1
+#endif
+#if __has_include("link/ui/register_ops_menu.h")
+#include "link/ui/register_ops_menu.h"
+#define TRAMOND_REGISTER_OPERATIONS 1
+#endif
 
 namespace tramond {
 
@@ -40,6 +48,12 @@ void registerAllDialogs(MenuRegistry& registry) {
 #endif
 #ifdef TRAMOND_COUNTRY_DIALOGS
     registerCountryDialogs(registry);
+#endif
+#ifdef TRAMOND_LINK_DIALOGS
+    registerLinkDialogs(registry);
+#endif
+#ifdef TRAMOND_REGISTER_OPERATIONS
+    registerRegisterOperations(registry);
 #endif
     (void)registry;
 }
