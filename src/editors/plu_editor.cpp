@@ -147,9 +147,9 @@ void PluEditorController::show() {
                 break;
         }
     }
-    const auto specs = pluChecks();
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        const auto& c = specs[i];
+    const auto layouts = pluChecks();
+    for (std::size_t i = 0; i < layouts.size(); ++i) {
+        const auto& c = layouts[i];
         const auto word = c.width == 2 ? u16At(b, c.offset) : b[c.offset];
         checks[i] = (((word >> c.bit) & 1u) != 0) != c.inverted;
     }
@@ -198,11 +198,11 @@ void PluEditorController::build() {
                 break;
         }
     }
-    const auto specs = pluChecks();
+    const auto layouts = pluChecks();
     std::uint32_t word = 0;
     std::uint8_t print = 0;
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        const auto& c = specs[i];
+    for (std::size_t i = 0; i < layouts.size(); ++i) {
+        const auto& c = layouts[i];
         if (checks[i] == c.inverted) continue;
         if (c.offset == plu::kOptionWord)
             word |= 1u << c.bit;

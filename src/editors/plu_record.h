@@ -57,7 +57,7 @@ enum class PluEditKind {
 enum class PluEdit { Price1, Price2, Price3, Price4, CostPrice, LinkedPlu, LinkedQuantity, CondimentLink, Tare };
 inline constexpr std::size_t kPluEditCount = 9;
 
-struct PluEditSpec {
+struct PluEditRow {
     PluEdit id;
     std::string_view name;   // Edit5 ... in the dialog
     Caption caption;
@@ -65,9 +65,9 @@ struct PluEditSpec {
     std::size_t offset;
     std::size_t width;
 };
-std::span<const PluEditSpec> pluEdits();  // indexed by PluEdit
+std::span<const PluEditRow> pluEdits();  // indexed by PluEdit
 
-struct PluCheckSpec {
+struct PluCheckRow {
     std::string_view name;
     Caption caption;
     std::size_t offset;  // option word (2 bytes) or print and display byte (1 byte)
@@ -76,7 +76,7 @@ struct PluCheckSpec {
     bool inverted;       // the box shows the bit cleared
 };
 // Option word bits, then the print and display bits.
-std::span<const PluCheckSpec> pluChecks();
+std::span<const PluCheckRow> pluChecks();
 // Index of the "PLU is Condiment" box in pluChecks().
 std::size_t pluCondimentCheck();
 

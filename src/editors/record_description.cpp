@@ -20,26 +20,26 @@ namespace {
 // Department record, 39 bytes.
 constexpr std::array kDepartmentWords{OptionWord{.offset = 0, .width = 2, .base = 0, .keep = 0}};
 constexpr std::array kDepartmentFields{
-    FieldSpec{.name = "group",
+    FieldRow{.name = "group",
               .caption = {-1, "Add in Group Total"},
               .control = FieldControl::ComboBox,
               .encoding = FieldEncoding::Word,
               .offset = 2,
               .width = 2,
               .lookup = Lookup{RecordKind::Group}},
-    FieldSpec{.name = "entryLimitation",
+    FieldRow{.name = "entryLimitation",
               .caption = {-1, "Entry Limitation"},
               .control = FieldControl::NumberEdit,
               .encoding = FieldEncoding::EntryLimitation,
               .offset = 29,
               .maxDigits = 10},
-    FieldSpec{.name = "printExtraLine",
+    FieldRow{.name = "printExtraLine",
               .caption = {-1, "Print &Extra Line   :    "},
               .encoding = FieldEncoding::Bit,
               .offset = 0,
               .width = 2,
               .bit = 0},
-    FieldSpec{.name = "noTaxShift",
+    FieldRow{.name = "noTaxShift",
               .caption = {-1, "No Tax Shift"},
               .encoding = FieldEncoding::Bit,
               .offset = 0,
@@ -47,7 +47,7 @@ constexpr std::array kDepartmentFields{
               .bit = 1},
 };
 
-constexpr RecordEditorSpec kDepartment{
+constexpr RecordEditorLayout kDepartment{
     .className = "TEditDepartment",
     .menuHandler = "mEditDepartFileClick",
     .kind = RecordKind::Department,
@@ -60,7 +60,7 @@ constexpr RecordEditorSpec kDepartment{
 };
 
 // Group record, 29 bytes: only the descriptor is edited.
-constexpr RecordEditorSpec kGroup{
+constexpr RecordEditorLayout kGroup{
     .className = "TEditGroup",
     .menuHandler = "mEditGroupFileClick",
     .kind = RecordKind::Group,
@@ -70,23 +70,23 @@ constexpr RecordEditorSpec kGroup{
     .honoursStartRecord = false,
 };
 
-constexpr std::array<const RecordEditorSpec*, 2> kSpecs{&kDepartment, &kGroup};
+constexpr std::array<const RecordEditorLayout*, 2> kLayouts{&kDepartment, &kGroup};
 
 }  // namespace
 
-const RecordEditorSpec& departmentEditorSpec() { return kDepartment; }
-const RecordEditorSpec& groupEditorSpec() { return kGroup; }
-std::span<const RecordEditorSpec* const> recordEditorSpecs() { return kSpecs; }
+const RecordEditorLayout& departmentEditorLayout() { return kDepartment; }
+const RecordEditorLayout& groupEditorLayout() { return kGroup; }
+std::span<const RecordEditorLayout* const> recordEditorLayouts() { return kLayouts; }
 
-const RecordEditorSpec* editorSpecFor(RecordKind kind) {
-    for (const auto* s : kSpecs)
+const RecordEditorLayout* editorLayoutFor(RecordKind kind) {
+    for (const auto* s : kLayouts)
         if (s->kind == kind) return s;
     return nullptr;
 }
 
 std::optional<DescriptorPlace> descriptorPlace(RecordKind kind) {
     if (kind == RecordKind::Plu) return DescriptorPlace{9, 25};
-    if (const auto* s = editorSpecFor(kind)) return DescriptorPlace{s->descriptorOffset, s->descriptorField};
+    if (const auto* s = editorLayoutFor(kind)) return DescriptorPlace{s->descriptorOffset, s->descriptorField};
     return std::nullopt;
 }
 

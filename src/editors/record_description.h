@@ -65,7 +65,7 @@ struct OptionWord {
     std::uint32_t keep = 0;
 };
 
-struct FieldSpec {
+struct FieldRow {
     std::string_view name{};
     Caption caption{};
     FieldControl control = FieldControl::CheckBox;
@@ -83,7 +83,7 @@ struct FieldSpec {
     int defaultItem = 0;                      // Mapped
 };
 
-struct RecordEditorSpec {
+struct RecordEditorLayout {
     std::string_view className{};    // "TEditDepartment"
     std::string_view menuHandler{};  // "mEditDepartFileClick"
     RecordKind kind{};
@@ -96,18 +96,18 @@ struct RecordEditorSpec {
     bool printOptions = false;         // "Print Options" button for the byte below
     std::size_t printOptionOffset = 0;
     std::span<const OptionWord> words{};
-    std::span<const FieldSpec> fields{};
+    std::span<const FieldRow> fields{};
     std::string_view wrongNumberText = "Wrong Input";  // number jump refused
     int wrongNumberTextNumber = -1;
     int numberDigits = 5;              // digits the record-number edit takes
 };
 
-const RecordEditorSpec& departmentEditorSpec();
-const RecordEditorSpec& groupEditorSpec();
+const RecordEditorLayout& departmentEditorLayout();
+const RecordEditorLayout& groupEditorLayout();
 // Every description, in Edit-menu order.
-std::span<const RecordEditorSpec* const> recordEditorSpecs();
+std::span<const RecordEditorLayout* const> recordEditorLayouts();
 // The description of a kind, or nullptr; lookups use it to find descriptors.
-const RecordEditorSpec* editorSpecFor(RecordKind kind);
+const RecordEditorLayout* editorLayoutFor(RecordKind kind);
 
 // Where the descriptor of a kind's record lies (offset, field bytes); lookups
 // of kinds without a generic editor (PLU) are listed here too.

@@ -23,11 +23,11 @@ std::optional<std::uint64_t> parseWholeNumber(std::string_view text) {
     return v;
 }
 
-RecordEditorController::RecordEditorController(const RecordEditorSpec& spec, ProgramSession& session,
+RecordEditorController::RecordEditorController(const RecordEditorLayout& layout, ProgramSession& session,
                                                const LanguageTexts& texts, EditorPrompts& prompts)
-    : spec_(spec), session_(session), texts_(texts), prompts_(prompts), kind_(kindInfo(spec.kind)) {
-    values_.resize(spec_.fields.size());
-    lookups_.resize(spec_.fields.size());
+    : layout_(layout), session_(session), texts_(texts), prompts_(prompts), kind_(kindInfo(layout.kind)) {
+    values_.resize(layout_.fields.size());
+    lookups_.resize(layout_.fields.size());
     buffer_.assign(kind_.recordSize, 0);
     snapshot_ = buffer_;
 }
@@ -39,8 +39,8 @@ std::span<const std::string> RecordEditorController::lookupItems(std::size_t fie
 }
 
 std::size_t RecordEditorController::fieldIndex(std::string_view name) const {
-    for (std::size_t i = 0; i < spec_.fields.size(); ++i)
-        if (spec_.fields[i].name == name) return i;
+    for (std::size_t i = 0; i < layout_.fields.size(); ++i)
+        if (layout_.fields[i].name == name) return i;
     throw std::out_of_range("no field " + std::string(name));
 }
 
@@ -48,14 +48,14 @@ bool RecordEditorController::activate(std::optional<int> startIndex) {
     close();
     lines_.clear();
     current_ = -1;
-    const auto fieldMax = spec_.descriptorField ? static_cast<int>(spec_.descriptorField) - 1 : 0;
+    const auto fieldMax = layout_.descriptorField ? static_cast<int>(layout_.descriptorField) - 1 : 0;
     // A header without a descriptor length (0) does not limit the name; the
     // field itself does. Storing must never cut a name to nothing.
-    const int headerMax = descriptorLength(session_.app, spec_.kind);
+    const int headerMax = descriptorLength(session_.app, layout_.kind);
     descriptorMax_ = headerMax == 0 ? fieldMax : std::min(headerMax, fieldMax);
 
-    for (std::size_t i = 0; i < spec_.fields.size(); ++i) {
-        const auto& f = spec_.fields[i];
+    for (std::size_t i = 0; i < layout_.fields.size(); ++i) {
+        const auto& f = layout_.fields[i];
         lookups_[i].clear();
         if (f.lookup) {
             if (f.lookup->noneFirst) lookups_[i].push_back("NO");
@@ -77,15 +77,15 @@ bool RecordEditorController::activate(std::optional<int> startIndex) {
     }
     // A short file lists only the records it holds; the missing ones can be
     // neither shown nor written, so nothing beyond the end is ever touched.
-    const auto available = std::min<std::size_t>(recordCount(session_.app, spec_.kind), file_.recordsInFile());
+    const auto available = std::min<std::size_t>(recordCount(session_.app, layout_.kind), file_.recordsInFile());
     std::vector<std::uint8_t> record(kind_.recordSize);
     for (std::size_t i = 0; i < available; ++i) {
         if (!file_.read(i, record)) break;
-        lines_.push_back(readDescriptor(record, spec_.descriptorOffset, spec_.descriptorField));
+        lines_.push_back(readDescriptor(record, layout_.descriptorOffset, layout_.descriptorField));
     }
     if (lines_.empty()) return true;
     int start = 0;
-    if (spec_.honoursStartRecord && startIndex && *startIndex >= 0 && *startIndex < count()) start = *startIndex;
+    if (layout_.honoursStartRecord && startIndex && *startIndex >= 0 && *startIndex < count()) start = *startIndex;
     load(start);
     return true;
 }
@@ -118,9 +118,9 @@ void RecordEditorController::load(int index) {
 
 void RecordEditorController::showRecord() {
     numberText = std::to_string(current_ + 1);
-    descriptor = readDescriptor(buffer_, spec_.descriptorOffset, spec_.descriptorField);
-    for (std::size_t i = 0; i < spec_.fields.size(); ++i) {
-        const auto& f = spec_.fields[i];
+    descriptor = readDescriptor(buffer_, layout_.descriptorOffset, layout_.descriptorField);
+    for (std::size_t i = 0; i < layout_.fields.size(); ++i) {
+        const auto& f = layout_.fields[i];
         auto& v = values_[i];
         v = FieldValue{};
         switch (f.encoding) {
@@ -157,16 +157,16 @@ void RecordEditorController::showRecord() {
 }
 
 void RecordEditorController::buildRecord() {
-    if (descriptor.empty() && spec_.emptyDescriptorAsBlank) descriptor = " ";
+    if (descriptor.empty() && layout_.emptyDescriptorAsBlank) descriptor = " ";
     lines_.at(static_cast<std::size_t>(current_)) = descriptor;
-    writeDescriptor(buffer_, spec_.descriptorOffset, spec_.descriptorField, descriptor,
+    writeDescriptor(buffer_, layout_.descriptorOffset, layout_.descriptorField, descriptor,
                     static_cast<std::size_t>(descriptorMax_));
 
-    for (const auto& w : spec_.words)
+    for (const auto& w : layout_.words)
         writeWord(w.offset, w.width, (readWord(w.offset, w.width) & w.keep) | (w.base & ~w.keep));
 
-    for (std::size_t i = 0; i < spec_.fields.size(); ++i) {
-        const auto& f = spec_.fields[i];
+    for (std::size_t i = 0; i < layout_.fields.size(); ++i) {
+        const auto& f = layout_.fields[i];
         const auto& v = values_[i];
         switch (f.encoding) {
             case FieldEncoding::Bit: {
@@ -234,7 +234,7 @@ void RecordEditorController::buildRecord() {
 bool RecordEditorController::store() {
     if (current_ < 0 || !file_.isOpen()) return false;
     buildRecord();
-    if (buffer_ == snapshot_ && !spec_.storeUnchanged) return false;
+    if (buffer_ == snapshot_ && !layout_.storeUnchanged) return false;
     if (!file_.write(static_cast<std::size_t>(current_), buffer_)) {
         prompts_.show(msg::errorWritingFile(texts_));
         return false;
@@ -264,7 +264,7 @@ bool RecordEditorController::enterNumber() {
     const auto n = parseWholeNumber(numberText);
     if (!n || *n < 1 || *n > static_cast<std::uint64_t>(count()) || current_ < 0) {
         numberText.clear();
-        prompts_.show(msg::error(texts_, spec_.wrongNumberTextNumber, spec_.wrongNumberText));
+        prompts_.show(msg::error(texts_, layout_.wrongNumberTextNumber, layout_.wrongNumberText));
         return false;
     }
     store();
@@ -274,14 +274,14 @@ bool RecordEditorController::enterNumber() {
 
 void RecordEditorController::enterDescriptor() {
     if (current_ < 0) return;
-    if (descriptor.empty() && spec_.emptyDescriptorAsBlank) descriptor = " ";
+    if (descriptor.empty() && layout_.emptyDescriptorAsBlank) descriptor = " ";
     lines_.at(static_cast<std::size_t>(current_)) = descriptor;
 }
 
 void RecordEditorController::enterInList() {
     if (current_ < 0) return;
     numberText = std::to_string(current_ + 1);
-    descriptor = readDescriptor(buffer_, spec_.descriptorOffset, spec_.descriptorField);
+    descriptor = readDescriptor(buffer_, layout_.descriptorOffset, layout_.descriptorField);
 }
 
 void RecordEditorController::enterInNumberField(std::size_t i) {

@@ -1,6 +1,6 @@
 #pragma once
 // The record-editor engine: one controller for every editor described by a
-// RecordEditorSpec. It keeps the kind's file open while the editor is shown,
+// RecordEditorLayout. It keeps the kind's file open while the editor is shown,
 // reads one record at a time into a buffer with a snapshot beside it, and
 // writes a record back in place (marking its change code) only when the
 // rebuilt record differs from the snapshot. Every way of leaving a record
@@ -28,7 +28,7 @@ struct FieldValue {
 
 class RecordEditorController {
 public:
-    RecordEditorController(const RecordEditorSpec& spec, ProgramSession& session, const LanguageTexts& texts,
+    RecordEditorController(const RecordEditorLayout& layout, ProgramSession& session, const LanguageTexts& texts,
                            EditorPrompts& prompts);
     ~RecordEditorController();
     RecordEditorController(const RecordEditorController&) = delete;
@@ -41,7 +41,7 @@ public:
     // Closing: the file is closed, the record on screen is not stored.
     void close();
 
-    const RecordEditorSpec& spec() const { return spec_; }
+    const RecordEditorLayout& layout() const { return layout_; }
     bool isOpen() const { return file_.isOpen(); }
     // Records listed (the kind's count, fewer when the file is short).
     int count() const { return static_cast<int>(lines_.size()); }
@@ -80,7 +80,7 @@ private:
     std::uint32_t readWord(std::size_t offset, std::size_t width) const;
     void writeWord(std::size_t offset, std::size_t width, std::uint32_t v);
 
-    const RecordEditorSpec& spec_;
+    const RecordEditorLayout& layout_;
     ProgramSession& session_;
     const LanguageTexts& texts_;
     EditorPrompts& prompts_;

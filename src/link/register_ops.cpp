@@ -645,7 +645,7 @@ RegisterOperations::Step RegisterOperations::sendPluLines(FileTransfer& xfer, co
 
 // ---- the menu operations ---------------------------------------------------
 
-bool RegisterOperations::updateRegister() {
+bool RegisterOperations::sendToTargets(SendMode mode) {
     const TargetChoice t = target(true);
     if (!t.proceed) return false;
     loopLast_ = t.lastTerminal;
@@ -653,35 +653,21 @@ bool RegisterOperations::updateRegister() {
     if (t.terminalNumber == 0) {
         link_.terminalNumber = 0;
         headline_.clear();
-        return registerSend(SendMode::Update);
+        return registerSend(mode);
     }
-    return networkLoop(t, [this] { return registerSend(SendMode::Update); });
+    return networkLoop(t, [this, mode] { return registerSend(mode); });
 }
+
+bool RegisterOperations::updateRegister() { return sendToTargets(SendMode::Update); }
 
 bool RegisterOperations::installRegister() {
     if (!host_.ask({kAreYouSure, "Warning", MessageKind::Warning, Answers::OkCancel})) return false;
-    const TargetChoice t = target(true);
-    if (!t.proceed) return false;
-    loopLast_ = t.lastTerminal;
-    if (t.terminalNumber == 0) {
-        link_.terminalNumber = 0;
-        headline_.clear();
-        return registerSend(SendMode::Install);
-    }
-    return networkLoop(t, [this] { return registerSend(SendMode::Install); });
+    return sendToTargets(SendMode::Install);
 }
 
 bool RegisterOperations::clearAndInstallRegister() {
     if (!host_.ask({kAreYouSure, "Warning", MessageKind::Warning, Answers::YesNo})) return false;
-    const TargetChoice t = target(true);
-    if (!t.proceed) return false;
-    loopLast_ = t.lastTerminal;
-    if (t.terminalNumber == 0) {
-        link_.terminalNumber = 0;
-        headline_.clear();
-        return registerSend(SendMode::ClearAndInstall);
-    }
-    return networkLoop(t, [this] { return registerSend(SendMode::ClearAndInstall); });
+    return sendToTargets(SendMode::ClearAndInstall);
 }
 
 bool RegisterOperations::clearPluFile() {

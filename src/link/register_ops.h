@@ -100,6 +100,8 @@ private:
     Step fromTransfer(const FileTransfer& xfer, bool ok);
     void reportLinkError(MessageKind userBreakKind);
     bool networkLoop(const TargetChoice& t, const std::function<bool()>& perRegister);
+    // The target dialog, then one register or the network loop.
+    bool sendToTargets(SendMode mode);
     void applyMachineSettings();
 
     Step receiveProgram(FileTransfer& xfer, ApplicationBlock& app);

@@ -81,14 +81,14 @@ const Value kValues[] = {
     {ab::kPluPriceSize.offset, 1, 3},
     {ab::kPluCostPrice.offset, 1, 0},
 
-    // Our choice, the spec leaving it open: PB records of a 24-character
+    // Our choice, nothing else fixing it: PB records of a 24-character
     // text and a 10-digit amount (the text size also makes a new program get
     // its PB info file), no random code, no track buffer, no logo.
     {ab::kPbTextSize.offset, 1, 24},
     {ab::kPbAmountSize.offset, 1, 5},
 };
 
-// Our choice, the spec leaving the report matrix open: standard reports
+// Our choice, nothing else fixing the report matrix: standard reports
 // kept daily and monthly for every report file (counter 2, quantity 3 and
 // amount 5 bytes where the file has them; tax keeps its amount twice, as
 // the report dialog stores it), and daily clerk and time-zone totals of the

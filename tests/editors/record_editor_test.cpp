@@ -33,8 +33,8 @@ protected:
         for (int i = 0; i < n; ++i) putText(bytes, i * kDept + 4, "DEPT " + std::to_string(i + 1));
         return bytes;
     }
-    RecordEditorController editor(const RecordEditorSpec& spec = departmentEditorSpec()) {
-        return RecordEditorController(spec, dir.session, LanguageTexts::builtIn(), prompts);
+    RecordEditorController editor(const RecordEditorLayout& layout = departmentEditorLayout()) {
+        return RecordEditorController(layout, dir.session, LanguageTexts::builtIn(), prompts);
     }
 
     ProgramDir dir;
@@ -44,7 +44,7 @@ protected:
 TEST_F(DepartmentEditorTest, StoresOnlyChangedRecordsAndMarksEachOnce) {
     const auto before = dir.read(".dpt");
     {
-        RecordEditorController ed(departmentEditorSpec(), dir.session, LanguageTexts::builtIn(), prompts);
+        RecordEditorController ed(departmentEditorLayout(), dir.session, LanguageTexts::builtIn(), prompts);
         ASSERT_TRUE(ed.activate());
         EXPECT_EQ(ed.lines(), (std::vector<std::string>{"DEPT 1", "DEPT 2", "DEPT 3", "DEPT 4"}));
         ed.next();
@@ -234,7 +234,7 @@ TEST_F(DepartmentEditorTest, StartRecordHonouredByDepartmentsOnly) {
     EXPECT_EQ(dept.descriptor, "DEPT 3");
     EXPECT_EQ(dept.numberText, "3");
 
-    auto group = editor(groupEditorSpec());
+    auto group = editor(groupEditorLayout());
     ASSERT_TRUE(group.activate(2));
     EXPECT_EQ(group.currentIndex(), 0);
     EXPECT_EQ(group.descriptor, "GRP 1");
@@ -245,7 +245,7 @@ TEST_F(DepartmentEditorTest, GroupEditorKeepsBytesZeroToThree) {
     bytes[kGroup + 0] = 0xAA;
     bytes[kGroup + 3] = 0x55;
     dir.write(".grp", bytes);
-    auto ed = editor(groupEditorSpec());
+    auto ed = editor(groupEditorLayout());
     ASSERT_TRUE(ed.activate());
     ed.selectLine(1);
     ed.descriptor = "DRINKS";
@@ -333,7 +333,7 @@ constexpr std::array<Caption, 4> kDecimalItems{Caption{-1, "0"}, Caption{-1, "1"
 constexpr std::array<std::uint32_t, 4> kDecimalValues{1, 5, 0, 4};
 constexpr std::array kDrawerWords{OptionWord{0, 2, 0, 0}};
 constexpr std::array kDrawerFields{
-    FieldSpec{.name = "decimals",
+    FieldRow{.name = "decimals",
               .control = FieldControl::ComboBox,
               .encoding = FieldEncoding::Mapped,
               .offset = 0,
@@ -342,11 +342,11 @@ constexpr std::array kDrawerFields{
               .items = kDecimalItems,
               .values = kDecimalValues,
               .defaultItem = 2},
-    FieldSpec{.name = "openTotal", .offset = 0, .width = 2, .bit = 1},
+    FieldRow{.name = "openTotal", .offset = 0, .width = 2, .bit = 1},
 };
 
 TEST_F(DepartmentEditorTest, ValueTableFieldAndStoringEveryRecord) {
-    const RecordEditorSpec drawer{.className = "TEditDrawer",
+    const RecordEditorLayout drawer{.className = "TEditDrawer",
                                   .kind = RecordKind::Department,  // any file with 39-byte records will do
                                   .descriptorOffset = 4,
                                   .storeUnchanged = true,

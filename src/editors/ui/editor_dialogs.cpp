@@ -13,18 +13,18 @@ bool openRecordEditor(AppContext& context, RecordKind kind, std::optional<int> s
         dialog.exec();
         return true;
     }
-    const auto* spec = editorSpecFor(kind);
-    if (!spec) return false;
-    ui::RecordEditorDialog dialog(*spec, context.session, context.texts, context.mainWindow);
+    const auto* layout = editorLayoutFor(kind);
+    if (!layout) return false;
+    ui::RecordEditorDialog dialog(*layout, context.session, context.texts, context.mainWindow);
     dialog.activate(start);
     dialog.exec();
     return true;
 }
 
 void registerEditorDialogs(MenuRegistry& registry) {
-    for (const auto* spec : recordEditorSpecs()) {
-        const auto kind = spec->kind;
-        registry.add(std::string(spec->menuHandler), [kind](AppContext& c) { openRecordEditor(c, kind); });
+    for (const auto* layout : recordEditorLayouts()) {
+        const auto kind = layout->kind;
+        registry.add(std::string(layout->menuHandler), [kind](AppContext& c) { openRecordEditor(c, kind); });
     }
     registry.add("mEditPLUFileClick", [](AppContext& c) { openRecordEditor(c, RecordKind::Plu); });
 }

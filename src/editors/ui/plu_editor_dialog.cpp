@@ -112,11 +112,11 @@ void PluEditorDialog::build() {
     }
 
     auto* checksBox = new QGridLayout;
-    const auto specs = pluChecks();
-    for (std::size_t i = 0; i < specs.size(); ++i) {
-        const auto caption = resolveCaption(texts_, specs[i].caption);
+    const auto layouts = pluChecks();
+    for (std::size_t i = 0; i < layouts.size(); ++i) {
+        const auto caption = resolveCaption(texts_, layouts[i].caption);
         auto* box = new QCheckBox(qs(caption.label).trimmed(), this);
-        box->setObjectName(qs(specs[i].name));
+        box->setObjectName(qs(layouts[i].name));
         box->setEnabled(caption.enabled);
         box->setVisible(caption.visible);
         box->installEventFilter(this);

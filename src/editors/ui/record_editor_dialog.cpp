@@ -40,14 +40,14 @@ void keepToCodePage(QLineEdit* edit) {
     });
 }
 
-RecordEditorDialog::RecordEditorDialog(const RecordEditorSpec& spec, ProgramSession& session,
+RecordEditorDialog::RecordEditorDialog(const RecordEditorLayout& layout, ProgramSession& session,
                                        const LanguageTexts& texts, QWidget* parent)
     : QDialog(parent),
       texts_(texts),
       prompts_(this),
-      controller_(std::make_unique<RecordEditorController>(spec, session, texts, prompts_)) {
-    setObjectName(QString::fromUtf8(spec.className.data(), static_cast<int>(spec.className.size())));
-    setWindowTitle(qs(withoutAccelerator(resolveCaption(texts, spec.title).label)).trimmed());
+      controller_(std::make_unique<RecordEditorController>(layout, session, texts, prompts_)) {
+    setObjectName(QString::fromUtf8(layout.className.data(), static_cast<int>(layout.className.size())));
+    setWindowTitle(qs(withoutAccelerator(resolveCaption(texts, layout.title).label)).trimmed());
     build();
     placeBesideMainWindow(this, parent);
 }
@@ -55,7 +55,7 @@ RecordEditorDialog::RecordEditorDialog(const RecordEditorSpec& spec, ProgramSess
 RecordEditorDialog::~RecordEditorDialog() = default;
 
 void RecordEditorDialog::build() {
-    const auto& spec = controller_->spec();
+    const auto& layout = controller_->layout();
     auto* top = new QHBoxLayout(this);
     list_ = new QListWidget(this);
     list_->setObjectName("ListBox1");
@@ -66,7 +66,7 @@ void RecordEditorDialog::build() {
     auto* form = new QFormLayout;
     number_ = new QLineEdit(this);
     number_->setObjectName("Edit2");
-    number_->setMaxLength(spec.numberDigits);
+    number_->setMaxLength(layout.numberDigits);
     number_->setValidator(new QRegularExpressionValidator(QRegularExpression("\\d*"), number_));
     form->addRow(qs("Number"), number_);
     descriptor_ = new QLineEdit(this);
@@ -74,8 +74,8 @@ void RecordEditorDialog::build() {
     keepToCodePage(descriptor_);
     form->addRow(qs("Name :"), descriptor_);
 
-    for (std::size_t i = 0; i < spec.fields.size(); ++i) {
-        const auto& f = spec.fields[i];
+    for (std::size_t i = 0; i < layout.fields.size(); ++i) {
+        const auto& f = layout.fields[i];
         const auto caption = resolveCaption(texts_, f.caption);
         QWidget* w = nullptr;
         switch (f.control) {

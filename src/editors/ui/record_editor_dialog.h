@@ -1,5 +1,5 @@
 #pragma once
-// The one dialog of every record editor described by a RecordEditorSpec: the
+// The one dialog of every record editor described by a RecordEditorLayout: the
 // record list, number and descriptor edits, one control per field, "Next"
 // and "OK". All behaviour is in RecordEditorController; the dialog copies
 // what the user does into it and shows what it holds.
@@ -21,7 +21,7 @@ namespace tramond::ui {
 class RecordEditorDialog : public QDialog {
     Q_OBJECT
 public:
-    RecordEditorDialog(const RecordEditorSpec& spec, ProgramSession& session, const LanguageTexts& texts,
+    RecordEditorDialog(const RecordEditorLayout& layout, ProgramSession& session, const LanguageTexts& texts,
                        QWidget* parent = nullptr);
     ~RecordEditorDialog() override;
 

@@ -60,7 +60,7 @@ protected:
 
 TEST_F(DepartmentDialogTest, TypingAndNextStoresTheRecord) {
     PromptCatcher prompts;
-    ui::RecordEditorDialog dialog(departmentEditorSpec(), dir.session, LanguageTexts::builtIn());
+    ui::RecordEditorDialog dialog(departmentEditorLayout(), dir.session, LanguageTexts::builtIn());
     ASSERT_TRUE(dialog.activate());
     auto* list = child<QListWidget>(&dialog, "ListBox1");
     ASSERT_EQ(list->count(), 3);
@@ -94,17 +94,17 @@ TEST_F(DepartmentDialogTest, TypingAndNextStoresTheRecord) {
 TEST_F(DepartmentDialogTest, OptionWithBlankCaptionIsDisabledButKeepsItsBit) {
     static constexpr std::array words{OptionWord{0, 2, 0, 0}};
     static constexpr std::array fields{
-        FieldSpec{.name = "printExtraLine", .caption = {900, "x"}, .offset = 0, .width = 2, .bit = 0},
-        FieldSpec{.name = "noTaxShift", .caption = {901, "x"}, .offset = 0, .width = 2, .bit = 1},
+        FieldRow{.name = "printExtraLine", .caption = {900, "x"}, .offset = 0, .width = 2, .bit = 0},
+        FieldRow{.name = "noTaxShift", .caption = {901, "x"}, .offset = 0, .width = 2, .bit = 1},
     };
-    auto spec = departmentEditorSpec();
-    spec.words = words;
-    spec.fields = fields;
+    auto layout = departmentEditorLayout();
+    layout.words = words;
+    layout.fields = fields;
     LanguageTexts texts = LanguageTexts::builtIn();
     texts.setText(900, "Print &Extra Line");
     texts.setText(901, " No Tax Shift");
     PromptCatcher prompts;
-    ui::RecordEditorDialog dialog(spec, dir.session, texts);
+    ui::RecordEditorDialog dialog(layout, dir.session, texts);
     ASSERT_TRUE(dialog.activate());
     auto* blank = child<QCheckBox>(&dialog, "noTaxShift");
     EXPECT_FALSE(blank->isEnabled());
@@ -118,7 +118,7 @@ TEST_F(DepartmentDialogTest, OptionWithBlankCaptionIsDisabledButKeepsItsBit) {
 TEST_F(DepartmentDialogTest, MissingFileOpensEmptyWithMessage) {
     std::filesystem::remove(dir.session.file(".dpt"));
     PromptCatcher prompts;
-    ui::RecordEditorDialog dialog(departmentEditorSpec(), dir.session, LanguageTexts::builtIn());
+    ui::RecordEditorDialog dialog(departmentEditorLayout(), dir.session, LanguageTexts::builtIn());
     EXPECT_FALSE(dialog.activate());
     EXPECT_EQ(prompts.shown, (std::vector<std::string>{"Error opening File !!"}));
     EXPECT_EQ(child<QListWidget>(&dialog, "ListBox1")->count(), 0);
