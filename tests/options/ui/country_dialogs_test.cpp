@@ -20,18 +20,8 @@ using tramond::testing::whenModalShown;
 
 namespace {
 
-class CountryDialogsTest : public tramond::testing::SetupFixture {
+class CountryDialogsTest : public tramond::testing::MenuHandlerFixture {
 protected:
-    MemorySettingsStore settings;
-    int refreshes = 0;
-    MenuRegistry registry;
-    AppContext ctx{session, LanguageTexts::builtIn(), settings, nullptr, [this] { ++refreshes; }};
-
-    void run(const char* handler) {
-        const auto* h = registry.find(handler);
-        ASSERT_NE(h, nullptr) << handler;
-        (*h)(ctx);
-    }
     void answer(const QString& text) {
         whenModalShown([text](QDialog* d) {
             auto* e = d->findChild<QLineEdit*>("Edit1");

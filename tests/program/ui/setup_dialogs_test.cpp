@@ -21,19 +21,7 @@ using tramond::testing::whenModalShown;
 
 namespace {
 
-class SetupDialogsTest : public tramond::testing::SetupFixture {
-protected:
-    MemorySettingsStore settings;
-    int refreshes = 0;
-    MenuRegistry registry;
-    AppContext ctx{session, LanguageTexts::builtIn(), settings, nullptr, [this] { ++refreshes; }};
-
-    void run(const char* handler) {
-        const auto* h = registry.find(handler);
-        ASSERT_NE(h, nullptr) << handler;
-        (*h)(ctx);
-    }
-};
+class SetupDialogsTest : public tramond::testing::MenuHandlerFixture {};
 
 TEST_F(SetupDialogsTest, AllSetupHandlersAreRegistered) {
     registerSetupDialogs(registry);

@@ -7,6 +7,11 @@
 #include <QTimer>
 #include <functional>
 
+#include <gtest/gtest.h>
+
+#include "app/settings_store.h"
+#include "app/ui/menu_registry.h"
+#include "program/setup_fixture.h"
 #include "program/ui/message_box.h"
 
 namespace tramond::testing {
@@ -30,6 +35,21 @@ struct MessageCatcher {
             [this](QWidget*, ui::MessageKind, const QString&, const QString& text) { texts << text; });
     }
     ~MessageCatcher() { ui::setMessagePresenter(std::move(previous)); }
+};
+
+// A program fixture with a menu registry: tests run whole menu handlers.
+class MenuHandlerFixture : public SetupFixture {
+protected:
+    MemorySettingsStore settings;
+    int refreshes = 0;
+    MenuRegistry registry;
+    AppContext ctx{session, LanguageTexts::builtIn(), settings, nullptr, [this] { ++refreshes; }};
+
+    void run(const char* handler) {
+        const auto* h = registry.find(handler);
+        ASSERT_NE(h, nullptr) << handler;
+        (*h)(ctx);
+    }
 };
 
 }  // namespace tramond::testing
