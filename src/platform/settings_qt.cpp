@@ -41,7 +41,12 @@ bool QtSettingsStore::contains(const std::string& key, const std::string& name) 
 
 std::vector<std::string> systemSerialPorts() {
     std::vector<std::string> ports;
-    for (const auto& info : QSerialPortInfo::availablePorts()) ports.push_back(info.portName().toStdString());
+    for (const auto& info : QSerialPortInfo::availablePorts()) {
+        // Settings name a port by its device path (the port name alone lacks
+        // "/dev/" and cannot be opened as given).
+        const QString location = info.systemLocation();
+        ports.push_back((location.isEmpty() ? info.portName() : location).toStdString());
+    }
     return ports;
 }
 

@@ -9,6 +9,8 @@
 #include <QSerialPortInfo>
 #include <QVBoxLayout>
 
+#include "platform/settings_qt.h"
+
 namespace tramond {
 
 TSetCompComm::TSetCompComm(CommSettingsController& controller, QWidget* parent)
@@ -43,17 +45,6 @@ TSetCompComm::TSetCompComm(CommSettingsController& controller, QWidget* parent)
 void TSetCompComm::BitBtn1Click() {
     controller_.accept(ComboBox1->currentText().trimmed().toStdString(), ComboBox2->currentText().toStdString(),
                        CheckBox1->isChecked());
-}
-
-std::vector<std::string> systemSerialPorts() {
-    std::vector<std::string> out;
-    for (const auto& info : QSerialPortInfo::availablePorts()) {
-        // Settings name a port by its device path; "COMn" stays for ports
-        // the system itself calls so.
-        const QString loc = info.systemLocation();
-        out.push_back((loc.isEmpty() ? info.portName() : loc).toStdString());
-    }
-    return out;
 }
 
 void registerLinkDialogs(MenuRegistry& registry) {

@@ -27,9 +27,6 @@ private:
     CommSettingsController& controller_;
 };
 
-// The serial ports the system lists, by the names the settings use.
-std::vector<std::string> systemSerialPorts();
-
 // Options > Communication Settings (mCommunicationSettingsClick).
 void registerLinkDialogs(MenuRegistry& registry);
 
