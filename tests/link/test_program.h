@@ -2,6 +2,9 @@
 // A program file set with random contents and small counts, written to a
 // fresh directory, for transfer tests.
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -65,6 +68,19 @@ struct TestProgram {
         auto p = app;
         p.replace_extension(std::string(ext));
         return p;
+    }
+    // Every system block read back equals this program's, block 3 with its
+    // bytes 64..67 zeroed as the receiver does.
+    void expectSystemBlocksReceived(const ApplicationBlock& app, const TextBlock& txt) const {
+        for (const auto& sb : systemBlocks()) {
+            auto want = sb.area == BlockArea::Application ? block.slice(sb.offset, sb.length)
+                                                          : text.slice(sb.offset, sb.length);
+            auto got = sb.area == BlockArea::Application ? app.slice(sb.offset, sb.length)
+                                                         : txt.slice(sb.offset, sb.length);
+            std::vector<std::uint8_t> w(want.begin(), want.end());
+            if (sb.number == kBlockApplicationCheck) std::fill(w.begin() + 64, w.begin() + 68, 0);
+            EXPECT_EQ(std::vector<std::uint8_t>(got.begin(), got.end()), w) << "block " << sb.number;
+        }
     }
     std::vector<std::uint8_t> randomBytes(std::size_t n) {
         std::vector<std::uint8_t> v(n);
