@@ -3,6 +3,8 @@
 #include <QStandardPaths>
 #include <QTimer>
 #include <cstdlib>
+#include <filesystem>
+#include <iostream>
 #include <optional>
 
 #include "app/command_line.h"
@@ -41,18 +43,85 @@ int runWithoutWindow(int argc, char** argv, const tramond::CommandLine& commandL
     return tramond::runUnattendedCommand(commandLine, session, settings, programDir);
 }
 
+constexpr const char* kVersion = "0.1";
+
+bool haveDisplay() {
+    const auto set = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v && *v;
+    };
+    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+}
+
+// A verb runs before (and instead of) any window; drawing verbs get a GUI
+// application on the offscreen platform when there is no display.
+int runVerb(int argc, char** argv, const tramond::Verb& verb, std::vector<std::string> args) {
+    args.erase(args.begin());
+    tramond::VerbContext context{args, std::cout, std::cerr};
+    if (tramond::wantsHelp(args)) {
+        std::cout << tramond::verbHelpText(verb);
+        return tramond::kVerbOk;
+    }
+    switch (verb.needs) {
+        case tramond::VerbNeeds::Nothing:
+            return verb.run(context);
+        case tramond::VerbNeeds::CoreApplication: {
+            QCoreApplication app(argc, argv);
+            QCoreApplication::setOrganizationName("Orvalt");
+            QCoreApplication::setApplicationName("Tramond");
+            return verb.run(context);
+        }
+        case tramond::VerbNeeds::GuiApplication: {
+            if (!haveDisplay()) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+            QGuiApplication app(argc, argv);
+            QGuiApplication::setOrganizationName("Orvalt");
+            QGuiApplication::setApplicationName("Tramond");
+            return verb.run(context);
+        }
+    }
+    return tramond::kVerbUsage;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) args.push_back(argv[i]);
+
+    tramond::VerbRegistry verbs;
+    tramond::registerAllVerbs(verbs);
+    const auto entry = tramond::classifyArguments(args, verbs, [](const std::string& p) {
+        std::error_code ec;
+        return std::filesystem::exists(p, ec);
+    });
+    switch (entry.kind) {
+        case tramond::EntryKind::Help:
+            std::cout << tramond::usageText(verbs);
+            return tramond::kVerbOk;
+        case tramond::EntryKind::Version:
+            std::cout << "tramond " << kVersion << "\n";
+            return tramond::kVerbOk;
+        case tramond::EntryKind::BadUsage:
+            std::cerr << "tramond: " << entry.problem << "\n\n" << tramond::usageText(verbs);
+            return tramond::kVerbUsage;
+        case tramond::EntryKind::Verb:
+            return runVerb(argc, argv, *entry.verb, args);
+        case tramond::EntryKind::Window:
+            break;
+    }
+
     const tramond::CommandLine commandLine = tramond::parseCommandLine(args);
     if (commandLine.unattended()) return runWithoutWindow(argc, argv, commandLine);
 
+    if (!haveDisplay()) {
+        std::cerr << "tramond: no display to open the window on (DISPLAY is not set); "
+                     "see \"tramond --help\" for what runs without one\n";
+        return 3;
+    }
     QApplication app(argc, argv);
     QApplication::setOrganizationName("Orvalt");
     QApplication::setApplicationName("Tramond");
-    QApplication::setApplicationVersion("0.1");
+    QApplication::setApplicationVersion(kVersion);
 
     const auto programDir = findProgramDir(QApplication::applicationDirPath());
 

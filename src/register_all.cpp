@@ -31,7 +31,42 @@
 #define TRAMOND_REGISTER_OPERATIONS 1
 #endif
 
+// Verbs of the command line, per subsystem: each header declares
+// register<Name>Verbs(VerbRegistry&).
+#if __has_include("cli/cli_verbs.h")
+#include "cli/cli_verbs.h"
+#define TRAMOND_CLI_VERBS 1
+#endif
+#if __has_include("keyboard/ui/keyboard_verbs.h")
+#include "keyboard/ui/keyboard_verbs.h"
+#define TRAMOND_KEYBOARD_VERBS 1
+#endif
+#if __has_include("printing/ui/printing_verbs.h")
+#include "printing/ui/printing_verbs.h"
+#define TRAMOND_PRINTING_VERBS 1
+#endif
+#if __has_include("handheld/ui/handheld_verbs.h")
+#include "handheld/ui/handheld_verbs.h"
+#define TRAMOND_HANDHELD_VERBS 1
+#endif
+
 namespace tramond {
+
+void registerAllVerbs(VerbRegistry& verbs) {
+#ifdef TRAMOND_CLI_VERBS
+    registerCliVerbs(verbs);
+#endif
+#ifdef TRAMOND_KEYBOARD_VERBS
+    registerKeyboardVerbs(verbs);
+#endif
+#ifdef TRAMOND_PRINTING_VERBS
+    registerPrintingVerbs(verbs);
+#endif
+#ifdef TRAMOND_HANDHELD_VERBS
+    registerHandheldVerbs(verbs);
+#endif
+    (void)verbs;
+}
 
 void registerAllDialogs(MenuRegistry& registry) {
 #ifdef TRAMOND_SETUP_DIALOGS

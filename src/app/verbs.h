@@ -1,0 +1,97 @@
+#pragma once
+// Verbs of the command line ("tramond VERB ..."): dealer's tools that never
+// open a window. Each subsystem registers its verbs by name; the executable
+// dispatches before any window exists, so a verb runs on a machine without a
+// display. Exit status: 0 success, 1 failure or difference, 2 bad arguments
+// or unusable input.
+
+#include <functional>
+#include <iosfwd>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tramond {
+
+enum VerbExit : int {
+    kVerbOk = 0,
+    kVerbFailed = 1,
+    kVerbUsage = 2,
+};
+
+// What a verb needs from the process before it runs. Drawing (PDF pages,
+// fonts) needs a GUI application object, which the executable creates on
+// the offscreen platform when there is no display.
+enum class VerbNeeds { Nothing, CoreApplication, GuiApplication };
+
+struct VerbContext {
+    std::vector<std::string> args;  // after the verb itself
+    std::ostream& out;
+    std::ostream& err;
+};
+
+struct Verb {
+    std::string name;
+    std::string synopsis;  // one line: "info PROGRAM.app [--json]"
+    std::string summary;   // one line of what it does
+    std::string help;      // the text of "tramond VERB --help" (may be empty)
+    VerbNeeds needs = VerbNeeds::Nothing;
+    std::function<int(VerbContext&)> run;
+};
+
+class VerbRegistry {
+public:
+    void add(Verb verb);
+    const Verb* find(const std::string& name) const;
+    const std::map<std::string, Verb>& all() const { return verbs_; }
+
+private:
+    std::map<std::string, Verb> verbs_;
+};
+
+// The usage text of "tramond --help": the transfer modes' positional form,
+// then every registered verb.
+std::string usageText(const VerbRegistry& verbs);
+
+// "tramond VERB --help" text of one verb.
+std::string verbHelpText(const Verb& verb);
+
+// True when args ask for help ("--help" or "-h" anywhere).
+bool wantsHelp(const std::vector<std::string>& args);
+
+// Splits "--json" and other flags from the positional arguments of a verb.
+// Flags that take a value are named in `valued` ("-o", "--machine"); an
+// unknown flag or a missing value is an error message in `error`.
+struct VerbArguments {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> options;  // "--json" -> "" for plain flags
+    std::string error;
+    bool has(const std::string& flag) const { return options.count(flag) != 0; }
+    std::string value(const std::string& flag, const std::string& fallback = {}) const;
+};
+VerbArguments parseVerbArguments(const std::vector<std::string>& args,
+                                 const std::vector<std::string>& flags,
+                                 const std::vector<std::string>& valued);
+
+// What the executable does with its arguments before any window exists.
+enum class EntryKind {
+    Window,       // no arguments, one program, or the positional transfer form
+    Help,         // --help / -h
+    Version,      // --version
+    Verb,         // a registered verb
+    BadUsage,     // an unknown option or verb
+};
+struct Entry {
+    EntryKind kind = EntryKind::Window;
+    const Verb* verb = nullptr;
+    std::string problem;  // for BadUsage
+};
+// `pathExists` tells whether argument 1 names something on disk (a program
+// path is never taken for an unknown verb).
+Entry classifyArguments(const std::vector<std::string>& args, const VerbRegistry& verbs,
+                        const std::function<bool(const std::string&)>& pathExists);
+
+// JSON string literal of s (UTF-8 passed through, control characters escaped).
+std::string jsonQuote(const std::string& s);
+
+}  // namespace tramond
