@@ -33,6 +33,7 @@
 
 // Verbs of the command line, per subsystem: each header declares
 // register<Name>Verbs(VerbRegistry&).
+#include "app/program_verbs.h"
 #if __has_include("cli/cli_verbs.h")
 #include "cli/cli_verbs.h"
 #define TRAMOND_CLI_VERBS 1
@@ -53,6 +54,7 @@
 namespace tramond {
 
 void registerAllVerbs(VerbRegistry& verbs) {
+    registerProgramVerbs(verbs);
 #ifdef TRAMOND_CLI_VERBS
     registerCliVerbs(verbs);
 #endif
