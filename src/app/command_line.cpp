@@ -44,6 +44,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             cl.assumeYes = true;
             continue;
         }
+        if (options && a == "--json") {
+            cl.json = true;
+            continue;
+        }
         if (options && a == "--") {
             options = false;
             continue;

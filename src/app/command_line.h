@@ -27,6 +27,7 @@ struct CommandLine {
     std::string portArgument;            // argument 4 as given
     int baudRate = 0;                    // argument 5 (0 when absent or not a number)
     bool assumeYes = false;              // "--yes" before the positional arguments
+    bool json = false;                   // "--json": one result object on standard output
 
     bool singleProgram() const { return arguments.size() == 1; }
     bool unattended() const {

@@ -11,6 +11,7 @@
 #include <unistd.h>
 #endif
 
+#include "app/verbs.h"
 #include "link/register_ops.h"
 #include "program/program_ops.h"
 
@@ -53,6 +54,7 @@ bool standardInputIsTerminal() {
 
 void ConsoleHost::message(MessageKind kind, const std::string& title, const std::string& text) {
     ++messages_;
+    seen_.push_back(kindWord(kind) + ": " + forTerminal(text));
     err_ << "tramond: " << kindWord(kind) << ": " << forTerminal(text) << std::endl;
 }
 
@@ -109,7 +111,40 @@ void ConsoleHost::progressChanged(const ProgressState& s) {
 
 bool isUnattendedMode(const CommandLine& cl) { return cl.unattended(); }
 
+namespace {
+
+int runMode(const CommandLine& cl, ProgramSession& session, UnattendedEnvironment& env, ConsoleHost& host);
+
+// The result a script reads with "--json": stable keys, one object, one line.
+void writeJsonResult(std::ostream& out, const CommandLine& cl, int status, const ConsoleHost& host,
+                     const LinkSettings& link) {
+    out << "{\"program\":" << jsonQuote(cl.programPath) << ",\"mode\":" << jsonQuote(cl.modeWord)
+        << ",\"register\":" << cl.registerNumber << ",\"port\":" << jsonQuote(link.port)
+        << ",\"baud\":" << link.baudRate << ",\"ok\":" << (status == kExitSucceeded ? "true" : "false")
+        << ",\"exit\":" << status << ",\"messages\":[";
+    const auto& seen = host.messagesSeen();
+    for (std::size_t i = 0; i < seen.size(); ++i) out << (i ? "," : "") << jsonQuote(seen[i]);
+    out << "]}" << std::endl;
+}
+
+}  // namespace
+
 int runUnattended(const CommandLine& cl, ProgramSession& session, UnattendedEnvironment& env) {
+    std::ostream& err = env.err ? *env.err : std::cerr;
+    ConsoleHost host(err, env.in, env.terminal, cl.assumeYes);
+    const int status = runMode(cl, session, env, host);
+    if (cl.json) {
+        LinkSettings link = env.link;
+        if (auto port = cl.portName()) link.port = *port;
+        if (cl.baudRate > 0) link.baudRate = cl.baudRate;
+        writeJsonResult(env.out ? *env.out : std::cout, cl, status, host, link);
+    }
+    return status;
+}
+
+namespace {
+
+int runMode(const CommandLine& cl, ProgramSession& session, UnattendedEnvironment& env, ConsoleHost& host) {
     std::ostream& err = env.err ? *env.err : std::cerr;
     if (!cl.unattended()) {
         err << "tramond: unknown mode \"" << cl.modeWord << "\"" << std::endl;
@@ -120,7 +155,6 @@ int runUnattended(const CommandLine& cl, ProgramSession& session, UnattendedEnvi
         return kExitUsage;
     }
 
-    ConsoleHost host(err, env.in, env.terminal, cl.assumeYes);
     const bool reading = cl.mode == CommandMode::Read;
     if (!reading) {
         const auto loaded = loadProgram(session, cl.programPath);
@@ -170,5 +204,7 @@ int runUnattended(const CommandLine& cl, ProgramSession& session, UnattendedEnvi
     if (host.messagesShown() == 0) err << "tramond: not done" << std::endl;
     return kExitFailed;
 }
+
+}  // namespace
 
 }  // namespace tramond

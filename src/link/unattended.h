@@ -11,6 +11,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/command_line.h"
 #include "link/link_settings.h"
@@ -28,6 +29,8 @@ enum UnattendedExit : int {
 
 struct UnattendedEnvironment {
     std::ostream* err = nullptr;
+    // Where "--json" writes its result object (standard output when null).
+    std::ostream* out = nullptr;
     std::istream* in = nullptr;
     // Someone can answer on `in` (standard input is a terminal).
     bool terminal = false;
@@ -70,6 +73,8 @@ public:
     void progressChanged(const ProgressState& state) override;
 
     int messagesShown() const { return messages_; }
+    // Every message shown, "kind: text", for the "--json" result.
+    const std::vector<std::string>& messagesSeen() const { return seen_; }
 
 private:
     std::ostream& err_;
@@ -77,6 +82,7 @@ private:
     bool terminal_;
     bool assumeYes_;
     int messages_ = 0;
+    std::vector<std::string> seen_;
     std::string lastCaption_;
     std::string lastFile_;
     std::string lastHeadline_;

@@ -18,6 +18,8 @@ protected:
         in.clear();
         UnattendedEnvironment env;
         env.err = &err;
+        out.str("");
+        env.out = &out;
         env.in = &in;
         env.terminal = terminal;
         env.link.port = "COM1";
@@ -40,6 +42,7 @@ protected:
     }
 
     std::ostringstream err;
+    std::ostringstream out;
     std::istringstream in;
     std::vector<std::string> portNames;
     PortConfig opened;
@@ -126,8 +129,12 @@ TEST_F(UnattendedTest, FailuresGiveANonzeroStatusAndTheMessage) {
     auto opts = fastSim();
     opts.silentAfterBlocks = 120;
     startSim(opts);
-    EXPECT_EQ(run({"--yes", program, "clinst", "0", "1", "38400"}), kExitFailed);
+    EXPECT_EQ(run({"--yes", "--json", program, "clinst", "0", "1", "38400"}), kExitFailed);
     EXPECT_NE(err.str().find("Check RS232 Connection !!"), std::string::npos);
+    // A script reads the outcome from one object on standard output.
+    EXPECT_EQ(out.str(), "{\"program\":\"" + program +
+                             "\",\"mode\":\"clinst\",\"register\":0,\"port\":\"COM1\",\"baud\":38400,"
+                             "\"ok\":false,\"exit\":1,\"messages\":[\"error: Check RS232 Connection !!\"]}\n");
 
     EXPECT_EQ(run({(dir / "missing.app").string(), "update", "0", "1", "38400"}), kExitUsage);
     EXPECT_NE(err.str().find("File Error!"), std::string::npos);
