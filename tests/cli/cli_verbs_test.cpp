@@ -1,0 +1,81 @@
+// The verbs as a script meets them: arguments, exit status, what goes to
+// standard output; and the built executable without a display.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "cli/cli_verbs.h"
+#include "cli_fixture.h"
+
+namespace tramond::testing {
+namespace {
+
+class CliVerbsTest : public CliFixture {
+protected:
+    int run(std::vector<std::string> args) {
+        out.str("");
+        err.str("");
+        VerbRegistry verbs;
+        addCliVerbs(verbs, link);
+        const auto* verb = verbs.find(args.at(0));
+        EXPECT_NE(verb, nullptr) << args[0];
+        args.erase(args.begin());
+        VerbContext ctx{args, out, err};
+        return verb->run(ctx);
+    }
+    LinkServices link;
+    std::ostringstream out;
+    std::ostringstream err;
+};
+
+TEST_F(CliVerbsTest, InfoJsonHasTheDocumentedKeys) {
+    ASSERT_EQ(run({"info", program.appPath.string(), "--json"}), 0) << err.str();
+    const auto json = out.str();
+    for (const char* key : {"\"program\":", "\"registerType\":", "\"memoryRequired\":{\"bytes\":", "\"kilobytes\":",
+                            "\"networkSize\":", "\"logo\":{\"size\":", "\"randomCodeSize\":0",
+                            "\"updateListLength\":0", "{\"kind\":\"plu\",\"name\":\"PLU\",\"extension\":\".plu\",\"count\":12,"
+                            "\"recordSize\":137,"})
+        EXPECT_NE(json.find(key), std::string::npos) << key << " in " << json;
+    // The memory is the status panel's: the same text as loading computes.
+    EXPECT_NE(json.find(loadProgram(session, program.appPath).memory.text()), std::string::npos);
+    EXPECT_EQ(run({"info", (dir / "none.app").string()}), 2);
+    EXPECT_EQ(run({"info"}), 2);
+}
+
+TEST_F(CliVerbsTest, ExportAndImportThroughFiles) {
+    const auto sheet = dir / "dpt.csv";
+    ASSERT_EQ(run({"export", program.appPath.string(), "department", "-o", sheet.string()}), 0) << err.str();
+    EXPECT_EQ(out.str(), "");
+    const auto bytes = fileBytes(sheet);
+    std::string text(bytes.begin(), bytes.end());
+    EXPECT_TRUE(text.starts_with("record,name,group,entryLimitation,printExtraLine,noTaxShift\r\n")) << text;
+
+    EXPECT_EQ(run({"import", program.appPath.string(), "dpt", sheet.string(), "--json"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "{\"ok\":true,\"rows\":6,\"changed\":[],\"problems\":[]}\n");
+
+    text.replace(text.find("\r\n2,") + 2, 1, "9");
+    writeBytes(sheet, {text.begin(), text.end()});
+    EXPECT_EQ(run({"import", program.appPath.string(), "dpt", sheet.string()}), 2);
+    EXPECT_NE(err.str().find("line 3, record: \"9\" is not a record number from 1 to 6"), std::string::npos)
+        << err.str();
+    EXPECT_EQ(run({"export", program.appPath.string(), "keyboard"}), 2);
+}
+
+TEST(Executable, HelpAndVersionNeedNoDisplay) {
+    const std::string exe = std::string(TRAMOND_BINARY_DIR) + "/bin/tramond";
+    for (const auto* args : {"--help", "--version", "info --help"}) {
+        const auto cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + exe + " " + args + " 2>&1";
+        FILE* p = popen(cmd.c_str(), "r");
+        ASSERT_NE(p, nullptr);
+        std::string text;
+        char buf[256];
+        while (std::fgets(buf, sizeof buf, p)) text += buf;
+        EXPECT_EQ(pclose(p), 0) << args << ": " << text;
+        EXPECT_NE(text.find("tramond"), std::string::npos) << args;
+    }
+}
+
+}  // namespace
+}  // namespace tramond::testing
