@@ -5,6 +5,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "cli/program_diff.h"
 #include "cli/program_info.h"
 #include "cli/record_columns.h"
 #include "cli/record_csv.h"
@@ -131,6 +132,20 @@ int runImport(VerbContext& ctx) {
     return kVerbOk;
 }
 
+int runDiff(VerbContext& ctx) {
+    const auto a = arguments(ctx, "diff", 2, {"--json"});
+    if (!a) return kVerbUsage;
+    std::vector<Difference> differences;
+    try {
+        differences = diffPrograms(ProgramImage::read(a->positional[0]), ProgramImage::read(a->positional[1]));
+    } catch (const ProgramError& e) {
+        ctx.err << "tramond diff: " << e.what() << "\n";
+        return kVerbUsage;
+    }
+    ctx.out << (a->has("--json") ? diffJson(differences) : diffText(differences));
+    return differences.empty() ? kVerbOk : kVerbFailed;
+}
+
 }  // namespace
 
 void addCliVerbs(VerbRegistry& verbs, LinkServices link) {
@@ -151,6 +166,12 @@ void addCliVerbs(VerbRegistry& verbs, LinkServices link) {
                "The record file is rewritten once and exactly the changed records are marked in the update\n"
                "list, so \"tramond PROGRAM.app update ...\" sends just them. Exit 0 done, 1 not written, 2 bad input.",
                VerbNeeds::Nothing, runImport});
+    verbs.add({"diff", "diff A.app B.app [--json]", "Shows how two programs differ; exit 0 same, 1 different.",
+               "Record files by kind, record number and field name; the application block by flag and option\n"
+               "(with the option dialog's caption) or by its named region, raw offsets otherwise; the text\n"
+               "block by section and entry. Each line reads: area [record]: item: \"A\" -> \"B\".\n"
+               "Exit 0 same, 1 different, 2 a program cannot be read.",
+               VerbNeeds::Nothing, runDiff});
     (void)link;
 }
 
