@@ -1,14 +1,18 @@
 #include "cli/cli_verbs.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <ostream>
 #include <sstream>
 
+#include "app/command_line.h"
 #include "cli/program_diff.h"
 #include "cli/program_info.h"
 #include "cli/record_columns.h"
 #include "cli/record_csv.h"
+#include "cli/register_verify.h"
+#include "link/unattended.h"
 #include "program/file_io.h"
 
 namespace tramond {
@@ -146,6 +150,67 @@ int runDiff(VerbContext& ctx) {
     return differences.empty() ? kVerbOk : kVerbFailed;
 }
 
+std::string verifyJson(const VerifyOutcome& o) {
+    const char* status = o.status == VerifyOutcome::Status::Same        ? "same"
+                         : o.status == VerifyOutcome::Status::Different ? "different"
+                                                                        : "not read";
+    // The differences object of "diff", with the status in front.
+    return std::string("{\"status\":\"") + status + "\"," + diffJson(o.differences).substr(1);
+}
+
+int runVerify(VerbContext& ctx, const LinkServices& link) {
+    const auto a = arguments(ctx, "verify", 4, {"--json"});
+    if (!a) return kVerbUsage;
+    // The transfer modes' rules for the register number, port and baud rate.
+    const auto& p = a->positional;
+    const auto cl = parseCommandLine({p[0], "read", p[1], p[2], p[3]});
+    ProgramImage program;
+    try {
+        program = ProgramImage::read(p[0]);
+    } catch (const ProgramError& e) {
+        ctx.err << "tramond verify: " << e.what() << "\n";
+        return kVerbUsage;
+    }
+    VerifyRequest request;
+    if (link.settings) request.config.link = link.settings();
+    if (auto port = cl.portName()) request.config.link.port = *port;
+    if (cl.baudRate > 0) request.config.link.baudRate = cl.baudRate;
+    request.config.timeoutMs = link.timeoutMs;
+    auto port = link.makePort ? link.makePort(request.config.link.port) : nullptr;
+    ConsoleHost host(ctx.err, nullptr, false, true);
+    if (!port) {
+        host.message(MessageKind::Error, "Error", "Check COMM Port!!");
+        return kVerbUsage;
+    }
+    request.port = port.get();
+    request.host = &host;
+    // As "read": the register number is the last register, the target the
+    // directly attached one.
+    request.preset = TargetChoice{true, 0, static_cast<std::uint8_t>(std::clamp(cl.registerNumber, 0, 255))};
+    VerifyOutcome outcome;
+    try {
+        outcome = verifyRegister(program, request);
+    } catch (const ProgramError& e) {
+        ctx.err << "tramond verify: " << e.what() << "\n";
+        return kVerbUsage;
+    }
+    if (outcome.status == VerifyOutcome::Status::NotRead && !outcome.problem.empty())
+        ctx.err << "tramond verify: " << outcome.problem << "\n";
+    if (a->has("--json")) {
+        ctx.out << verifyJson(outcome);
+    } else if (outcome.status == VerifyOutcome::Status::Same) {
+        ctx.out << "The register holds the program.\n";
+    } else if (outcome.status == VerifyOutcome::Status::Different) {
+        ctx.out << diffText(outcome.differences);
+    }
+    switch (outcome.status) {
+        case VerifyOutcome::Status::Same: return kVerbOk;
+        case VerifyOutcome::Status::Different: return kVerbFailed;
+        case VerifyOutcome::Status::NotRead: break;
+    }
+    return kVerbUsage;
+}
+
 }  // namespace
 
 void addCliVerbs(VerbRegistry& verbs, LinkServices link) {
@@ -172,7 +237,12 @@ void addCliVerbs(VerbRegistry& verbs, LinkServices link) {
                "block by section and entry. Each line reads: area [record]: item: \"A\" -> \"B\".\n"
                "Exit 0 same, 1 different, 2 a program cannot be read.",
                VerbNeeds::Nothing, runDiff});
-    (void)link;
+    verbs.add({"verify", "verify PROGRAM.app REGISTER PORT BAUD [--json]",
+               "Reads the register and compares it with the program; exit 0 same, 1 different, 2 link failure.",
+               "REGISTER, PORT and BAUD as for the transfer modes (\"read\"). The register is read into a\n"
+               "hidden folder beside the program, compared as \"tramond diff\" compares, and the folder removed;\n"
+               "the program is not changed. Exit 0 same, 1 different, 2 the register could not be read.",
+               VerbNeeds::CoreApplication, [link](VerbContext& ctx) { return runVerify(ctx, link); }});
 }
 
 }  // namespace tramond

@@ -8,6 +8,7 @@
 
 #include "cli/cli_verbs.h"
 #include "cli_fixture.h"
+#include "program/program_ops.h"
 
 namespace tramond::testing {
 namespace {
@@ -61,6 +62,38 @@ TEST_F(CliVerbsTest, ExportAndImportThroughFiles) {
     EXPECT_NE(err.str().find("line 3, record: \"9\" is not a record number from 1 to 6"), std::string::npos)
         << err.str();
     EXPECT_EQ(run({"export", program.appPath.string(), "keyboard"}), 2);
+}
+
+TEST_F(CliVerbsTest, DiffAndVerifyExitAsDiffDoes) {
+    copyProgram(session, dir / "copy.app");
+    const auto copy = (dir / "copy.app").string();
+    EXPECT_EQ(run({"diff", program.appPath.string(), copy}), 0);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(run({"diff", program.appPath.string(), (dir / "none.app").string()}), 2);
+
+    startSim();
+    ASSERT_TRUE(ops().clearAndInstallRegister());
+    link.timeoutMs = 150;
+    link.makePort = [this](const std::string& name) {
+        EXPECT_EQ(name, "COM3");
+        return std::unique_ptr<SerialPort>(std::make_unique<ForwardingPort>(line.pc()));
+    };
+    EXPECT_EQ(run({"verify", program.appPath.string(), "0", "3", "38400", "--json"}), 0) << err.str();
+    EXPECT_EQ(out.str(), "{\"status\":\"same\",\"same\":true,\"differences\":[]}\n");
+
+    auto plu = fileBytes(program.file(".plu"));
+    plu[plu::kRecordSize + plu::kDepartment] ^= 1;
+    writeBytes(program.file(".plu"), plu);
+    EXPECT_EQ(run({"verify", program.appPath.string(), "0", "3", "38400"}), 1) << err.str();
+    EXPECT_EQ(out.str().find("plu 2: department: "), 0u) << out.str();
+    EXPECT_EQ(run({"diff", program.appPath.string(), copy, "--json"}), 1);
+    EXPECT_NE(out.str().find("{\"area\":\"plu\",\"record\":2,\"item\":\"department\",\"caption\":\"\",\"a\":"),
+              std::string::npos)
+        << out.str();
+
+    thread.reset();  // the register is gone
+    EXPECT_EQ(run({"verify", program.appPath.string(), "0", "3", "38400"}), 2);
+    EXPECT_NE(err.str().find("Check RS232 Connection !!"), std::string::npos) << err.str();
 }
 
 TEST(Executable, HelpAndVersionNeedNoDisplay) {
