@@ -51,6 +51,7 @@ VerifyOutcome verifyRegister(const ProgramImage& program, const VerifyRequest& r
     scratch.unattended = request.preset.has_value();
     RegisterOperations ops(scratch, *request.port, host, request.config);
     if (request.preset) ops.presetTarget(*request.preset);
+    if (request.started) request.started(ops);
     if (!ops.loadFromRegister()) return outcome;
 
     // The register's copy was loaded as every program is; the program is
@@ -60,7 +61,6 @@ VerifyOutcome verifyRegister(const ProgramImage& program, const VerifyRequest& r
     applyFixedValues(pc.app);
     const auto held = ProgramImage::read(target);
     outcome.differences = diffPrograms(pc, held);
-    // Files the register does not hold (no kind count there) are not its to match.
     outcome.status = outcome.differences.empty() ? VerifyOutcome::Status::Same : VerifyOutcome::Status::Different;
     return outcome;
 }

@@ -5,6 +5,7 @@
 // compared as "tramond diff" compares programs. The program itself is never
 // touched.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,6 +28,8 @@ struct VerifyRequest {
     RegisterOpsConfig config;
     // Set: no target dialog, this register (as the command line gives it).
     std::optional<TargetChoice> preset;
+    // Called with the running operation, for a Cancel button to reach it.
+    std::function<void(RegisterOperations&)> started;
 };
 
 // Throws ProgramError when the program cannot be read.
