@@ -131,8 +131,9 @@ int runImport(VerbContext& ctx) {
         return kVerbUsage;
     }
     if (!json)
-        ctx.out << outcome.rows << " rows read, " << outcome.changedRecords.size() << " records changed and marked "
-                << "for Update Register\n";
+        ctx.out << outcome.rows << " rows read, " << outcome.changedRecords.size()
+                << (outcome.changedRecords.size() == 1 ? " record" : " records")
+                << " changed and marked for Update Register\n";
     return kVerbOk;
 }
 

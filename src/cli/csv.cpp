@@ -2,7 +2,7 @@
 
 namespace tramond::csv {
 
-ParseResult parse(std::string_view text) {
+ParseResult parse(std::string_view text, char separator) {
     ParseResult result;
     if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     std::size_t line = 1;
@@ -35,12 +35,12 @@ ParseResult parse(std::string_view text) {
                     if (c == '\n') ++line;
                     value.push_back(c);
                 }
-                if (i < n && text[i] != ',' && text[i] != '\r' && text[i] != '\n') {
+                if (i < n && text[i] != separator && text[i] != '\r' && text[i] != '\n') {
                     result.error = "line " + std::to_string(line) + ": characters after a closing quote";
                     return result;
                 }
             } else {
-                while (i < n && text[i] != ',' && text[i] != '\r' && text[i] != '\n') {
+                while (i < n && text[i] != separator && text[i] != '\r' && text[i] != '\n') {
                     if (text[i] == '"') {
                         result.error = "line " + std::to_string(line) + ": a quote inside an unquoted field";
                         return result;
@@ -51,7 +51,7 @@ ParseResult parse(std::string_view text) {
             row.fields.push_back(value);
             if (i >= n) {
                 rowDone = true;
-            } else if (text[i] == ',') {
+            } else if (text[i] == separator) {
                 ++i;
             } else {
                 if (text[i] == '\r') ++i;
@@ -64,6 +64,11 @@ ParseResult parse(std::string_view text) {
         if (!blank) result.rows.push_back(std::move(row));
     }
     return result;
+}
+
+char guessSeparator(std::string_view text) {
+    const auto firstLine = text.substr(0, text.find_first_of("\r\n"));
+    return firstLine.find(',') == std::string_view::npos && firstLine.find(';') != std::string_view::npos ? ';' : ',';
 }
 
 std::string field(std::string_view value) {

@@ -22,7 +22,10 @@ struct ParseResult {
 };
 
 // A leading UTF-8 byte-order mark is skipped; blank lines are not records.
-ParseResult parse(std::string_view text);
+// Spreadsheets in many European locales separate fields with ';'.
+ParseResult parse(std::string_view text, char separator = ',');
+// ';' when the first line has semicolons and no comma, else ','.
+char guessSeparator(std::string_view text);
 
 // One field, quoted only when it has to be.
 std::string field(std::string_view value);

@@ -35,6 +35,12 @@ std::size_t available(const RecordTable& table, const std::vector<std::uint8_t>&
     return std::min(table.count, file.size() / table.recordSize);
 }
 
+std::string_view trimmedCell(std::string_view s) {
+    const auto first = s.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
 }  // namespace
 
 std::string ImportProblem::describe() const {
@@ -73,7 +79,7 @@ ImportOutcome importRecords(const ProgramImage& program, RecordKind kind, std::s
     const auto original = file;
     const auto n = available(table, file);
 
-    auto parsed = csv::parse(csvText);
+    auto parsed = csv::parse(csvText, csv::guessSeparator(csvText));
     if (!parsed.ok()) {
         outcome.problems.push_back({0, {}, parsed.error});
         return outcome;
@@ -145,6 +151,8 @@ ImportOutcome importRecords(const ProgramImage& program, RecordKind kind, std::s
             // A cell that reads as the record does leaves its bytes alone,
             // so an unchanged sheet goes back byte for byte.
             if (column.read(record) == row.fields[i]) continue;
+            // Spreadsheets pad or strip a code's leading zeros at will.
+            if (column.key() && packed_field::stripZeros(trimmedCell(row.fields[i])) == column.read(record)) continue;
             if (column.key()) {
                 outcome.problems.push_back({row.line, column.name,
                                             "is " + column.read(record) + " in the program and cannot change here"});

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <cstdio>
 #include <sstream>
 
@@ -96,17 +98,26 @@ TEST_F(CliVerbsTest, DiffAndVerifyExitAsDiffDoes) {
     EXPECT_NE(err.str().find("Check RS232 Connection !!"), std::string::npos) << err.str();
 }
 
-TEST(Executable, HelpAndVersionNeedNoDisplay) {
+TEST(Executable, RunsWithoutADisplay) {
     const std::string exe = std::string(TRAMOND_BINARY_DIR) + "/bin/tramond";
-    for (const auto* args : {"--help", "--version", "info --help"}) {
-        const auto cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + exe + " " + args + " 2>&1";
+    struct Case {
+        const char* args;
+        int status;
+        const char* says;
+    };
+    for (const auto& c : {Case{"--help", 0, "tramond VERB"}, Case{"--version", 0, "tramond "},
+                          Case{"info --help", 0, "Usage: tramond info"}, Case{"frobnicate", 2, "Usage:"},
+                          Case{"", 3, "no display"}}) {
+        const auto cmd = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM " + exe + " " + c.args + " 2>&1";
         FILE* p = popen(cmd.c_str(), "r");
         ASSERT_NE(p, nullptr);
         std::string text;
         char buf[256];
         while (std::fgets(buf, sizeof buf, p)) text += buf;
-        EXPECT_EQ(pclose(p), 0) << args << ": " << text;
-        EXPECT_NE(text.find("tramond"), std::string::npos) << args;
+        const int status = pclose(p);
+        EXPECT_TRUE(WIFEXITED(status)) << c.args;
+        EXPECT_EQ(WEXITSTATUS(status), c.status) << c.args << ": " << text;
+        EXPECT_NE(text.find(c.says), std::string::npos) << c.args << ": " << text;
     }
 }
 

@@ -32,6 +32,13 @@ TEST(Csv, ReadsWhatOtherProgramsWrite) {
     EXPECT_EQ(parsed.rows[2].line, 4u);
 }
 
+TEST(Csv, SemicolonSheetsOfEuropeanSpreadsheets) {
+    const std::string text = "record;name;x\r\n1;\"a;b\";c,d\r\n";
+    ASSERT_EQ(csv::guessSeparator(text), ';');
+    EXPECT_EQ(csv::parse(text, ';').rows.at(1).fields, (std::vector<std::string>{"1", "a;b", "c,d"}));
+    EXPECT_EQ(csv::guessSeparator("record,name;x\n"), ',');
+}
+
 TEST(Csv, MalformedTextNamesItsLine) {
     struct Case {
         const char* text;

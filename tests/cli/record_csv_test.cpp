@@ -77,6 +77,9 @@ TEST_F(RecordCsvTest, CodeModeMarksTheChangedPluByItsCodeLine) {
     EXPECT_EQ(UpdateList(program.file(".upd")).lines(),
               std::vector<std::string>{"R000000000000020000200"});
 
+    // A spreadsheet's padding of the code is not a change of it.
+    EXPECT_TRUE(importRecords(program, RecordKind::Plu, withCell(sheet, 1, "code", "0001")).ok());
+
     // The code is the PLU's address: it is not changed from a sheet.
     const auto moved = withCell(exportRecords(program, RecordKind::Plu), 1, "code", "77");
     const auto refused = importRecords(program, RecordKind::Plu, moved);
