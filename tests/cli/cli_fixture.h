@@ -16,6 +16,10 @@ protected:
         session.app.setKindCount(appblock::kDepartment, 6);
         session.app.setKindCount(appblock::kGroup, 5);
         session.app.set(appblock::kPluRandomCodeSize, 0);
+        // Every kind gets records, so that every layout's file exists.
+        for (const auto& k : recordKinds())
+            if (k.countOffset && !k.fixedCount && session.app.u16(k.countOffset) == 0)
+                session.app.setU16(k.countOffset, 3);
         makeProgram("shop.app");
         program = ProgramImage::read(session.programPath);
     }
