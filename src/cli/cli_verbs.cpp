@@ -226,7 +226,7 @@ void addCliVerbs(VerbRegistry& verbs, LinkServices link) {
                "column. Without -o the CSV goes to standard output. KIND is one of: " + kindWords() + ".",
                VerbNeeds::Nothing, runExport});
     verbs.add({"import", "import PROGRAM.app KIND FILE.csv [--json]",
-               "Reads changed records from CSV and marks them for Update Register.",
+               "Takes changed records from CSV, marked for Update Register.",
                "Every row is checked first: a wrong row is named with its line and field and nothing is written.\n"
                "Rows name their record in the \"record\" column; missing columns and records stay as they are.\n"
                "The record file is rewritten once and exactly the changed records are marked in the update\n"
@@ -239,7 +239,7 @@ void addCliVerbs(VerbRegistry& verbs, LinkServices link) {
                "Exit 0 same, 1 different, 2 a program cannot be read.",
                VerbNeeds::Nothing, runDiff});
     verbs.add({"verify", "verify PROGRAM.app REGISTER PORT BAUD [--json]",
-               "Reads the register and compares it with the program; exit 0 same, 1 different, 2 link failure.",
+               "Compares what the register holds with the program.",
                "REGISTER, PORT and BAUD as for the transfer modes (\"read\"). The register is read into a\n"
                "hidden folder beside the program, compared as \"tramond diff\" compares, and the folder removed;\n"
                "the program is not changed. Exit 0 same, 1 different, 2 the register could not be read.",
