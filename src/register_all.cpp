@@ -30,6 +30,10 @@
 #include "link/ui/register_ops_menu.h"
 #define TRAMOND_REGISTER_OPERATIONS 1
 #endif
+#if __has_include("cli/ui/cli_dialogs.h")
+#include "cli/ui/cli_dialogs.h"
+#define TRAMOND_CLI_DIALOGS 1
+#endif
 
 // Verbs of the command line, per subsystem: each header declares
 // register<Name>Verbs(VerbRegistry&).
@@ -91,6 +95,9 @@ void registerAllDialogs(MenuRegistry& registry) {
 #endif
 #ifdef TRAMOND_REGISTER_OPERATIONS
     registerRegisterOperations(registry);
+#endif
+#ifdef TRAMOND_CLI_DIALOGS
+    registerCliDialogs(registry);
 #endif
     (void)registry;
 }

@@ -18,6 +18,7 @@ constexpr MenuItemDef kMenu[] = {
     {"mFileLoadDisk", "mFile", K::Item, 10, "mFileLoadDiskClick", "SBLoadFromDiskClick", O},
     {"mFileLoadRegister", "mFile", K::Item, 11, "mFileLoadRegisterClick", "SBLoadfromRegClick"},
     {"mFileUpdateRegister", "mFile", K::Item, 12, "mFileUpdateRegisterClick", "SBUpdateRegClick"},
+    {"mVerifyRegister", "mFile", K::Item, -1, "mVerifyRegisterClick", "", P, "&Verify Register"},
     {"mInstallRegister", "mFile", K::Item, 820, "mInstallRegisterClick", "SBInst1Click"},
     {"mFileInstallRegister", "mFile", K::Item, 13, "mFileInstallRegisterClick", "SBInstallRegClick"},
     {"mClearPluFileinRegister", "mFile", K::Item, 816, "mClearPluFileinRegisterClick", ""},
@@ -25,6 +26,7 @@ constexpr MenuItemDef kMenu[] = {
     {"mFileCreateProgram", "mFile", K::Item, 14, "mFileCreateProgramClick", "SBCreateAppClick", O},
     {"mFileCopyTo", "mFile", K::Item, 15, "mFileCopyToClick", "SBCopyAppClick", O | kCopyItem},
     {"mFileDelProgram", "mFile", K::Item, 16, "mFileDelProgramClick", "SBDelAppClick", O},
+    {"mComparePrograms", "mFile", K::Item, -1, "mCompareProgramsClick", "", 0, "Co&mpare Programs..."},
     {"N2", "mFile", K::Separator, -1, "", "", H},
     {"mReadReport", "mFile", K::Item, 1066, "mReadReportClick", "", H | kNoAction},
     {"mSendReport", "mFile", K::Item, 1067, "mSendReportClick", "", H | kNoAction},
@@ -51,6 +53,9 @@ constexpr MenuItemDef kMenu[] = {
     {"mEditCondFile", "mEdit", K::Item, 1082, "mEditCondFileClick", "", P},
     {"mCustomerFile", "mEdit", K::Item, 1081, "mCustomerFileClick", "", P},
     {"mEditProgramText", "mEdit", K::Item, 1080, "mEditProgramTextClick", "", H | kNoAction},
+    {"NCsv", "mEdit", K::Separator, -1, "", ""},
+    {"mExportCsv", "mEdit", K::Item, -1, "mExportCsvClick", "", P, "&Export to CSV..."},
+    {"mImportCsv", "mEdit", K::Item, -1, "mImportCsvClick", "", P, "Import from CS&V..."},
 
     // Setup
     {"mSetup", "", K::Menu, 1, "", "", kEditMenuLocked},

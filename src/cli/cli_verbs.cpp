@@ -1,0 +1,249 @@
+#include "cli/cli_verbs.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <ostream>
+#include <sstream>
+
+#include "app/command_line.h"
+#include "cli/program_diff.h"
+#include "cli/program_info.h"
+#include "cli/record_columns.h"
+#include "cli/record_csv.h"
+#include "cli/register_verify.h"
+#include "link/unattended.h"
+#include "program/file_io.h"
+
+namespace tramond {
+
+namespace {
+
+std::string kindWords() {
+    std::string out;
+    for (auto k : tableKinds()) out += (out.empty() ? "" : ", ") + kindWord(k);
+    return out;
+}
+
+// Parses the arguments; on a problem prints it and returns nullopt.
+std::optional<VerbArguments> arguments(VerbContext& ctx, const std::string& verb, std::size_t positional,
+                                       const std::vector<std::string>& flags,
+                                       const std::vector<std::string>& valued = {}) {
+    auto a = parseVerbArguments(ctx.args, flags, valued);
+    if (a.error.empty() && a.positional.size() != positional)
+        a.error = "expected " + std::to_string(positional) + " arguments, got " + std::to_string(a.positional.size());
+    if (!a.error.empty()) {
+        ctx.err << "tramond " << verb << ": " << a.error << " (see \"tramond " << verb << " --help\")\n";
+        return std::nullopt;
+    }
+    return a;
+}
+
+std::optional<RecordKind> kindArgument(VerbContext& ctx, const std::string& verb, const std::string& word) {
+    const auto kind = kindFromWord(word);
+    if (!kind || !recordTable(*kind, ApplicationBlock{})) {
+        ctx.err << "tramond " << verb << ": no record kind \"" << word << "\" to exchange; the kinds are "
+                << kindWords() << "\n";
+        return std::nullopt;
+    }
+    return kind;
+}
+
+int runInfo(VerbContext& ctx) {
+    const auto a = arguments(ctx, "info", 1, {"--json"});
+    if (!a) return kVerbUsage;
+    try {
+        const auto info = programInfo(ProgramImage::read(a->positional[0]));
+        ctx.out << (a->has("--json") ? infoJson(info) : infoText(info));
+        return kVerbOk;
+    } catch (const ProgramError& e) {
+        ctx.err << "tramond info: " << e.what() << "\n";
+        return kVerbUsage;
+    }
+}
+
+int runExport(VerbContext& ctx) {
+    const auto a = arguments(ctx, "export", 2, {}, {"-o", "--output"});
+    if (!a) return kVerbUsage;
+    const auto kind = kindArgument(ctx, "export", a->positional[1]);
+    if (!kind) return kVerbUsage;
+    std::string text;
+    try {
+        text = exportRecords(ProgramImage::read(a->positional[0]), *kind);
+    } catch (const ProgramError& e) {
+        ctx.err << "tramond export: " << e.what() << "\n";
+        return kVerbUsage;
+    }
+    const auto target = a->value("-o", a->value("--output"));
+    if (target.empty() || target == "-") {
+        ctx.out << text;
+        return kVerbOk;
+    }
+    try {
+        writeTextFileAtomic(target, text);
+    } catch (const FileError& e) {
+        ctx.err << "tramond export: " << target << ": " << e.what() << "\n";
+        return kVerbFailed;
+    }
+    return kVerbOk;
+}
+
+std::string importJson(const ImportOutcome& o) {
+    std::ostringstream out;
+    out << "{\"ok\":" << (o.ok() ? "true" : "false") << ",\"rows\":" << o.rows << ",\"changed\":[";
+    for (std::size_t i = 0; i < o.changedRecords.size(); ++i) out << (i ? "," : "") << o.changedRecords[i];
+    out << "],\"problems\":[";
+    for (std::size_t i = 0; i < o.problems.size(); ++i) {
+        const auto& p = o.problems[i];
+        out << (i ? "," : "") << "{\"line\":" << p.line << ",\"field\":" << jsonQuote(p.field)
+            << ",\"message\":" << jsonQuote(p.text) << "}";
+    }
+    out << "]}\n";
+    return out.str();
+}
+
+int runImport(VerbContext& ctx) {
+    const auto a = arguments(ctx, "import", 3, {"--json"});
+    if (!a) return kVerbUsage;
+    const bool json = a->has("--json");
+    const auto kind = kindArgument(ctx, "import", a->positional[1]);
+    if (!kind) return kVerbUsage;
+    std::string text;
+    {
+        std::ifstream in(a->positional[2], std::ios::binary);
+        if (!in) {
+            ctx.err << "tramond import: " << a->positional[2] << ": cannot be read\n";
+            return kVerbUsage;
+        }
+        text.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    ImportOutcome outcome;
+    try {
+        outcome = importRecords(ProgramImage::read(a->positional[0]), *kind, text);
+    } catch (const ProgramError& e) {
+        ctx.err << "tramond import: " << e.what() << "\n";
+        return kVerbFailed;
+    }
+    if (json) ctx.out << importJson(outcome);
+    if (!outcome.ok()) {
+        for (const auto& p : outcome.problems) ctx.err << a->positional[2] << ": " << p.describe() << "\n";
+        ctx.err << "tramond import: nothing was written\n";
+        return kVerbUsage;
+    }
+    if (!json)
+        ctx.out << outcome.rows << " rows read, " << outcome.changedRecords.size()
+                << (outcome.changedRecords.size() == 1 ? " record" : " records")
+                << " changed and marked for Update Register\n";
+    return kVerbOk;
+}
+
+int runDiff(VerbContext& ctx) {
+    const auto a = arguments(ctx, "diff", 2, {"--json"});
+    if (!a) return kVerbUsage;
+    std::vector<Difference> differences;
+    try {
+        differences = diffPrograms(ProgramImage::read(a->positional[0]), ProgramImage::read(a->positional[1]));
+    } catch (const ProgramError& e) {
+        ctx.err << "tramond diff: " << e.what() << "\n";
+        return kVerbUsage;
+    }
+    ctx.out << (a->has("--json") ? diffJson(differences) : diffText(differences));
+    return differences.empty() ? kVerbOk : kVerbFailed;
+}
+
+std::string verifyJson(const VerifyOutcome& o) {
+    const char* status = o.status == VerifyOutcome::Status::Same        ? "same"
+                         : o.status == VerifyOutcome::Status::Different ? "different"
+                                                                        : "not read";
+    // The differences object of "diff", with the status in front.
+    return std::string("{\"status\":\"") + status + "\"," + diffJson(o.differences).substr(1);
+}
+
+int runVerify(VerbContext& ctx, const LinkServices& link) {
+    const auto a = arguments(ctx, "verify", 4, {"--json"});
+    if (!a) return kVerbUsage;
+    // The transfer modes' rules for the register number, port and baud rate.
+    const auto& p = a->positional;
+    const auto cl = parseCommandLine({p[0], "read", p[1], p[2], p[3]});
+    ProgramImage program;
+    try {
+        program = ProgramImage::read(p[0]);
+    } catch (const ProgramError& e) {
+        ctx.err << "tramond verify: " << e.what() << "\n";
+        return kVerbUsage;
+    }
+    VerifyRequest request;
+    if (link.settings) request.config.link = link.settings();
+    if (auto port = cl.portName()) request.config.link.port = *port;
+    if (cl.baudRate > 0) request.config.link.baudRate = cl.baudRate;
+    request.config.timeoutMs = link.timeoutMs;
+    auto port = link.makePort ? link.makePort(request.config.link.port) : nullptr;
+    ConsoleHost host(ctx.err, nullptr, false, true);
+    if (!port) {
+        host.message(MessageKind::Error, "Error", "Check COMM Port!!");
+        return kVerbUsage;
+    }
+    request.port = port.get();
+    request.host = &host;
+    // As "read": the register number is the last register, the target the
+    // directly attached one.
+    request.preset = TargetChoice{true, 0, static_cast<std::uint8_t>(std::clamp(cl.registerNumber, 0, 255))};
+    VerifyOutcome outcome;
+    try {
+        outcome = verifyRegister(program, request);
+    } catch (const ProgramError& e) {
+        ctx.err << "tramond verify: " << e.what() << "\n";
+        return kVerbUsage;
+    }
+    if (outcome.status == VerifyOutcome::Status::NotRead && !outcome.problem.empty())
+        ctx.err << "tramond verify: " << outcome.problem << "\n";
+    if (a->has("--json")) {
+        ctx.out << verifyJson(outcome);
+    } else if (outcome.status == VerifyOutcome::Status::Same) {
+        ctx.out << "The register holds the program.\n";
+    } else if (outcome.status == VerifyOutcome::Status::Different) {
+        ctx.out << diffText(outcome.differences);
+    }
+    switch (outcome.status) {
+        case VerifyOutcome::Status::Same: return kVerbOk;
+        case VerifyOutcome::Status::Different: return kVerbFailed;
+        case VerifyOutcome::Status::NotRead: break;
+    }
+    return kVerbUsage;
+}
+
+}  // namespace
+
+void addCliVerbs(VerbRegistry& verbs, LinkServices link) {
+    verbs.add({"info", "info PROGRAM.app [--json]", "Shows a program's register type, counts, sizes and memory.",
+               "Reads the program without changing it: per record kind the count, the record size on the PC and\n"
+               "in the register and the records its file holds; the memory required as the status panel shows\n"
+               "it, the network size, the logo, the PLU random-code size and the update-list length.\n"
+               "--json prints one JSON object (see the README for its keys).",
+               VerbNeeds::Nothing, runInfo});
+    verbs.add({"export", "export PROGRAM.app KIND [-o FILE.csv]", "Writes a record file as CSV for a spreadsheet.",
+               "CSV in UTF-8 with a header row of field names; one row per record, numbered in the \"record\"\n"
+               "column. Without -o the CSV goes to standard output. KIND is one of: " + kindWords() + ".",
+               VerbNeeds::Nothing, runExport});
+    verbs.add({"import", "import PROGRAM.app KIND FILE.csv [--json]",
+               "Takes changed records from CSV, marked for Update Register.",
+               "Every row is checked first: a wrong row is named with its line and field and nothing is written.\n"
+               "Rows name their record in the \"record\" column; missing columns and records stay as they are.\n"
+               "The record file is rewritten once and exactly the changed records are marked in the update\n"
+               "list, so \"tramond PROGRAM.app update ...\" sends just them. Exit 0 done, 1 not written, 2 bad input.",
+               VerbNeeds::Nothing, runImport});
+    verbs.add({"diff", "diff A.app B.app [--json]", "Shows how two programs differ; exit 0 same, 1 different.",
+               "Record files by kind, record number and field name; the application block by flag and option\n"
+               "(with the option dialog's caption) or by its named region, raw offsets otherwise; the text\n"
+               "block by section and entry. Each line reads: area [record]: item: \"A\" -> \"B\".\n"
+               "Exit 0 same, 1 different, 2 a program cannot be read.",
+               VerbNeeds::Nothing, runDiff});
+    verbs.add({"verify", "verify PROGRAM.app REGISTER PORT BAUD [--json]",
+               "Compares what the register holds with the program.",
+               "REGISTER, PORT and BAUD as for the transfer modes (\"read\"). The register is read into a\n"
+               "hidden folder beside the program, compared as \"tramond diff\" compares, and the folder removed;\n"
+               "the program is not changed. Exit 0 same, 1 different, 2 the register could not be read.",
+               VerbNeeds::CoreApplication, [link](VerbContext& ctx) { return runVerify(ctx, link); }});
+}
+
+}  // namespace tramond

@@ -1,0 +1,210 @@
+#include "cli/record_csv.h"
+
+#include <algorithm>
+
+#include "cli/csv.h"
+#include "cli/record_columns.h"
+#include "editors/packed_field.h"
+#include "editors/plu_list.h"
+#include "editors/plu_record.h"
+#include "editors/record_editor.h"
+#include "program/file_io.h"
+#include "program/update_list.h"
+
+namespace tramond {
+
+namespace {
+
+RecordTable tableFor(const ProgramImage& program, RecordKind kind) {
+    auto table = recordTable(kind, program.app);
+    if (!table) throw ProgramError("the " + std::string(kindInfo(kind).name) + " file has no editor layout");
+    return std::move(*table);
+}
+
+std::vector<std::uint8_t> readRecords(const ProgramImage& program, const RecordTable& table) {
+    const auto path = program.file(kindInfo(table.kind).extension);
+    try {
+        return readFile(path);
+    } catch (const FileError& e) {
+        throw ProgramError(path.string() + ": " + e.what());
+    }
+}
+
+// Records the file holds, up to the kind's count.
+std::size_t available(const RecordTable& table, const std::vector<std::uint8_t>& file) {
+    return std::min(table.count, file.size() / table.recordSize);
+}
+
+std::string_view trimmedCell(std::string_view s) {
+    const auto first = s.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+std::string ImportProblem::describe() const {
+    std::string out;
+    if (line > 0) out = "line " + std::to_string(line);
+    if (!field.empty()) out += (out.empty() ? "" : ", ") + field;
+    return out.empty() ? text : out + ": " + text;
+}
+
+std::string exportRecords(const ProgramImage& program, RecordKind kind) {
+    const auto table = tableFor(program, kind);
+    const auto file = readRecords(program, table);
+    const auto n = available(table, file);
+
+    std::string out;
+    out.reserve((n + 1) * 128);
+    std::vector<std::string> row;
+    row.push_back("record");
+    for (const auto& c : table.columns) row.push_back(c.name);
+    csv::appendRecord(out, row);
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::span<const std::uint8_t> record(file.data() + i * table.recordSize, table.recordSize);
+        if (table.inUse && !table.inUse(record)) continue;
+        row.clear();
+        row.push_back(std::to_string(i + 1));
+        for (const auto& c : table.columns) row.push_back(c.read(record));
+        csv::appendRecord(out, row);
+    }
+    return out;
+}
+
+ImportOutcome importRecords(const ProgramImage& program, RecordKind kind, std::string_view csvText) {
+    ImportOutcome outcome;
+    const auto table = tableFor(program, kind);
+    auto file = readRecords(program, table);
+    const auto original = file;
+    const auto n = available(table, file);
+
+    auto parsed = csv::parse(csvText, csv::guessSeparator(csvText));
+    if (!parsed.ok()) {
+        outcome.problems.push_back({0, {}, parsed.error});
+        return outcome;
+    }
+    if (parsed.rows.empty()) {
+        outcome.problems.push_back({0, {}, "the file is empty; the first row names the columns"});
+        return outcome;
+    }
+
+    // Header: "record" and any of the kind's columns, each once.
+    const auto& header = parsed.rows.front();
+    std::optional<std::size_t> recordCell;
+    std::vector<std::optional<std::size_t>> columnOf(header.fields.size());
+    for (std::size_t i = 0; i < header.fields.size(); ++i) {
+        const auto& name = header.fields[i];
+        const bool repeated =
+            std::find(header.fields.begin(), header.fields.begin() + static_cast<std::ptrdiff_t>(i), name) !=
+            header.fields.begin() + static_cast<std::ptrdiff_t>(i);
+        if (repeated) {
+            outcome.problems.push_back({header.line, name, "the column appears twice"});
+        } else if (name == "record") {
+            recordCell = i;
+        } else if (auto c = table.column(name)) {
+            columnOf[i] = *c;
+        } else {
+            outcome.problems.push_back({header.line, name, "no such column for the " +
+                                                               std::string(kindInfo(kind).name) + " file"});
+        }
+    }
+    if (!recordCell) outcome.problems.push_back({header.line, "record", "the column is missing"});
+    if (!outcome.problems.empty()) return outcome;
+
+    std::vector<std::size_t> seenOn(n, 0);
+    std::vector<bool> touched(n, false);
+    for (std::size_t r = 1; r < parsed.rows.size(); ++r) {
+        const auto& row = parsed.rows[r];
+        ++outcome.rows;
+        if (row.fields.size() != header.fields.size()) {
+            outcome.problems.push_back({row.line, {},
+                                        std::to_string(row.fields.size()) + " fields, the header has " +
+                                            std::to_string(header.fields.size())});
+            continue;
+        }
+        const auto number = parseWholeNumber(row.fields[*recordCell]);
+        if (!number || *number < 1 || *number > n) {
+            outcome.problems.push_back({row.line, "record",
+                                        "\"" + row.fields[*recordCell] + "\" is not a record number from 1 to " +
+                                            std::to_string(n)});
+            continue;
+        }
+        const auto index = static_cast<std::size_t>(*number - 1);
+        if (seenOn[index]) {
+            outcome.problems.push_back({row.line, "record",
+                                        "record " + std::to_string(*number) + " is already on line " +
+                                            std::to_string(seenOn[index])});
+            continue;
+        }
+        seenOn[index] = row.line;
+        const std::span<std::uint8_t> record(file.data() + index * table.recordSize, table.recordSize);
+        if (table.inUse && !table.inUse(record)) {
+            outcome.problems.push_back({row.line, "record",
+                                        "record " + std::to_string(*number) +
+                                            " has no code; new PLUs are made in the PLU editor"});
+            continue;
+        }
+        for (std::size_t i = 0; i < row.fields.size(); ++i) {
+            if (!columnOf[i]) continue;
+            const auto& column = table.columns[*columnOf[i]];
+            // A cell that reads as the record does leaves its bytes alone,
+            // so an unchanged sheet goes back byte for byte.
+            if (column.read(record) == row.fields[i]) continue;
+            // Spreadsheets pad or strip a code's leading zeros at will.
+            if (column.key() && packed_field::stripZeros(trimmedCell(row.fields[i])) == column.read(record)) continue;
+            if (column.key()) {
+                outcome.problems.push_back({row.line, column.name,
+                                            "is " + column.read(record) + " in the program and cannot change here"});
+                continue;
+            }
+            if (auto error = column.write(record, row.fields[i]); !error.empty()) {
+                outcome.problems.push_back({row.line, column.name, "\"" + row.fields[i] + "\" " + error});
+                continue;
+            }
+            touched[index] = true;
+        }
+    }
+    if (!outcome.problems.empty()) return outcome;
+
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!touched[i]) continue;
+        const auto from = static_cast<std::ptrdiff_t>(i * table.recordSize);
+        if (!std::equal(file.begin() + from, file.begin() + from + static_cast<std::ptrdiff_t>(table.recordSize),
+                        original.begin() + from))
+            outcome.changedRecords.push_back(static_cast<std::uint32_t>(i + 1));
+    }
+    if (outcome.changedRecords.empty()) return outcome;
+
+    const auto path = program.file(kindInfo(kind).extension);
+    try {
+        writeFileAtomic(path, file);
+    } catch (const FileError& e) {
+        throw ProgramError(path.string() + ": " + e.what());
+    }
+    UpdateList updates(program.file(".upd"));
+    try {
+        const auto h = PluHeader::from(program.app);
+        if (kind == RecordKind::Plu && h.codeMode()) {
+            std::vector<std::string> lines;
+            for (auto number : outcome.changedRecords) {
+                const std::span<const std::uint8_t> record(file.data() + (number - 1) * table.recordSize,
+                                                           table.recordSize);
+                lines.push_back(pluUpdateLine(
+                    'R', packed_field::digits(record.subspan(plu::kCode, static_cast<std::size_t>(h.codeBytes))),
+                    static_cast<int>(number)));
+            }
+            updates.markLines(lines);
+        } else {
+            std::vector<std::uint32_t> codes;
+            for (auto number : outcome.changedRecords) codes.push_back(changeCode(kind, number));
+            updates.markMany(codes);
+        }
+    } catch (const std::exception& e) {
+        throw ProgramError(updates.file().string() + ": the records were written but could not be marked for "
+                           "Update Register (" + e.what() + "); use Install Register");
+    }
+    return outcome;
+}
+
+}  // namespace tramond

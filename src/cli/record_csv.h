@@ -1,0 +1,45 @@
+#pragma once
+// A record file to and from a spreadsheet: CSV in UTF-8, a header row of the
+// kind's column names, one row per record. An import is checked whole before
+// anything is written; then the record file is rewritten once and exactly
+// the changed records are marked for the next Update Register.
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/program_image.h"
+#include "program/record_kinds.h"
+
+namespace tramond {
+
+// The CSV text of every record of the kind (in code mode: every PLU with a
+// code). Throws ProgramError when the kind has no columns or its file cannot
+// be read.
+std::string exportRecords(const ProgramImage& program, RecordKind kind);
+
+struct ImportProblem {
+    std::size_t line = 0;  // CSV line, from 1 (0: the file as a whole)
+    std::string field;     // column name ("" when the row as a whole is wrong)
+    std::string text;
+    std::string describe() const;  // "line 4, price1: more than 6 digits"
+};
+
+struct ImportOutcome {
+    std::vector<ImportProblem> problems;  // nothing was written when any
+    std::size_t rows = 0;
+    std::vector<std::uint32_t> changedRecords;  // record numbers, ascending
+    bool ok() const { return problems.empty(); }
+};
+
+// Checks every row, then writes the record file (atomically) and marks the
+// changed records in the update list: change codes, or in code mode the
+// PLU's "R" line. Rows name their record in the "record" column; columns
+// left out of the file and records without a row stay as they are, and a
+// cell equal to what the record shows leaves its bytes alone. Throws
+// ProgramError when the record file or the update list cannot be written.
+ImportOutcome importRecords(const ProgramImage& program, RecordKind kind, std::string_view csvText);
+
+}  // namespace tramond

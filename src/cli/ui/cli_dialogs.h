@@ -1,0 +1,36 @@
+#pragma once
+// The window's side of the dealer's tools: Compare Programs, Export to CSV,
+// Import from CSV and Verify Register, over the same core as the verbs.
+
+#include <QDialog>
+#include <vector>
+
+#include "app/ui/menu_registry.h"
+#include "cli/program_diff.h"
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace tramond {
+
+// mCompareProgramsClick, mExportCsvClick, mImportCsvClick, mVerifyRegisterClick.
+void registerCliDialogs(MenuRegistry& registry);
+
+// The differences side by side: where, record, item, then each side's value.
+class TComparePrograms : public QDialog {
+    Q_OBJECT
+public:
+    TComparePrograms(const std::vector<Difference>& differences, const QString& nameA, const QString& nameB,
+                     QWidget* parent = nullptr);
+    QTableWidget* table() const { return table_; }
+    QLabel* summary() const { return summary_; }
+    QPushButton* closeButton() const { return close_; }
+
+private:
+    QTableWidget* table_;
+    QLabel* summary_;
+    QPushButton* close_;
+};
+
+}  // namespace tramond

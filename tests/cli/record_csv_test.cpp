@@ -1,0 +1,127 @@
+// Record files to CSV and back: byte-exact round trips for every kind with
+// an editor layout, checking before writing, and the update-list marking.
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "cli/csv.h"
+#include "cli/record_columns.h"
+#include "cli/record_csv.h"
+#include "cli_fixture.h"
+#include "editors/plu_record.h"
+#include "program/update_list.h"
+
+namespace tramond::testing {
+namespace {
+
+class RecordCsvTest : public CliFixture {};
+
+// Sets cell (row, column) of an exported sheet.
+std::string withCell(const std::string& text, std::size_t row, const std::string& column, const std::string& value) {
+    auto parsed = csv::parse(text);
+    const auto& header = parsed.rows[0].fields;
+    const auto c = static_cast<std::size_t>(std::find(header.begin(), header.end(), column) - header.begin());
+    EXPECT_LT(c, header.size()) << column;
+    parsed.rows.at(row).fields.at(c) = value;
+    std::string out;
+    for (const auto& r : parsed.rows) csv::appendRecord(out, r.fields);
+    return out;
+}
+
+TEST_F(RecordCsvTest, UnchangedSheetOfEveryKindChangesNoByte) {
+    std::mt19937 rng(7);
+    for (const auto kind : tableKinds()) {
+        // Any bytes at all: control characters, OEM letters and box drawing
+        // in names, values no list item stands for, odd packed digits.
+        const auto path = program.file(kindInfo(kind).extension);
+        auto bytes = fileBytes(path);
+        ASSERT_FALSE(bytes.empty()) << kindWord(kind);
+        for (auto& b : bytes) b = static_cast<std::uint8_t>(rng());
+        writeBytes(path, bytes);
+
+        const auto sheet = exportRecords(program, kind);
+        const auto outcome = importRecords(program, kind, sheet);
+        EXPECT_TRUE(outcome.ok()) << kindWord(kind) << ": " << outcome.problems.front().describe();
+        EXPECT_TRUE(outcome.changedRecords.empty()) << kindWord(kind);
+        EXPECT_EQ(fileBytes(path), bytes) << kindWord(kind);
+        EXPECT_EQ(exportRecords(program, kind), sheet) << kindWord(kind);
+    }
+    EXPECT_TRUE(UpdateList(program.file(".upd")).lines().empty());
+}
+
+TEST_F(RecordCsvTest, OneChangedPriceWritesAndMarksThatPluOnly) {
+    const auto before = fileBytes(program.file(".plu"));
+    const auto sheet = withCell(exportRecords(program, RecordKind::Plu), 3, "price2", "1999");
+    const auto outcome = importRecords(program, RecordKind::Plu, sheet);
+    ASSERT_TRUE(outcome.ok());
+    EXPECT_EQ(outcome.changedRecords, std::vector<std::uint32_t>{3});
+
+    const auto after = fileBytes(program.file(".plu"));
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        const bool inPrice2 = i >= 2 * plu::kRecordSize + 46 && i < 2 * plu::kRecordSize + 54;
+        if (!inPrice2) ASSERT_EQ(before[i], after[i]) << "byte " << i;
+    }
+    // Packed, least significant pair first: 1999 -> 99 19.
+    EXPECT_EQ(after[2 * plu::kRecordSize + 46], 0x99);
+    EXPECT_EQ(after[2 * plu::kRecordSize + 47], 0x19);
+    EXPECT_EQ(UpdateList(program.file(".upd")).lines(), std::vector<std::string>{"000010003"});
+}
+
+TEST_F(RecordCsvTest, CodeModeMarksTheChangedPluByItsCodeLine) {
+    setPluCodes(2);  // two code bytes; records 1 and 2 get codes 1 and 2
+    const auto sheet = withCell(exportRecords(program, RecordKind::Plu), 2, "name", "Pilsner");
+    ASSERT_EQ(csv::parse(exportRecords(program, RecordKind::Plu)).rows.size(), 3u) << "PLUs without a code stay out";
+    const auto outcome = importRecords(program, RecordKind::Plu, sheet);
+    ASSERT_TRUE(outcome.ok()) << outcome.problems.front().describe();
+    EXPECT_EQ(UpdateList(program.file(".upd")).lines(),
+              std::vector<std::string>{"R000000000000020000200"});
+
+    // A spreadsheet's padding of the code is not a change of it.
+    EXPECT_TRUE(importRecords(program, RecordKind::Plu, withCell(sheet, 1, "code", "0001")).ok());
+
+    // The code is the PLU's address: it is not changed from a sheet.
+    const auto moved = withCell(exportRecords(program, RecordKind::Plu), 1, "code", "77");
+    const auto refused = importRecords(program, RecordKind::Plu, moved);
+    ASSERT_EQ(refused.problems.size(), 1u);
+    EXPECT_EQ(refused.problems[0].field, "code");
+}
+
+TEST_F(RecordCsvTest, AnyBadRowWritesNothingAndEveryProblemIsNamed) {
+    const auto plu = fileBytes(program.file(".plu"));
+    auto sheet = exportRecords(program, RecordKind::Plu);
+    sheet = withCell(sheet, 1, "name", "Fine change");
+    sheet = withCell(sheet, 2, "price1", "12.50");
+    sheet = withCell(sheet, 4, "department", "70000");
+    sheet = withCell(sheet, 5, "negative", "maybe");
+    sheet = withCell(sheet, 6, "name", "Name that is much longer than the field");
+    sheet = withCell(sheet, 7, "name", "Euro \u20AC");
+    sheet = withCell(sheet, 8, "record", "1");
+    const auto outcome = importRecords(program, RecordKind::Plu, sheet);
+
+    std::vector<std::string> seen;
+    for (const auto& p : outcome.problems) seen.push_back(std::to_string(p.line) + " " + p.field);
+    EXPECT_EQ(seen, (std::vector<std::string>{"3 price1", "5 department", "6 negative", "7 name", "8 name",
+                                              "9 record"}));
+    EXPECT_EQ(fileBytes(program.file(".plu")), plu);
+    EXPECT_TRUE(UpdateList(program.file(".upd")).lines().empty());
+
+    EXPECT_EQ(importRecords(program, RecordKind::Plu, "record,colour\r\n1,red\r\n").problems.at(0).field, "colour");
+    EXPECT_FALSE(importRecords(program, RecordKind::Plu, "name\r\nx\r\n").ok()) << "rows must name their record";
+}
+
+TEST_F(RecordCsvTest, OemLettersAndQuotedNamesGoThroughByteExact) {
+    const std::string name = "Caf\u00E9 \u2502\u00D1, \"x\"\n2";  // é │ Ñ, comma, quotes, line break
+    auto sheet = withCell(exportRecords(program, RecordKind::Department), 1, "name", name);
+    ASSERT_TRUE(importRecords(program, RecordKind::Department, sheet).ok());
+    const auto dpt = fileBytes(program.file(".dpt"));
+    // Department record 1, descriptor at 4, in code page 850.
+    const std::vector<std::uint8_t> oem{'C', 'a', 'f', 0x82, ' ', 0xB3, 0xA5, ',', ' ', '"', 'x', '"', '\n', '2', 0};
+    EXPECT_TRUE(std::equal(oem.begin(), oem.end(), dpt.begin() + 4));
+    const auto again = csv::parse(exportRecords(program, RecordKind::Department));
+    EXPECT_EQ(again.rows.at(1).fields.at(1), name);
+    EXPECT_EQ(UpdateList(program.file(".upd")).lines(), std::vector<std::string>{"000005001"});
+}
+
+}  // namespace
+}  // namespace tramond::testing
