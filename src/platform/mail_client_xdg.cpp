@@ -3,6 +3,8 @@
 #include <QEventLoop>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTimer>
+#include <memory>
 
 namespace tramond {
 
@@ -25,22 +27,29 @@ QStringList XdgEmailClient::arguments(const MailMessage& message) {
 MailHandOver XdgEmailClient::send(const MailMessage& message) {
     const QString program = QStandardPaths::findExecutable("xdg-email");
     if (program.isEmpty()) return MailHandOver::NoClient;
-    QProcess process;
-    process.setProgram(program);
-    process.setArguments(arguments(message));
-    process.setProcessChannelMode(QProcess::ForwardedChannels);
-    process.setStandardInputFile(QProcess::nullDevice());
+    auto process = std::make_unique<QProcess>();
+    process->setProgram(program);
+    process->setArguments(arguments(message));
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setStandardInputFile(QProcess::nullDevice());
     QEventLoop loop;
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&loop, &process](QProcess::ProcessError) {
-        if (process.state() == QProcess::NotRunning) loop.quit();
+    QObject::connect(process.get(), &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(process.get(), &QProcess::errorOccurred, &loop, [&loop, p = process.get()](QProcess::ProcessError) {
+        if (p->state() == QProcess::NotRunning) loop.quit();
     });
-    process.start();
-    if (process.state() != QProcess::NotRunning) loop.exec(QEventLoop::ExcludeUserInputEvents);
-    if (process.error() == QProcess::FailedToStart) return MailHandOver::NoClient;
-    if (process.exitStatus() != QProcess::NormalExit) return MailHandOver::Failed;
-    if (process.exitCode() == 0) return MailHandOver::Handed;
-    return process.exitCode() == kXdgToolNotFound ? MailHandOver::NoClient : MailHandOver::Failed;
+    QTimer::singleShot(handOverWaitMs_, &loop, &QEventLoop::quit);
+    process->start();
+    if (process->state() != QProcess::NotRunning) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (process->state() != QProcess::NotRunning) {
+        // Destroying it would kill the mail program with the dealer's message.
+        QProcess* waiting = process.release();
+        QObject::connect(waiting, &QProcess::finished, waiting, &QObject::deleteLater);
+        return MailHandOver::Handed;
+    }
+    if (process->error() == QProcess::FailedToStart) return MailHandOver::NoClient;
+    if (process->exitStatus() != QProcess::NormalExit) return MailHandOver::Failed;
+    if (process->exitCode() == 0) return MailHandOver::Handed;
+    return process->exitCode() == kXdgToolNotFound ? MailHandOver::NoClient : MailHandOver::Failed;
 }
 
 }  // namespace tramond

@@ -10,14 +10,22 @@ namespace tramond {
 
 class XdgEmailClient : public MailClient {
 public:
-    // Waits for xdg-email (not for the mail client it starts), keeping the
-    // window painted but ignoring clicks meanwhile.
+    // Some mail programs keep xdg-email waiting until their window closes
+    // when they were not running yet: after handOverWaitMs the message
+    // counts as handed over and xdg-email is left to finish on its own.
+    explicit XdgEmailClient(int handOverWaitMs = 10000) : handOverWaitMs_(handOverWaitMs) {}
+
+    // Waits for xdg-email, keeping the window painted but ignoring clicks
+    // meanwhile.
     MailHandOver send(const MailMessage& message) override;
 
     // The argument list, never a shell line: "--utf8 --subject S --body B
     // --attach F ... ADDRESS ...". xdg-email refuses an empty subject or
     // body, so those are left out.
     static QStringList arguments(const MailMessage& message);
+
+private:
+    int handOverWaitMs_;
 };
 
 }  // namespace tramond
