@@ -15,7 +15,7 @@ fail() { echo "check-package: FAILED: $*" >&2; exit 1; }
 step() { echo "check-package: $*"; }
 
 step "building the installed targets"
-nice cmake --build "$build" --target tramond tramond-regsim -- -j"${JOBS:-2}" >"$scratch/build.log" 2>&1 ||
+nice cmake --build "$build" --target tramond tramond-regsim tramond_man -- -j"${JOBS:-2}" >"$scratch/build.log" 2>&1 ||
   { tail -30 "$scratch/build.log" >&2; fail "build"; }
 
 step "cpack -G DEB"
@@ -39,13 +39,13 @@ for f in usr/bin/tramond usr/bin/tramond-regsim \
          "usr/share/tramond/mwt Files/Trmd_english.mwt" usr/share/tramond/Help/english/Tramond.html \
          usr/share/tramond/Help/english/Tramond.cnt usr/share/tramond/Tramondlogo.bmp \
          usr/share/applications/tramond.desktop usr/share/icons/hicolor/scalable/apps/tramond.svg \
-         usr/share/man/man1/tramond.1; do
+         usr/share/man/man1/tramond.1.gz; do
   [ -f "$root/$f" ] || fail "$f is not in the package"
 done
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$root/usr/share/applications/tramond.desktop" || fail "desktop entry"
 fi
-man -l "$root/usr/share/man/man1/tramond.1" >/dev/null 2>&1 || fail "man page"
+man -l "$root/usr/share/man/man1/tramond.1.gz" >/dev/null 2>&1 || fail "man page"
 
 # As a script or CI job runs it: no display, its own program directory.
 run() {
