@@ -27,7 +27,10 @@ std::filesystem::path programDirectory(const std::optional<std::filesystem::path
         std::filesystem::create_directories(*tramondHome, ec);
         return *tramondHome;
     }
-    if (directoryWritable(executableDir)) return executableDir;
+    // An installed tool (its resources under <prefix>/share/tramond) keeps
+    // the user's files out of <prefix>/bin, even when root can write there.
+    const bool installed = std::filesystem::is_directory(executableDir / ".." / "share" / "tramond", ec);
+    if (!installed && directoryWritable(executableDir)) return executableDir;
     std::filesystem::create_directories(userDataDir, ec);
     return userDataDir;
 }

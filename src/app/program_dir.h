@@ -9,7 +9,9 @@
 namespace tramond {
 
 // TRAMOND_HOME when set; else the executable's directory when it can be
-// written (a portable install); else the user's data directory.
+// written and is not an installed one (<prefix>/bin beside
+// <prefix>/share/tramond): a portable install; else the user's data
+// directory.
 std::filesystem::path programDirectory(const std::optional<std::filesystem::path>& tramondHome,
                                        const std::filesystem::path& executableDir,
                                        const std::filesystem::path& userDataDir);

@@ -55,6 +55,13 @@ TEST_F(InstalledLayout, ResourcesAreFoundBesideTheExecutableFirstThenUnderShare)
     EXPECT_FALSE(findResource(home.path(), dirs, "missing.bmp"));
 }
 
+TEST_F(InstalledLayout, TheUsersFilesStayOutOfTheInstalledBinFolder) {
+    // bin is writable here, as /usr/local/bin is for root.
+    EXPECT_EQ(programDirectory(std::nullopt, bin, home.path()), home.path());
+    TempDir portable;
+    EXPECT_EQ(programDirectory(std::nullopt, portable.path(), home.path()), portable.path());
+}
+
 TEST_F(InstalledLayout, LanguageChoiceCopiesFromShareAndHelpIsReadInPlace) {
     const auto dirs = resourceDirectories(bin);
     EXPECT_EQ(*helpAddress(home.path(), 2, dirs), (dirs[1] / "Help" / "english" / "Tramond.html").string() + "#file-menu");
