@@ -5,8 +5,10 @@
 #   scripts/check-package.sh [BUILD_DIR]     (default: build)
 # Leaves the package in BUILD_DIR/package/. Needs dpkg-dev (dpkg-shlibdeps).
 set -euo pipefail
-cd "$(dirname "$0")/.."
-build=$(cd "${1:-${BUILD_DIR:-build}}" && pwd)
+# A relative BUILD_DIR is taken from where the script is called; the default
+# from the source tree.
+build=${1:-${BUILD_DIR:-$(dirname "$0")/../build}}
+build=$(cd "$build" 2>/dev/null && pwd) || { echo "check-package: no build directory ${1:-build}" >&2; exit 2; }
 [ -f "$build/CMakeCache.txt" ] || { echo "check-package: $build is not a configured build directory" >&2; exit 2; }
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/tramond-package.XXXXXX")
