@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev ccache
-          libzip-dev zipcmp unzip poppler-utils fonts-liberation xdg-utils
+          libzip-dev zipcmp unzip poppler-utils fonts-liberation xdg-utils dpkg-dev
           clang libclang-rt-14-dev ansible-core)
 missing=()
 for p in "${packages[@]}"; do

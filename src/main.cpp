@@ -37,7 +37,8 @@ int runWithoutWindow(int argc, char** argv, const tramond::CommandLine& commandL
     const auto programDir = findProgramDir(QCoreApplication::applicationDirPath());
     tramond::QtSettingsStore settings;
     tramond::LanguageTexts texts = tramond::LanguageTexts::builtIn();
-    tramond::prepareLanguage(texts, settings, programDir, false);
+    tramond::prepareLanguage(texts, settings, programDir, false,
+                             tramond::resourceDirectories(QCoreApplication::applicationDirPath().toStdString()));
     tramond::ProgramSession session;
     session.unattended = true;
     return tramond::runUnattendedCommand(commandLine, session, settings, programDir);
@@ -124,20 +125,21 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(kVersion);
 
     const auto programDir = findProgramDir(QApplication::applicationDirPath());
+    const auto resourceDirs = tramond::resourceDirectories(QApplication::applicationDirPath().toStdString());
 
     tramond::QtSettingsStore settings;
     tramond::LanguageTexts texts = tramond::LanguageTexts::builtIn();
     // Without a display (the unattended modes) nobody can answer the chooser.
     const QString platform = QGuiApplication::platformName();
     const bool display = platform != "offscreen" && platform != "minimal";
-    tramond::prepareLanguage(texts, settings, programDir, display && !commandLine.unattended());
+    tramond::prepareLanguage(texts, settings, programDir, display && !commandLine.unattended(), resourceDirs);
 
     tramond::ProgramSession session;
     tramond::MenuRegistry registry;
     tramond::registerAllDialogs(registry);
     tramond::QtPrompter prompter;
     tramond::QtShell shell;
-    tramond::TTramond window(session, texts, {settings, prompter, shell, programDir}, registry);
+    tramond::TTramond window(session, texts, {settings, prompter, shell, programDir, resourceDirs}, registry);
     prompter.setParent(&window);
     window.setCommandLine(commandLine);
     window.show();

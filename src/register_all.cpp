@@ -34,6 +34,10 @@
 #include "cli/ui/cli_dialogs.h"
 #define TRAMOND_CLI_DIALOGS 1
 #endif
+#if __has_include("mail/ui/send_mail_form.h")
+#include "mail/ui/send_mail_form.h"
+#define TRAMOND_MAIL_DIALOGS 1
+#endif
 
 // Verbs of the command line, per subsystem: each header declares
 // register<Name>Verbs(VerbRegistry&).
@@ -98,6 +102,9 @@ void registerAllDialogs(MenuRegistry& registry) {
 #endif
 #ifdef TRAMOND_CLI_DIALOGS
     registerCliDialogs(registry);
+#endif
+#ifdef TRAMOND_MAIL_DIALOGS
+    registerMailDialogs(registry);
 #endif
     (void)registry;
 }

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "app/language_pack.h"
+#include "app/program_dir.h"
 
 namespace tramond {
 
@@ -26,12 +27,17 @@ std::vector<HelpTopic> readHelpIndex(std::istream& in) {
     return topics;
 }
 
-std::optional<std::string> helpAddress(const std::filesystem::path& programDir, int context) {
+std::optional<std::string> helpAddress(const std::filesystem::path& programDir, int context,
+                                       const std::vector<std::filesystem::path>& resourceDirs) {
     std::error_code ec;
-    std::filesystem::path dir = programDir;
-    if (!std::filesystem::exists(dir / kHelpFile, ec)) dir = programDir / "Help" / "english";
-    if (!std::filesystem::exists(dir / kHelpFile, ec)) return std::nullopt;
-    std::string address = (dir / kHelpFile).string();
+    auto file = programDir / kHelpFile;
+    if (!std::filesystem::exists(file, ec)) {
+        const auto shipped = findResource(programDir, resourceDirs, std::filesystem::path("Help") / "english" / kHelpFile);
+        if (!shipped) return std::nullopt;
+        file = *shipped;
+    }
+    const auto dir = file.parent_path();
+    std::string address = file.string();
     if (context > 0) {
         std::ifstream in(dir / kHelpIndexFile);
         for (const auto& t : readHelpIndex(in))

@@ -22,7 +22,9 @@ std::vector<HelpTopic> readHelpIndex(std::istream& in);
 // The address of a context's topic ("…/Tramond.html#file-menu"); the
 // contents page for context 0 or an unknown context. The help copied into
 // the program's own directory comes first, the English help shipped under
-// "Help/english" next. Nothing when neither exists.
-std::optional<std::string> helpAddress(const std::filesystem::path& programDir, int context);
+// "Help/english" next (in the program's own directory, then in each of
+// resourceDirs). Nothing when neither exists.
+std::optional<std::string> helpAddress(const std::filesystem::path& programDir, int context,
+                                       const std::vector<std::filesystem::path>& resourceDirs = {});
 
 }  // namespace tramond

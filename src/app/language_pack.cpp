@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "app/program_dir.h"
 #include "program/file_io.h"
 
 namespace tramond {
@@ -178,14 +179,19 @@ PackLoadResult loadLanguagePack(LanguageTexts& table, const std::filesystem::pat
 std::span<const LanguageChoice> languageChoices() { return kChoices; }
 
 std::vector<std::string> installLanguage(const LanguageChoice& choice,
-                                         const std::filesystem::path& programDir) {
+                                         const std::filesystem::path& programDir,
+                                         const std::vector<std::filesystem::path>& resourceDirs) {
     std::vector<std::string> failures;
-    const auto helpDir = programDir / "Help" / std::string(choice.help);
-    if (!copyKeeping(programDir / "mwt Files" / std::string(choice.pack), programDir / kLanguagePackFile))
+    const auto source = [&](const std::filesystem::path& relative) {
+        return findResource(programDir, resourceDirs, relative).value_or(programDir / relative);
+    };
+    const std::filesystem::path helpDir = std::filesystem::path("Help") / std::string(choice.help);
+    if (!copyKeeping(source(std::filesystem::path("mwt Files") / std::string(choice.pack)),
+                     programDir / kLanguagePackFile))
         failures.emplace_back("Attempt to copy mwt file has failed");
-    if (!copyKeeping(helpDir / kHelpFile, programDir / kHelpFile))
+    if (!copyKeeping(source(helpDir / kHelpFile), programDir / kHelpFile))
         failures.emplace_back("Attempt to copy help file has failed");
-    if (!copyKeeping(helpDir / kHelpIndexFile, programDir / kHelpIndexFile))
+    if (!copyKeeping(source(helpDir / kHelpIndexFile), programDir / kHelpIndexFile))
         failures.emplace_back("Attempt to copy help index file has failed");
     return failures;
 }

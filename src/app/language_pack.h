@@ -55,9 +55,12 @@ inline constexpr const char* kHelpFile = "Tramond.html";
 inline constexpr const char* kHelpIndexFile = "Tramond.cnt";
 
 // Copies the chosen pack, help file and help index into the program's own
-// directory; a file already there is kept. Returns the failure messages in
-// the order of the copies; every copy is tried.
+// directory; a file already there is kept. The packs and help folders are
+// looked for in the program's own directory, then in resourceDirs (where an
+// installed tool ships them). Returns the failure messages in the order of
+// the copies; every copy is tried.
 std::vector<std::string> installLanguage(const LanguageChoice& choice,
-                                         const std::filesystem::path& programDir);
+                                         const std::filesystem::path& programDir,
+                                         const std::vector<std::filesystem::path>& resourceDirs = {});
 
 }  // namespace tramond

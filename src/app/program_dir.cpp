@@ -1,5 +1,6 @@
 #include "app/program_dir.h"
 
+#include <algorithm>
 #include <fstream>
 #include <system_error>
 
@@ -26,9 +27,34 @@ std::filesystem::path programDirectory(const std::optional<std::filesystem::path
         std::filesystem::create_directories(*tramondHome, ec);
         return *tramondHome;
     }
-    if (directoryWritable(executableDir)) return executableDir;
+    // An installed tool (its resources under <prefix>/share/tramond) keeps
+    // the user's files out of <prefix>/bin, even when root can write there.
+    const bool installed = std::filesystem::is_directory(executableDir / ".." / "share" / "tramond", ec);
+    if (!installed && directoryWritable(executableDir)) return executableDir;
     std::filesystem::create_directories(userDataDir, ec);
     return userDataDir;
+}
+
+std::vector<std::filesystem::path> resourceDirectories(const std::filesystem::path& executableDir) {
+    std::vector<std::filesystem::path> dirs;
+    std::error_code ec;
+    for (const auto& candidate : {executableDir, executableDir / ".." / "share" / "tramond"}) {
+        if (!std::filesystem::is_directory(candidate, ec)) continue;
+        const auto canonical = std::filesystem::weakly_canonical(candidate, ec);
+        const auto& dir = ec ? candidate : canonical;
+        if (std::find(dirs.begin(), dirs.end(), dir) == dirs.end()) dirs.push_back(dir);
+    }
+    return dirs;
+}
+
+std::optional<std::filesystem::path> findResource(const std::filesystem::path& programDir,
+                                                  const std::vector<std::filesystem::path>& resourceDirs,
+                                                  const std::filesystem::path& relative) {
+    std::error_code ec;
+    if (std::filesystem::exists(programDir / relative, ec)) return programDir / relative;
+    for (const auto& dir : resourceDirs)
+        if (std::filesystem::exists(dir / relative, ec)) return dir / relative;
+    return std::nullopt;
 }
 
 }  // namespace tramond

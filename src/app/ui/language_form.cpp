@@ -10,8 +10,9 @@
 
 namespace tramond {
 
-TLanguageForm::TLanguageForm(std::filesystem::path programDir, QWidget* parent)
-    : QDialog(parent), programDir_(std::move(programDir)), group_(new QButtonGroup(this)) {
+TLanguageForm::TLanguageForm(std::filesystem::path programDir, QWidget* parent,
+                             std::vector<std::filesystem::path> resourceDirs)
+    : QDialog(parent), programDir_(std::move(programDir)), resourceDirs_(std::move(resourceDirs)), group_(new QButtonGroup(this)) {
     setObjectName("TLanguageForm");
     setWindowTitle("Select your language");
     auto* layout = new QVBoxLayout(this);
@@ -48,7 +49,7 @@ void TLanguageForm::BitBtn1Click() {
     // "Recreate original text" copies nothing: the start-up writes the pack
     // from the built-in table.
     if (index >= 0 && index < static_cast<int>(choices.size())) {
-        failures_ = installLanguage(choices[static_cast<std::size_t>(index)], programDir_);
+        failures_ = installLanguage(choices[static_cast<std::size_t>(index)], programDir_, resourceDirs_);
         if (!quiet_)
             for (const auto& f : failures_) QMessageBox::critical(this, "Error", QString::fromStdString(f));
     }

@@ -5,13 +5,15 @@
 #include <QButtonGroup>
 #include <QDialog>
 #include <filesystem>
+#include <vector>
 
 namespace tramond {
 
 class TLanguageForm : public QDialog {
     Q_OBJECT
 public:
-    explicit TLanguageForm(std::filesystem::path programDir, QWidget* parent = nullptr);
+    explicit TLanguageForm(std::filesystem::path programDir, QWidget* parent = nullptr,
+                           std::vector<std::filesystem::path> resourceDirs = {});
 
     // The chosen entry: 0..6 a language, 7 "Recreate original text".
     int choice() const;
@@ -26,6 +28,7 @@ public slots:
 
 private:
     std::filesystem::path programDir_;
+    std::vector<std::filesystem::path> resourceDirs_;
     QButtonGroup* group_;
     std::vector<std::string> failures_;
     bool quiet_ = false;

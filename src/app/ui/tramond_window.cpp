@@ -17,6 +17,7 @@
 #include "app/help_index.h"
 #include "app/language_pack.h"
 #include "app/orvalt_registry.h"
+#include "app/program_dir.h"
 #include "app/ui/language_form.h"
 #include "program/file_io.h"
 #include "program/sizing.h"
@@ -176,10 +177,9 @@ void TTramond::buildLogo() {
     auto* layout = new QHBoxLayout(central);
     auto* logo = new QLabel(central);
     logo->setObjectName("Image1");
-    const auto file = services_.programDir / "Tramondlogo.bmp";
+    const auto file = findResource(services_.programDir, services_.resourceDirs, "Tramondlogo.bmp");
     QPixmap pixmap;
-    std::error_code ec;
-    if (std::filesystem::exists(file, ec) && pixmap.load(q(file.string()))) {
+    if (file && pixmap.load(q(file->string()))) {
         logo->setPixmap(pixmap.scaled(240, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         logo->setFixedSize(240, 120);
     }
@@ -281,7 +281,7 @@ void TTramond::runOwn(std::string_view handler) {
 }
 
 void TTramond::showHelp(int context) {
-    const auto address = helpAddress(services_.programDir, context);
+    const auto address = helpAddress(services_.programDir, context, services_.resourceDirs);
     if (!address) {
         services_.prompter.message(MessageKind::Error, "Error",
                                    "Help file not found: " + (services_.programDir / kHelpFile).string());
@@ -322,11 +322,11 @@ void TTramond::closeEvent(QCloseEvent* event) {
 }
 
 void prepareLanguage(LanguageTexts& texts, SettingsStore& settings, const std::filesystem::path& programDir,
-                     bool askForLanguage) {
+                     bool askForLanguage, const std::vector<std::filesystem::path>& resourceDirs) {
     installationCheck(settings, programDir);
     std::error_code ec;
     if (askForLanguage && !std::filesystem::exists(programDir / kLanguagePackFile, ec)) {
-        TLanguageForm form(programDir);
+        TLanguageForm form(programDir, nullptr, resourceDirs);
         form.exec();
     }
     try {

@@ -25,6 +25,9 @@ struct AppServices {
     Prompter& prompter;
     Shell& shell;
     std::filesystem::path programDir;
+    // Where the shipped help and window logo are found when the program's
+    // own directory has none (resourceDirectories()).
+    std::vector<std::filesystem::path> resourceDirs = {};
 };
 
 class TTramond : public QMainWindow {
@@ -91,6 +94,6 @@ private:
 // check, the language chooser when the pack is missing (not in the
 // unattended modes, nor without a display), and the pack loaded into texts.
 void prepareLanguage(LanguageTexts& texts, SettingsStore& settings, const std::filesystem::path& programDir,
-                     bool askForLanguage);
+                     bool askForLanguage, const std::vector<std::filesystem::path>& resourceDirs = {});
 
 }  // namespace tramond

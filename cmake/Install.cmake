@@ -1,0 +1,52 @@
+# cmake --install and cpack -G DEB: the executables in bin, the shipped
+# resources in share/tramond (the application looks there after its own
+# directory), the desktop entry, icon and man page where the desktop and man
+# look for them.
+include(GNUInstallDirs)
+
+if(TARGET tramond)
+  install(TARGETS tramond RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+if(TARGET tramond-regsim)
+  install(TARGETS tramond-regsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tramond
+        PATTERN desktop EXCLUDE
+        PATTERN man EXCLUDE)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/tramond.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/tramond.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+# Man pages are installed compressed (Debian policy); -n keeps the package
+# reproducible.
+find_program(TRAMOND_GZIP gzip REQUIRED)
+set(_man ${PROJECT_BINARY_DIR}/man/tramond.1.gz)
+add_custom_command(OUTPUT ${_man}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+  COMMAND ${TRAMOND_GZIP} -9n -c ${PROJECT_SOURCE_DIR}/resources/man/tramond.1 > ${_man}
+  DEPENDS ${PROJECT_SOURCE_DIR}/resources/man/tramond.1)
+add_custom_target(tramond_man ALL DEPENDS ${_man})
+install(FILES ${_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+# Installing builds nothing: build first (all, or the installed targets
+# tramond, tramond-regsim and tramond_man as scripts/check-package.sh does),
+# so a package never waits for the tests and benchmarks.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
+set(CPACK_PACKAGE_NAME tramond)
+set(CPACK_PACKAGE_VENDOR "Orvalt")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Prepare, keep and transfer the programs of ORB4400 cash registers")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Tramond edits the configuration (program) of ORB4400 cash registers in dialogs and moves it to and from one register or a network of up to 24 over RS232, interactively or unattended from the command line.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Orvalt <support@orvalt.example>")
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://orvalt.example/tramond")
+# The shared libraries (Qt and the C++ runtime) are read off the executables.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Opened, not linked: the mail client hand-over and the help in the browser.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+include(CPack)
