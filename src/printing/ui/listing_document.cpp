@@ -16,8 +16,6 @@
 
 namespace tramond::ui {
 
-namespace {
-
 QFont listingFont() {
     QFont font(QStringLiteral("Liberation Mono"));
     font.setStyleHint(QFont::TypeWriter);
@@ -25,8 +23,6 @@ QFont listingFont() {
     font.setPointSize(kListingFontPoints);
     return font;
 }
-
-}  // namespace
 
 bool paintListing(QPagedPaintDevice& device, std::span<const std::string> lines) {
     QPainter painter;

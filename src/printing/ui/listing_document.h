@@ -10,9 +10,14 @@
 #include <string>
 #include <vector>
 
+#include <QFont>
+
 class QPagedPaintDevice;
 
 namespace tramond::ui {
+
+// The fixed-pitch 9-point font of listings.
+QFont listingFont();
 
 // Paints the lines onto the device's pages (page breaks as the page holds).
 // Needs a GUI application. Returns false when the device cannot be painted.

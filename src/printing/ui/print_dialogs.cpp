@@ -32,13 +32,6 @@ namespace {
 constexpr int kNoProgramLoaded = 392;
 constexpr int kErrorTitle = 677;
 
-QFont listingFont() {
-    QFont font(QStringLiteral("Liberation Mono"));
-    font.setStyleHint(QFont::TypeWriter);
-    font.setPointSize(kListingFontPoints);
-    return font;
-}
-
 }  // namespace
 
 // --- Print ------------------------------------------------------------------
