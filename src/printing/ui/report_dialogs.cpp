@@ -287,7 +287,10 @@ TUserReport::TUserReport(ProgramSession& session, const LanguageTexts& texts, in
     StringGrid1->setColumnWidth(1, 44);
     for (int r = 0; r < kUserReportSections; ++r) {
         StringGrid1->setRowHeight(r, 20);
-        StringGrid1->setItem(r, 0, new QTableWidgetItem(withoutAccelerator(qs(sectionCaption(r))).trimmed()));
+        // The report files' captions hold a literal "&" ("P.O. & R.A."); the
+        // three further sections carry accelerator marks a grid does not show.
+        const QString caption = qs(sectionCaption(r));
+        StringGrid1->setItem(r, 0, new QTableWidgetItem((r < kReportFileCount ? caption : withoutAccelerator(caption)).trimmed()));
         StringGrid1->setItem(r, 1, new QTableWidgetItem);
     }
     StringGrid1->setFixedSize(224, 20 * kUserReportSections + 4);
