@@ -90,6 +90,11 @@ TPrintFiles::TPrintFiles(const ProgramSession& session, const LanguageTexts& tex
         dialog.setDefaultSuffix(QStringLiteral("doc"));
         dialog.setNameFilters({QStringLiteral("Documents (*.doc)"), QStringLiteral("PDF (*.pdf)"),
                                QStringLiteral("Text (*.txt)")});
+        // A name typed without suffix takes the one of the chosen type.
+        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
+            const auto star = filter.indexOf(QStringLiteral("*."));
+            if (star >= 0) dialog.setDefaultSuffix(filter.mid(star + 2).chopped(1));
+        });
         return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
                                                                                        : QString();
     };

@@ -39,7 +39,7 @@ int runPrint(VerbContext& c) {
     const std::filesystem::path out = a.value("-o");
     const auto format = ui::listingFormatFor(out);
     if (!format) {
-        c.err << "tramond print: " << out.string() << ": the file name must end in .pdf, .doc or .txt\n";
+        c.err << "tramond print: " << out.string() << ": the file name must end in .pdf, .doc, .rtf or .txt\n";
         return kVerbUsage;
     }
 
@@ -88,8 +88,8 @@ void registerPrintingVerbs(VerbRegistry& verbs) {
     verbs.add({"print", "print PROGRAM.app KIND -o FILE [--json]",
                "write a listing of a program's record file as PDF, rich text or plain text",
                "Lists one record file of the program as the Print dialog does and writes\n"
-               "it by the suffix of FILE: .pdf (PDF), .doc (rich text, which word\n"
-               "processors open) or .txt (plain text).\n"
+               "it by the suffix of FILE: .pdf (PDF), .doc or .rtf (rich text, which\n"
+               "word processors open) or .txt (plain text).\n"
                "KIND: " + kindNames() + ".\n"
                "The first line and the column header follow the Parallel Printer Settings.\n"
                "Exit status: 0 the file was written; 1 the listing or the file failed;\n"
