@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
@@ -125,6 +126,17 @@ TEST_F(PrintingViews, PrintDialogListsTheChosenFileAndSavesIt) {
     const auto pdf = dir / "groups.pdf";
     EXPECT_TRUE(d.saveTo(QString::fromStdString(pdf.string())).isEmpty());
     EXPECT_TRUE(pdfText(pdf).contains("Number Descriptor"));
+
+    // Printing: the listed file's name is the job title.
+    const auto printed = dir / "printed.pdf";
+    d.askPrinter = [&](QPrinter& printer) {
+        EXPECT_EQ(printer.docName(), "shop.grp");
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString::fromStdString(printed.string()));
+        return true;
+    };
+    d.WriteToPrinter->click();
+    EXPECT_TRUE(pdfText(printed).contains("     1 GRP"));
 
     d.choose(ListingKind::Department);  // no ".dpt"
     EXPECT_EQ(messages.texts, QStringList{"Error opening File !!"});
