@@ -263,6 +263,9 @@ TUserReport::TUserReport(ProgramSession& session, const LanguageTexts& texts, in
         const QString caption = o.gateText >= 0 ? langText(texts, o.gateText, std::string(o.caption).c_str()) : qs(o.caption);
         options[i] = new QCheckBox(keys.take(caption), optionBox);
         options[i]->setObjectName(qs(o.name));
+        // Bound to a language text: shown when the text is there, usable
+        // when it does not begin with a blank.
+        options[i]->setVisible(o.gateText < 0 || texts.visible(o.gateText));
         options[i]->setEnabled(o.gateText < 0 || texts.enabled(o.gateText));
         optionLayout->addWidget(options[i]);
     }
@@ -370,7 +373,7 @@ void TUserReport::BitBtn1Click() {
     editor_.setReportType(ComboBox1->currentIndex());
     editor_.setPeriod(ComboBox2->currentIndex());
     for (std::size_t i = 0; i < options.size(); ++i)
-        if (options[i]->isEnabled()) editor_.setOption(static_cast<int>(i), options[i]->isChecked());
+        if (options[i]->isEnabled() && !options[i]->isHidden()) editor_.setOption(static_cast<int>(i), options[i]->isChecked());
     for (std::size_t i = 0; i < printOptions.size(); ++i)
         editor_.setPrintOption(static_cast<int>(i), printOptions[i]->isChecked());
     try {

@@ -162,6 +162,23 @@ TEST_F(PrintingViews, UserReportCancelKeepsTheBlockAndOkMarksItsBlock) {
     EXPECT_EQ(session.app.u8(ab::kUserReports + 46 * 7 + 30), 4);
 }
 
+TEST_F(PrintingViews, UserReportOptionsFollowTheirLanguageTextsAndKeepTheirBitsWhenDisabled) {
+    loadProgram();
+    auto texts = LanguageTexts::builtIn();
+    texts.setText(520, " Add(Print) &Z-Count :    ");  // leading blank: disabled
+    texts.setText(596, "");                            // empty: hidden
+    session.app.setU16(ab::kUserReports, 0x0018);      // Z-count not added, percentage on
+    ui::TUserReport d(session, texts, 1, {});
+    EXPECT_FALSE(d.options[3]->isEnabled());
+    EXPECT_TRUE(d.options[4]->isHidden());
+    EXPECT_TRUE(d.options[5]->isEnabled());
+    d.options[3]->setChecked(true);
+    d.options[4]->setChecked(false);
+    d.options[5]->setChecked(true);
+    d.BitBtn1->click();
+    EXPECT_EQ(session.app.u16(ab::kUserReports), 0x0058);
+}
+
 TEST_F(PrintingViews, SystemReportsRefuseBadSizesAndSaveWhenClosed) {
     loadProgram();
     for (int t = 0; t < ab::kTotalizerSetCount; ++t) session.app.setTotalizerSet(ab::kGroup, t, {});
