@@ -21,7 +21,7 @@ OptionDialogTable makeReportOptions() {
     t.controls.push_back(box("CheckBox2", "2. ", "DSC i&n Sales Report :    ", flagOption(5, 5)).invert());
     // Outside the flag region: it travels in block 93, which the engine
     // marks from the bytes that changed.
-    t.controls.push_back(box("CheckBox3", "3. ", "Sales Data ex. &VAT  :    ", blockBit(2569, 0)));
+    t.controls.push_back(box("CheckBox3", "3. ", "Sales Data ex. &VAT  :    ", blockBit(appblock::kSalesExVat.offset, appblock::kSalesExVat.bit)));
     t.controls.push_back(box("CheckBox4", "4. ", "&PLU price on Report", flagOption(13, 4)).invert());
     t.controls.push_back(box("CheckBox5", "5. ", "PLU report sorted by department", flagOption(6, 7)));
     t.controls.push_back(box("CheckBox6", "6. ", "Non Resettled Grand Total", flagOption(93, 6)));
