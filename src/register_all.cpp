@@ -26,6 +26,10 @@
 #include "link/ui/set_comp_comm.h"
 #define TRAMOND_LINK_DIALOGS 1
 #endif
+#if __has_include("printing/ui/printing_dialogs.h")
+#include "printing/ui/printing_dialogs.h"
+#define TRAMOND_PRINTING_DIALOGS 1
+#endif
 #if __has_include("link/ui/register_ops_menu.h")
 #include "link/ui/register_ops_menu.h"
 #define TRAMOND_REGISTER_OPERATIONS 1
@@ -105,6 +109,9 @@ void registerAllDialogs(MenuRegistry& registry) {
 #endif
 #ifdef TRAMOND_MAIL_DIALOGS
     registerMailDialogs(registry);
+#endif
+#ifdef TRAMOND_PRINTING_DIALOGS
+    registerPrintingDialogs(registry);
 #endif
     (void)registry;
 }

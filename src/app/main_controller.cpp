@@ -25,23 +25,6 @@ constexpr int kNetworkSizeText = 687;
 constexpr int kDectModuleFlag = 90;
 constexpr int kDectModuleValue = 7;
 
-// The twelve report files whose totalizer sets make up the system reports.
-constexpr const appblock::KindHeaderLayout* kReportFiles[] = {
-    &appblock::kSystemArea, &appblock::kGroup,    &appblock::kDepartment, &appblock::kPlu,
-    &appblock::kTender,     &appblock::kPoRa,     &appblock::kDrawer,     &appblock::kCorrection,
-    &appblock::kDiscount,   &appblock::kCurrency, &appblock::kTax,        &appblock::kPbFunction,
-};
-
-int activeSystemReports(const ApplicationBlock& app) {
-    int n = 0;
-    for (const auto* file : kReportFiles)
-        for (int set = 0; set < appblock::kTotalizerSetCount; ++set) {
-            const auto t = app.totalizerSet(*file, set);
-            if (t.bytesPerTotal != 0) n += t.periodCount();
-        }
-    return n;
-}
-
 std::string appPath(std::filesystem::path p) {
     std::error_code ec;
     auto abs = std::filesystem::absolute(p, ec);
@@ -147,7 +130,7 @@ std::string MainController::setupValue(const SetupCountDef& def) const {
     const auto& app = session_.app;
     const auto yesNo = [&](bool on) { return texts_.text(on ? kYesText : kNoText); };
     switch (def.value) {
-        case SetupValue::SystemReports: return std::to_string(activeSystemReports(app));
+        case SetupValue::SystemReports: return std::to_string(countActiveTotals(app, 0));
         case SetupValue::RecordCount: return std::to_string(recordCount(app, def.kind));
         case SetupValue::IndividualKeyboards: return yesNo(app.get(appblock::kIndividualKeyboards));
         case SetupValue::IndividualPrinters: return yesNo(app.get(appblock::kIndividualPrinters));

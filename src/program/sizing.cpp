@@ -267,4 +267,15 @@ MemoryRequirement recomputeSizes(ApplicationBlock& app) {
     return computeMemoryMap(app);
 }
 
+int countActiveTotals(const ApplicationBlock& app, int type) {
+    int n = 0;
+    for (const auto& kind : kSizedKinds)
+        for (int set = 0; set < ab::kTotalizerSetCount; ++set) {
+            if (type != 0 && set != type - 1) continue;
+            const auto t = app.totalizerSet(*kind.header, set);
+            if (t.bytesPerTotal != 0) n += t.periodCount();
+        }
+    return n;
+}
+
 }  // namespace tramond

@@ -30,4 +30,9 @@ std::uint32_t pluBaseLength(const ApplicationBlock& app);
 // Record lengths, then the map.
 MemoryRequirement recomputeSizes(ApplicationBlock& app);
 
+// Active system report totals: for report type t (1..5, the totalizer set
+// t - 1), or every type when t is 0, the number of (report file, period)
+// pairs whose set has bytes per total nonzero and that period's bit set.
+int countActiveTotals(const ApplicationBlock& app, int type);
+
 }  // namespace tramond

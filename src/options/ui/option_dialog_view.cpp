@@ -75,6 +75,7 @@ void OptionDialogView::build() {
             if (syncing_) return;
             controller_.setChecked(name, on);
             refresh();
+            showPosted();
         });
         widgets_[name] = box;
         grid->addWidget(box, checkRow, checkColumn * 2, 1, 2);
@@ -103,6 +104,7 @@ void OptionDialogView::build() {
                 if (syncing_) return;
                 controller_.select(name, item);
                 refresh();
+                showPosted();
             });
             w = combo;
         } else if (c.kind == ControlKind::NumberBox) {
@@ -112,6 +114,7 @@ void OptionDialogView::build() {
             connect(edit, &QLineEdit::textEdited, this, [this, name](const QString& text) {
                 if (syncing_) return;
                 if (!controller_.setText(name, text.toStdString())) refresh();
+                showPosted();
             });
             edit->installEventFilter(this);
             numberBoxes_[edit] = i;
@@ -207,13 +210,24 @@ bool OptionDialogView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void OptionDialogView::show(const std::optional<Message>& message) {
-    if (message) showMessage(this, kindOf(message->kind), qs(message->title), qs(message->text));
+    if (!message) return;
+    showMessage(this, kindOf(message->kind), qs(message->title), qs(message->text));
+    if (message->focus.empty()) return;
+    if (auto* w = widget(message->focus)) {
+        w->setFocus(Qt::OtherFocusReason);
+        if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->selectAll();
+    }
+}
+
+void OptionDialogView::showPosted() {
+    for (auto& m : controller_.takeMessages()) show(m);
 }
 
 void OptionDialogView::okClicked() {
     auto result = controller_.ok();
     refresh();
     show(result.message);
+    showPosted();
     if (result.close) accept();
 }
 
@@ -226,6 +240,7 @@ void runOptionDialog(AppContext& context, const OptionDialogTable& table) {
     }
     OptionDialog controller(table, context.session, context.texts);
     OptionDialogView view(controller, context.mainWindow);
+    view.showPosted();
     const bool accepted = view.exec() == QDialog::Accepted;
     // Change handlers may have written the block even without OK.
     (void)accepted;

@@ -28,6 +28,8 @@ public:
 
     // Shows the controller's state again.
     void refresh();
+    // Shows the messages the controller's hooks posted.
+    void showPosted();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
