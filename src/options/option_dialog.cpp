@@ -201,6 +201,7 @@ void OptionDialog::fillControl(std::size_t i) {
         case Gate::Never: s.enabled = false; break;
     }
     if (c.hidden) s.enabled = false;
+    s.hint = std::string(c.hint);
 
     s.items.clear();
     for (const auto& item : c.items)

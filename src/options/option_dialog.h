@@ -191,6 +191,7 @@ struct ControlState {
     std::vector<std::string> items;
     int value = 0;     // check box 0/1, list index (-1 none), number box unused
     std::string text;  // number box text
+    std::string hint;  // tool tip; the row's unless a fill hook sets another
 };
 
 // Dialogs open with their left edge on the main window's, 45 pixels below

@@ -95,7 +95,6 @@ void OptionDialogView::build() {
             const std::string labelName(c.labelName.empty() ? c.name : c.labelName);
             label->setObjectName(qs(labelName));
             widgets_[labelName] = label;
-            if (!c.hint.empty()) label->setToolTip(qs(std::string(c.hint)));
         }
         QWidget* w = nullptr;
         if (c.kind == ControlKind::List) {
@@ -122,7 +121,6 @@ void OptionDialogView::build() {
         }
         if (w) {
             w->setObjectName(qs(name));
-            if (!c.hint.empty()) w->setToolTip(qs(std::string(c.hint)));
             widgets_[name] = w;
         }
         const int col = column * 2;
@@ -156,6 +154,7 @@ void OptionDialogView::refresh() {
         QWidget* label = c.labelName.empty() ? nullptr : widget(c.labelName);
         QWidget* w = widget(c.name);
         if (label) {
+            label->setToolTip(qs(s.hint));
             static_cast<QLabel*>(label)->setText(qs(s.caption));
             label->setVisible(s.visible);
             label->setEnabled(s.enabled);
@@ -163,6 +162,7 @@ void OptionDialogView::refresh() {
         if (!w) continue;
         w->setVisible(s.visible);
         w->setEnabled(s.enabled);
+        w->setToolTip(qs(s.hint));
         switch (c.kind) {
             case ControlKind::CheckBox: {
                 auto* box = static_cast<QCheckBox*>(w);
@@ -203,13 +203,13 @@ bool OptionDialogView::eventFilter(QObject* watched, QEvent* event) {
         if (it != numberBoxes_.end()) {
             auto message = controller_.leave(controller_.row(it->second).name);
             refresh();
-            show(message);
+            present(message);
         }
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void OptionDialogView::show(const std::optional<Message>& message) {
+void OptionDialogView::present(const std::optional<Message>& message) {
     if (!message) return;
     showMessage(this, kindOf(message->kind), qs(message->title), qs(message->text));
     if (message->focus.empty()) return;
@@ -220,13 +220,13 @@ void OptionDialogView::show(const std::optional<Message>& message) {
 }
 
 void OptionDialogView::showPosted() {
-    for (auto& m : controller_.takeMessages()) show(m);
+    for (auto& m : controller_.takeMessages()) present(m);
 }
 
 void OptionDialogView::okClicked() {
     auto result = controller_.ok();
     refresh();
-    show(result.message);
+    present(result.message);
     showPosted();
     if (result.close) accept();
 }

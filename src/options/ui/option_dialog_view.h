@@ -37,7 +37,7 @@ protected:
 private:
     void build();
     void okClicked();
-    void show(const std::optional<Message>& message);
+    void present(const std::optional<Message>& message);
 
     OptionDialog& controller_;
     std::map<std::string, QWidget*, std::less<>> widgets_;
