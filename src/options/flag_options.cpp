@@ -10,18 +10,11 @@ namespace tramond {
 namespace {
 
 constexpr int kNotUsedText = 321;
-constexpr int kErrorTitle = 677;
-constexpr int kErrorOpeningFile = 398;
-
-ControlRow always(ControlRow&& row) { return std::move(row).gated(Gate::Always); }
 
 // --- Clerk options ---------------------------------------------------------
 
 OptionDialogTable buildClerk() {
-    OptionDialogTable d;
-    d.name = "TClerkOptions";
-    d.captionText = 655;
-    d.caption = "Clerk Options";
+    auto d = dialogTable("TClerkOptions", 655, "Clerk Options");
     auto& c = d.controls;
     c.push_back(checkBox("CheckBox1", "1. ", 374, flagOption(10, 1)));
     c.push_back(checkBox("CheckBox2", "2. ", 453, flagOption(10, 5)));
@@ -83,10 +76,7 @@ ControlRow reopenLastTableBox() {
 }
 
 OptionDialogTable buildPb() {
-    OptionDialogTable d;
-    d.name = "TPBOptions";
-    d.captionText = 656;
-    d.caption = "PB Options";
+    auto d = dialogTable("TPBOptions", 656, "PB Options");
     auto& c = d.controls;
     c.push_back(checkBox("CheckBox1", "1. ", 507, flagOption(19, 5)).invert());
     c.push_back(checkBox("CheckBox2", "2. ", 538, flagOption(20, 4)).invert());
@@ -191,10 +181,7 @@ ControlRow shiftArticleLevel(int n) {
 }
 
 OptionDialogTable buildPlu() {
-    OptionDialogTable d;
-    d.name = "TPluOptions";
-    d.captionText = 676;
-    d.caption = "PLU Options";
+    auto d = dialogTable("TPluOptions", 676, "PLU Options");
     auto& c = d.controls;
     c.push_back(costIsMixMatch());
     c.push_back(checkBox("CheckBox2", "2. ", 529, flagOption(24, 5)));
@@ -214,10 +201,7 @@ OptionDialogTable buildPlu() {
 // --- Barcode options -------------------------------------------------------
 
 OptionDialogTable buildBarcode() {
-    OptionDialogTable d;
-    d.name = "TBarcodeOptions";
-    d.captionText = 657;
-    d.caption = "Barcode Options";
+    auto d = dialogTable("TBarcodeOptions", 657, "Barcode Options");
     auto& c = d.controls;
     c.push_back(checkBox("CheckBox1", "1. ", 506, flagOption(24, 4)));
     c.push_back(checkBox("CheckBox2", "2. ", 541, flagOption(31, 4)).invert());
@@ -234,10 +218,7 @@ OptionDialogTable buildBarcode() {
 // --- Card options ----------------------------------------------------------
 
 OptionDialogTable buildCard() {
-    OptionDialogTable d;
-    d.name = "TCardOptions";
-    d.captionText = 923;
-    d.caption = "Card Options";
+    auto d = dialogTable("TCardOptions", 923, "Card Options");
     auto& c = d.controls;
     // The name carries flag 93; the bit is in flag 92.
     c.push_back(always(checkBox("CBFlag93opt7", "5. ", 934, flagOption(92, 7))));
@@ -254,11 +235,6 @@ OptionDialogTable buildCard() {
 
 constexpr int kHandheldPortFlag = 90;
 constexpr int kDectModulePort = 7;
-
-std::optional<Message> fileError(const OptionDialog& d) {
-    return Message{Message::Kind::Error, d.text(kErrorTitle, "Error"),
-                   d.text(kErrorOpeningFile, "Error opening File !!"), {}};
-}
 
 ControlRow machineChooser() {
     auto c = list("ComboBox2", "", 821, Binding{}).label("Label2").gated(Gate::Custom).notOnOk();
@@ -277,7 +253,7 @@ ControlRow machineChooser() {
         try {
             switchMachine(d.session(), machine);
         } catch (const FileError&) {
-            d.post(*fileError(d));
+            d.post(d.fileError());
         }
         d.refill();
     };
@@ -285,10 +261,7 @@ ControlRow machineChooser() {
 }
 
 OptionDialogTable buildHandheld() {
-    OptionDialogTable d;
-    d.name = "THandheldOptions";
-    d.captionText = 823;
-    d.caption = "Handheld Options";
+    auto d = dialogTable("THandheldOptions", 823, "Handheld Options");
     auto& c = d.controls;
     c.push_back(always(list("ComboBox1", "", 822, flagValue(kHandheldPortFlag)))
                     .label("Label1")
@@ -300,20 +273,13 @@ OptionDialogTable buildHandheld() {
         try {
             prepareMachine(dlg.session());
         } catch (const FileError&) {
-            dlg.post(*fileError(dlg));
+            dlg.post(dlg.fileError());
         }
     };
     // Saved on every OK. The block is marked when it changed: a handheld
     // port the register never gets would be a change reported as done.
     d.alwaysSave = true;
-    d.beforeSave = [](OptionDialog& dlg) {
-        if (!machineChoiceOffered(dlg.block())) return;
-        try {
-            saveMachine(dlg.session());
-        } catch (const FileError&) {
-            dlg.post(*fileError(dlg));
-        }
-    };
+    d.beforeSave = &saveOfferedMachine;
     return d;
 }
 
@@ -334,10 +300,7 @@ OptionDialogTable buildLogo() {
         {"CmbBKp5", "Label7", 310, 117, 0x0F},    {"CmbBKp6", "Label8", 311, 117, 0xF0},
         {"CmbBKp7", "Label9", 312, 118, 0x0F},    {"CmbBKp8", "Label10", 313, 118, 0xF0},
     };
-    OptionDialogTable d;
-    d.name = "TLogoOptions";
-    d.captionText = 987;
-    d.caption = "Logo Options";
+    auto d = dialogTable("TLogoOptions", 987, "Logo Options");
     for (const auto& l : kLists)
         d.controls.push_back(always(list(l.name, "", l.text, flagField(l.flag, l.mask)))
                                  .label(l.label)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "program/file_io.h"
 #include "program/machine_printer.h"
 
 namespace tramond {
@@ -25,6 +26,15 @@ void switchMachine(ProgramSession& session, int machine) {
     session.machineNumber = machine;
     ensureMachinePrinterFile(session.programPath, machine);
     readMachinePrinterFile(session.programPath, machine, session.app);
+}
+
+void saveOfferedMachine(OptionDialog& dialog) {
+    if (!machineChoiceOffered(dialog.block())) return;
+    try {
+        saveMachine(dialog.session());
+    } catch (const FileError&) {
+        dialog.post(dialog.fileError());
+    }
 }
 
 }  // namespace tramond

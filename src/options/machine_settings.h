@@ -4,6 +4,7 @@
 // than one register, the block holds the current machine's settings and each
 // machine keeps its own in its machine printer file.
 
+#include "options/option_dialog.h"
 #include "program/session.h"
 
 namespace tramond {
@@ -22,5 +23,10 @@ void saveMachine(const ProgramSession& session);
 // into the block (a missing file is created empty and nothing is loaded).
 // Throws FileError; the current machine is unchanged when the save fails.
 void switchMachine(ProgramSession& session, int machine);
+
+// An option dialog's save of the current machine on OK, where a machine is
+// offered: a network of one register never reads a machine printer file, so
+// none is written for it. A failure is posted as "Error opening File !!".
+void saveOfferedMachine(OptionDialog& dialog);
 
 }  // namespace tramond

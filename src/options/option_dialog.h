@@ -151,6 +151,9 @@ struct ControlRow {
     ControlRow&& numberRequired() &&;
 };
 
+// A control the language pack does not gate.
+inline ControlRow always(ControlRow&& row) { return std::move(row).gated(Gate::Always); }
+
 // Check box "prefix + text n" on `binding`, gated by enabled(n).
 ControlRow checkBox(std::string_view name, std::string_view prefix, int text, Binding binding);
 ControlRow numberBox(std::string_view name, std::string_view prefix, int text, Binding binding);
@@ -182,6 +185,10 @@ struct OptionDialogTable {
     // post messages.
     std::function<void(OptionDialog&, bool changed)> afterOk;
 };
+
+// A table with its form name and caption (language text, or `caption` when
+// the pack leaves it empty).
+OptionDialogTable dialogTable(std::string_view name, int captionText, std::string_view caption);
 
 // The state of one control as the view shows it.
 struct ControlState {
@@ -270,6 +277,8 @@ public:
     void writeControl(std::size_t i);
     // The standard message "Wrong Input!" titled "Error".
     Message wrongInput() const;
+    // "Error opening File !!" titled "Error".
+    Message fileError() const;
     // The largest number a number box may hold.
     int limit(std::size_t i) const;
 
