@@ -77,6 +77,7 @@ public:
 
     std::vector<Message> takeMessages() { return std::exchange(messages_, {}); }
     const ProgramSession& session() const { return session_; }
+    const LanguageTexts& texts() const { return texts_; }
 
 private:
     void loadFromBlock();

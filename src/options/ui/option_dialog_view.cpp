@@ -23,15 +23,6 @@ constexpr int kCheckBoxColumns = 2;
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
-MessageKind kindOf(Message::Kind k) {
-    switch (k) {
-        case Message::Kind::Information: return MessageKind::Information;
-        case Message::Kind::Warning: return MessageKind::Warning;
-        case Message::Kind::Error: return MessageKind::Error;
-    }
-    return MessageKind::Error;
-}
-
 }  // namespace
 
 OptionDialogView::OptionDialogView(OptionDialog& controller, QWidget* mainWindow)
@@ -141,9 +132,9 @@ void OptionDialogView::build() {
     ok_->setAutoDefault(false);
     connect(ok_, &QPushButton::clicked, this, &OptionDialogView::okClicked);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(panel);
-    layout->addWidget(ok_, 0, Qt::AlignHCenter);
+    column_ = new QVBoxLayout(this);
+    column_->addWidget(panel);
+    column_->addWidget(ok_, 0, Qt::AlignHCenter);
 }
 
 void OptionDialogView::refresh() {
@@ -210,13 +201,7 @@ bool OptionDialogView::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void OptionDialogView::present(const std::optional<Message>& message) {
-    if (!message) return;
-    showMessage(this, kindOf(message->kind), qs(message->title), qs(message->text));
-    if (message->focus.empty()) return;
-    if (auto* w = widget(message->focus)) {
-        w->setFocus(Qt::OtherFocusReason);
-        if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->selectAll();
-    }
+    if (message) presentMessage(this, *message);
 }
 
 void OptionDialogView::showPosted() {
@@ -231,13 +216,28 @@ void OptionDialogView::okClicked() {
     if (result.close) accept();
 }
 
-void runOptionDialog(AppContext& context, const OptionDialogTable& table) {
-    if (!context.session.loaded) {
-        const auto& t = context.texts.text(kNoProgramLoaded);
-        showMessage(context.mainWindow, MessageKind::Warning, "Warning",
-                    qs(t.empty() ? std::string("No Program Loaded !") : t));
-        return;
+void presentMessage(QWidget* dialog, const Message& message) {
+    MessageKind kind = MessageKind::Error;
+    if (message.kind == Message::Kind::Information) kind = MessageKind::Information;
+    if (message.kind == Message::Kind::Warning) kind = MessageKind::Warning;
+    showMessage(dialog, kind, qs(message.title), qs(message.text));
+    if (message.focus.empty()) return;
+    if (auto* w = dialog->findChild<QWidget*>(qs(message.focus))) {
+        w->setFocus(Qt::OtherFocusReason);
+        if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->selectAll();
     }
+}
+
+bool programLoaded(AppContext& context) {
+    if (context.session.loaded) return true;
+    const auto& t = context.texts.text(kNoProgramLoaded);
+    showMessage(context.mainWindow, MessageKind::Warning, "Warning",
+                qs(t.empty() ? std::string("No Program Loaded !") : t));
+    return false;
+}
+
+void runOptionDialog(AppContext& context, const OptionDialogTable& table) {
+    if (!programLoaded(context)) return;
     OptionDialog controller(table, context.session, context.texts);
     OptionDialogView view(controller, context.mainWindow);
     view.showPosted();

@@ -3,6 +3,8 @@
 #include "options/flag_options.h"
 #include "options/general_options.h"
 #include "options/ui/option_dialog_view.h"
+#include "options/ui/printers_view.h"
+#include "options/ui/register_ports_view.h"
 #include "program/ui/message_box.h"
 
 namespace tramond {
@@ -24,6 +26,8 @@ void registerOptionsDialogs(MenuRegistry& registry) {
     add(registry, "mBarcodeOptionsClick", &barcodeOptionsDialog);
     add(registry, "mCardOptionsClick", &cardOptionsDialog);
     add(registry, "mLogoOptionsClick", &logoOptionsDialog);
+    registry.add("mPrintersClick", [](AppContext& context) { ui::runPrintersDialog(context); });
+    registry.add("mSerialPortsClick", [](AppContext& context) { ui::runRegisterPortsDialog(context); });
     registry.add("mHandheldOptionsClick", [](AppContext& context) {
         if (context.session.loaded && dectModuleConnected(context.session.app)) {
             ui::showMessage(context.mainWindow, ui::MessageKind::Information, "Information",
