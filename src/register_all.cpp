@@ -26,6 +26,10 @@
 #include "link/ui/set_comp_comm.h"
 #define TRAMOND_LINK_DIALOGS 1
 #endif
+#if __has_include("keyboard/ui/keyboard_dialog.h")
+#include "keyboard/ui/keyboard_dialog.h"
+#define TRAMOND_KEYBOARD_DIALOGS 1
+#endif
 #if __has_include("link/ui/register_ops_menu.h")
 #include "link/ui/register_ops_menu.h"
 #define TRAMOND_REGISTER_OPERATIONS 1
@@ -89,6 +93,9 @@ void registerAllDialogs(MenuRegistry& registry) {
 #endif
 #ifdef TRAMOND_REGISTER_OPERATIONS
     registerRegisterOperations(registry);
+#endif
+#ifdef TRAMOND_KEYBOARD_DIALOGS
+    registerKeyboardDialogs(registry);
 #endif
     (void)registry;
 }

@@ -39,7 +39,9 @@ void wrapParagraph(std::string_view text, double width, const std::function<doub
             cut = fit == 0 ? charLength(text, 0) : fit;  // at least one character per line
             resume = cut;
         }
-        out.emplace_back(text.substr(0, cut));
+        auto line = text.substr(0, cut);
+        while (!line.empty() && line.back() == ' ') line.remove_suffix(1);
+        out.emplace_back(line);
         text.remove_prefix(resume);
         while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     }

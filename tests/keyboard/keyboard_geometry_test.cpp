@@ -59,6 +59,7 @@ TEST(KeyGeometry, WrapBreaksAtBlanksAndCutsLongWords) {
     EXPECT_EQ(wrapKeyText("ABCDEFGHIJ", 4, len), (V{"ABCD", "EFGH", "IJ"}));
     EXPECT_EQ(wrapKeyText("NO SALE KEY", 7, len), (V{"NO SALE", "KEY"}));
     EXPECT_EQ(wrapKeyText("A\nB", 7, len), (V{"A", "B"}));
+    EXPECT_EQ(wrapKeyText("PLU      3", 5, len), (V{"PLU", "3"}));  // no blanks left to shift the centre
     EXPECT_EQ(wrapKeyText("WIDE", 0, len), (V{"W", "I", "D", "E"}));
     EXPECT_EQ(wrapKeyText("", 5, len), (V{""}));
 }
