@@ -5,6 +5,7 @@
 // PLU list (through PluLines), and a key's number is the list position.
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,12 +14,17 @@
 
 namespace tramond {
 
-// The PLU editor's list lines (code mode): "code name" per PLU, in list order.
+// The PLU editor's list, in list order: each line as it shows and the PLU
+// record behind it.
+struct PluLine {
+    int record = 0;
+    std::string text;
+};
 class PluLines {
 public:
     virtual ~PluLines() = default;
     // nullopt when the PLU file cannot be read.
-    virtual std::optional<std::vector<std::string>> lines() = 0;
+    virtual std::optional<std::vector<PluLine>> lines() = 0;
 };
 
 struct KeyFunctionMemory {
@@ -28,12 +34,16 @@ struct KeyFunctionMemory {
 
 class KeyFunctionChooser {
 public:
+    // programPath: the ".app"; the modifier link writes its ".mod" sibling.
     KeyFunctionChooser(const ApplicationBlock& app, const LanguageTexts& texts, KeyNameSource& names,
-                       PluLines* pluLines = nullptr)
-        : app_(app), texts_(texts), names_(names), pluLines_(pluLines) {}
+                       PluLines* pluLines = nullptr, std::filesystem::path programPath = {})
+        : app_(app), texts_(texts), names_(names), pluLines_(pluLines), programPath_(std::move(programPath)) {}
 
-    // "Fixed", then the thirteen record groups.
+    // "Fixed", then the thirteen record groups, then with modifiers used as
+    // PLU numbers (flag 26 option 5) the group that links a PLU to a modifier.
     std::vector<std::string> groups() const;
+    static constexpr int kModifierAsPluGroup = 14;
+    bool hasModifierAsPluGroup() const;
     // The entries of group g; a message when the group has no records or its
     // file does not open (the list is then empty).
     struct Entries {
@@ -55,11 +65,25 @@ public:
     // the last entry; in "Fixed" a last choice of the first entry stays).
     static int initialEntry(const KeyFunctionMemory& memory, int group, int entryCount);
 
+    // Modifier-as-PLU group: writes "%" and the PLU number of list entry e
+    // into the first modifier still carrying its default name and returns
+    // that modifier's code; a message when it cannot. `changed` receives the
+    // modifier's change code.
+    struct Link {
+        std::optional<std::uint16_t> code;
+        std::optional<KeyMessage> message;
+        std::optional<std::uint32_t> changeCode;
+    };
+    Link linkModifier(int entry);
+
 private:
+    std::optional<std::vector<PluLine>> pluList();
     const ApplicationBlock& app_;
     const LanguageTexts& texts_;
     KeyNameSource& names_;
     PluLines* pluLines_;
+    std::filesystem::path programPath_;
+    std::optional<std::vector<PluLine>> plu_;
 };
 
 inline constexpr std::string_view kNotAvailable = "Not Available with this Application !!";

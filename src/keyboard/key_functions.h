@@ -121,6 +121,10 @@ public:
     bool pluNumberExists(std::string_view digits) override;
     // Forgets what was read (after a record editor changed a file).
     void reload() { files_.clear(); }
+    // PLUs addressed by code: key n names the PLU at list position n, which
+    // is the record recordOfPosition[n - 1] (the register numbers PLUs in
+    // list order).
+    void setPluOrder(std::vector<int> recordOfPosition) { pluOrder_ = std::move(recordOfPosition); }
 
 private:
     const std::vector<std::uint8_t>* file(RecordKind kind);
@@ -128,6 +132,7 @@ private:
     std::filesystem::path programPath_;
     const ApplicationBlock& app_;
     std::vector<std::pair<RecordKind, std::optional<std::vector<std::uint8_t>>>> files_;
+    std::vector<int> pluOrder_;
 };
 
 inline constexpr std::string_view kErrorTitle = "Error";

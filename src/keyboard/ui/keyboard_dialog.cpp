@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/tramond_window.h"
+#include "editors/plu_list.h"
 #include "editors/ui/editor_dialogs.h"
 #include "keyboard/ui/key_editor_dialog.h"
 #include "keyboard/ui/keyboard_print.h"
@@ -44,6 +45,38 @@ ScreenGeometry screenGeometry(int keyboardType) {
     g.keyboardType = keyboardType;
     return g;
 }
+
+// The PLU editor's list (code mode: in code order, a key's number is the
+// position in it).
+class EditorPluLines : public PluLines {
+public:
+    explicit EditorPluLines(const ProgramSession& session) : session_(session) {}
+    std::optional<std::vector<PluLine>> lines() override {
+        const auto list = PluList::read(session_.file(".plu"), recordCount(session_.app, RecordKind::Plu),
+                                        static_cast<int>(session_.app.get(appblock::kPluRandomCodeSize)),
+                                        PluListOrder::Code);
+        if (!list) return std::nullopt;
+        std::vector<PluLine> out;
+        for (std::size_t i = 0; i < list->size(); ++i) out.push_back({list->entry(i).record, list->line(i)});
+        return out;
+    }
+
+private:
+    const ProgramSession& session_;
+};
+
+}  // namespace
+
+void usePluListOrder(ProgramKeyNames& names, const ProgramSession& session) {
+    if (session.app.get(appblock::kPluRandomCodeSize) == 0) return;
+    if (const auto lines = EditorPluLines(session).lines()) {
+        std::vector<int> order;
+        for (const auto& l : *lines) order.push_back(l.record);
+        names.setPluOrder(std::move(order));
+    }
+}
+
+namespace {
 
 // The keyboard type is the register type chosen in the main window (types
 // 2 and 6 have a two-row key).
@@ -87,6 +120,7 @@ TKeyboard::TKeyboard(AppContext& context, KeyboardMode mode, std::filesystem::pa
                        ? QStringLiteral("Keyboard")
                        : qs(withoutAccelerators(texts.text(mode == KeyboardMode::Register ? 18 : 19))));
     names_ = std::make_unique<ProgramKeyNames>(context.session.programPath, context.session.app);
+    usePluListOrder(*names_, context.session);
     KeyboardEditorServices services{prompter_, *names_, registerBlockOf, [this](const std::string& s) {
                                         if (auto* w = qobject_cast<TTramond*>(context_.mainWindow))
                                             w->statusPanel(2)->setText(qs(s));
@@ -225,9 +259,19 @@ void TKeyboard::keyLeftClick(int p) {
         if (dialog.exec() == QDialog::Accepted && dialog.chosen() >= 0) editor_->setSpecialKey(p, dialog.chosen());
     } else {
         static KeyFunctionMemory memory;  // the group and entry chosen last time, for the whole run
-        KeyFunctionChooser chooser(context_.session.app, context_.texts, *names_);
+        EditorPluLines pluLines(context_.session);
+        KeyFunctionChooser chooser(context_.session.app, context_.texts, *names_, &pluLines,
+                                   context_.session.programPath);
         TAddKeyFunction dialog(chooser, memory, context_.texts, prompter_, this);
         dialog.exec();
+        if (const auto change = dialog.modifierChange()) {
+            names_->reload();
+            try {
+                context_.session.updateList().mark(*change);
+            } catch (const std::exception& e) {
+                prompter_.message(MessageKind::Error, "Error", e.what());
+            }
+        }
         if (const auto code = dialog.code()) editor_->setKeyFunction(p, *code);
     }
     selected_ = -1;
@@ -327,6 +371,16 @@ void TAddKeyFunction::chooseGroup(int group) {
 
 void TAddKeyFunction::ListBox2Click(int entry) {
     const int group = ListBox1->currentRow();
+    if (group == KeyFunctionChooser::kModifierAsPluGroup) {
+        const auto link = chooser_.linkModifier(entry);
+        if (link.message) prompter_.message(MessageKind::Error, link.message->title, link.message->text);
+        if (!link.code) return;
+        memory_ = {group, entry};
+        code_ = link.code;
+        modifierChange_ = link.changeCode;
+        accept();
+        return;
+    }
     auto choice = chooser_.choose(group, entry);
     if (choice.levelMaximum > 0) {
         EnterANumber ask(withoutAccelerators(texts_.text(169)), withoutAccelerators(texts_.text(435)), "",

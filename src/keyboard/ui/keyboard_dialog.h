@@ -28,6 +28,9 @@ namespace tramond {
 // Registers mRegisterKeyboardClick and mSystemKeyboardClick.
 void registerKeyboardDialogs(MenuRegistry& registry);
 
+// With PLUs addressed by code, PLU keys are named through the PLU list.
+void usePluListOrder(ProgramKeyNames& names, const ProgramSession& session);
+
 class KeyboardBoard : public QWidget {
     Q_OBJECT
 public:
@@ -106,6 +109,8 @@ public:
                     Prompter& prompter, QWidget* parent = nullptr);
     // The code chosen (after a level when asked), or nullopt.
     std::optional<std::uint16_t> code() const { return code_; }
+    // The change code of a modifier the modifier-as-PLU group linked.
+    std::optional<std::uint32_t> modifierChange() const { return modifierChange_; }
 
     QListWidget* ListBox1 = nullptr;
     QListWidget* ListBox2 = nullptr;
@@ -120,6 +125,7 @@ private:
     const LanguageTexts& texts_;
     Prompter& prompter_;
     std::optional<std::uint16_t> code_;
+    std::optional<std::uint32_t> modifierChange_;
 };
 
 // One list to pick from: the special system keys, or the characters.

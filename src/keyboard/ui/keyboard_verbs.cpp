@@ -4,6 +4,7 @@
 
 #include "app/language_pack.h"
 #include "keyboard/keyboard_editor.h"
+#include "keyboard/ui/keyboard_dialog.h"
 #include "keyboard/ui/keyboard_print.h"
 #include "keyboard/ui/keyboard_services.h"
 #include "program/program_ops.h"
@@ -56,6 +57,7 @@ int runPrintKeyboard(VerbContext& context) {
 
     StreamPrompter prompter(context.err);
     ProgramKeyNames names(session.programPath, session.app);
+    usePluListOrder(names, session);
     KeyboardEditor editor(session, texts, args.has("--system") ? KeyboardMode::System : KeyboardMode::Register,
                           dir / std::string(KeyAttributes::kFileName), {prompter, names, registerBlockOf});
     if (!editor.open()) return kVerbFailed;
