@@ -22,6 +22,7 @@
 #include "app/ui/tramond_window.h"
 #include "editors/plu_list.h"
 #include "editors/ui/editor_dialogs.h"
+#include "keyboard/ui/condiment_dialog.h"
 #include "keyboard/ui/key_editor_dialog.h"
 #include "keyboard/ui/keyboard_print.h"
 #include "keyboard/ui/keyboard_services.h"
@@ -449,6 +450,11 @@ void registerKeyboardDialogs(MenuRegistry& registry) {
     };
     registry.add("mRegisterKeyboardClick", open(KeyboardMode::Register));
     registry.add("mSystemKeyboardClick", open(KeyboardMode::System));
+    registry.add("mEditCondFileClick", [](AppContext& context) {
+        TEditCondiment dialog(context, context.mainWindow);
+        dialog.exec();
+        if (context.refresh) context.refresh();
+    });
 }
 
 }  // namespace tramond

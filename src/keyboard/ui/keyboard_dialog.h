@@ -25,7 +25,7 @@ class QMenu;
 
 namespace tramond {
 
-// Registers mRegisterKeyboardClick and mSystemKeyboardClick.
+// Registers mRegisterKeyboardClick, mSystemKeyboardClick and mEditCondFileClick.
 void registerKeyboardDialogs(MenuRegistry& registry);
 
 // With PLUs addressed by code, PLU keys are named through the PLU list.
