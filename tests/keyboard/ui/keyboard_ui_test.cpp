@@ -7,11 +7,15 @@
 
 #include <QComboBox>
 #include <QImage>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTableWidget>
 #include <QPainter>
 #include <sstream>
 
 #include "app/settings_store.h"
 #include "keyboard/keyboard_geometry.h"
+#include "keyboard/ui/condiment_dialog.h"
 #include "keyboard/ui/key_editor_dialog.h"
 #include "keyboard/ui/key_painter.h"
 #include "keyboard/ui/keyboard_dialog.h"
@@ -67,6 +71,36 @@ TEST_F(KeyboardUi, PrintKeyboardVerbWritesAPdfAndTheKeyboardFile) {
     EXPECT_EQ(std::filesystem::file_size(dir / "SHOP.kbf"), 47201u);
     EXPECT_TRUE(std::filesystem::exists(dir / "tool" / "bkeyboard.set"));
     EXPECT_EQ(verb({(dir / "SHOP.app").string(), "--system", "-o", (dir / "sys.pdf").string()}), kVerbOk);
+}
+
+// The printed page, rendered back: keys sit where the layout's formula puts
+// them on an A4 landscape page.
+TEST_F(KeyboardUi, PrintedKeysLandWhereTheLayoutPutsThem) {
+    if (std::system("pdftoppm -v > /dev/null 2>&1") != 0) GTEST_SKIP() << "pdftoppm is not installed";
+    session.app.setKeyCode(blockIndexOf(12), 901);        // row 0, column 12: a tender key
+    session.app.setKeyCode(blockIndexOf(6 * 13 + 3), 5001);  // row 6, column 3: a department key
+    writeFileAtomic(session.programPath, session.app.bytes());
+    const auto pdf = dir / "keys.pdf";
+    ASSERT_EQ(verb({(dir / "SHOP.app").string(), "-o", pdf.string()}), kVerbOk) << err.str();
+    const auto png = dir / "page";
+    ASSERT_EQ(std::system(("pdftoppm -r 30 -png -singlefile " + pdf.string() + " " + png.string()).c_str()), 0);
+    QImage page(QString::fromStdString(png.string() + ".png"));
+    ASSERT_FALSE(page.isNull());
+    ASSERT_GT(page.width(), page.height());  // landscape
+    const PrintGeometry g{static_cast<double>(page.width()), static_cast<double>(page.height())};
+    auto colourAt = [&](int position) {
+        const auto r = g.keyRect(position);
+        return QColor(page.pixel(static_cast<int>(r.x + 3), static_cast<int>(r.y + r.height - 3)));
+    };
+    auto near = [](QColor a, QColor b) {
+        return std::abs(a.red() - b.red()) < 8 && std::abs(a.green() - b.green()) < 8 && std::abs(a.blue() - b.blue()) < 8;
+    };
+    EXPECT_TRUE(near(colourAt(12), QColor(0xFF, 0xBD, 0xDE))) << colourAt(12).name().toStdString();
+    EXPECT_TRUE(near(colourAt(6 * 13 + 3), QColor(0x00, 0xE6, 0xE6))) << colourAt(81).name().toStdString();
+    EXPECT_TRUE(near(colourAt(11), Qt::white));
+    // Nothing is drawn right of the last column.
+    const auto last = g.keyRect(12);
+    EXPECT_TRUE(near(QColor(page.pixel(static_cast<int>(last.x + last.width + 4), 5)), Qt::white));
 }
 
 TEST_F(KeyboardUi, PrintKeyboardVerbRefusesBadInputAndReportsAFailedWrite) {
@@ -143,6 +177,35 @@ TEST_F(KeyboardUi, EditorWindowOpensOnAFreshProgram) {
     EXPECT_EQ(dialog.ComboBox1->itemText(0), "Numeric");
     EXPECT_TRUE(dialog.editor().toggleManager(20));
     EXPECT_TRUE(session.app.managerKey(blockIndexOf(20)));
+}
+
+TEST_F(KeyboardUi, AddKeyFunctionRemembersTheChoice) {
+    Recorder prompter;
+    ProgramKeyNames names(session.programPath, session.app);
+    KeyFunctionChooser chooser(session.app, LanguageTexts::builtIn(), names);
+    KeyFunctionMemory memory{5, 1};
+    TAddKeyFunction dialog(chooser, memory, LanguageTexts::builtIn(), prompter);
+    EXPECT_EQ(dialog.ListBox1->currentRow(), 5);
+    EXPECT_EQ(dialog.ListBox2->currentRow(), 2);  // the tender after the last one chosen
+    dialog.ListBox2Click(2);
+    EXPECT_EQ(dialog.code(), 903);
+    EXPECT_EQ(memory.entry, 2);
+    TChooseFromList chars("Enter a letter:", "Enter a letter:", {"Delete alfa key", " ", "!", "A"}, true);
+    chars.Edit2->setText("A");
+    emit chars.Edit2->textEdited("A");
+    EXPECT_EQ(chars.chosen(), 3);
+}
+
+TEST_F(KeyboardUi, CondimentDialogStoresWhenClosedByItsCloseBox) {
+    ASSERT_GT(recordCount(session.app, RecordKind::Condiment), 0u);
+    MemorySettingsStore settings;
+    AppContext context{session, LanguageTexts::builtIn(), settings, nullptr, {}};
+    TEditCondiment dialog(context);
+    dialog.show();
+    dialog.Edit1->setText("12");
+    dialog.close();
+    EXPECT_EQ(readFile(dir / "SHOP.con")[27], 12);
+    EXPECT_EQ(session.updateList().lines(), std::vector<std::string>{"000004501"});
 }
 
 }  // namespace
