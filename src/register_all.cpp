@@ -34,6 +34,10 @@
 #include "keyboard/ui/keyboard_dialog.h"
 #define TRAMOND_KEYBOARD_DIALOGS 1
 #endif
+#if __has_include("handheld/ui/handheld_keyboard_dialog.h")
+#include "handheld/ui/handheld_keyboard_dialog.h"
+#define TRAMOND_HANDHELD_KEYBOARD_DIALOG 1
+#endif
 #if __has_include("link/ui/register_ops_menu.h")
 #include "link/ui/register_ops_menu.h"
 #define TRAMOND_REGISTER_OPERATIONS 1
@@ -119,6 +123,9 @@ void registerAllDialogs(MenuRegistry& registry) {
 #endif
 #ifdef TRAMOND_KEYBOARD_DIALOGS
     registerKeyboardDialogs(registry);
+#endif
+#ifdef TRAMOND_HANDHELD_KEYBOARD_DIALOG
+    registerHandheldKeyboardDialog(registry);
 #endif
     (void)registry;
 }

@@ -77,6 +77,10 @@ void usePluListOrder(ProgramKeyNames& names, const ProgramSession& session) {
     }
 }
 
+std::unique_ptr<PluLines> codeOrderPluLines(const ProgramSession& session) {
+    return std::make_unique<EditorPluLines>(session);
+}
+
 namespace {
 
 // The keyboard type is the register type chosen in the main window (types
