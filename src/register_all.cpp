@@ -30,6 +30,10 @@
 #include "printing/ui/printing_dialogs.h"
 #define TRAMOND_PRINTING_DIALOGS 1
 #endif
+#if __has_include("keyboard/ui/keyboard_dialog.h")
+#include "keyboard/ui/keyboard_dialog.h"
+#define TRAMOND_KEYBOARD_DIALOGS 1
+#endif
 #if __has_include("link/ui/register_ops_menu.h")
 #include "link/ui/register_ops_menu.h"
 #define TRAMOND_REGISTER_OPERATIONS 1
@@ -112,6 +116,9 @@ void registerAllDialogs(MenuRegistry& registry) {
 #endif
 #ifdef TRAMOND_PRINTING_DIALOGS
     registerPrintingDialogs(registry);
+#endif
+#ifdef TRAMOND_KEYBOARD_DIALOGS
+    registerKeyboardDialogs(registry);
 #endif
     (void)registry;
 }

@@ -84,12 +84,6 @@ const RecordEditorLayout* editorLayoutFor(RecordKind kind) {
     return nullptr;
 }
 
-std::optional<DescriptorPlace> descriptorPlace(RecordKind kind) {
-    if (kind == RecordKind::Plu) return DescriptorPlace{9, 25};
-    if (const auto* s = editorLayoutFor(kind)) return DescriptorPlace{s->descriptorOffset, s->descriptorField};
-    return std::nullopt;
-}
-
 std::uint64_t decodeEntryLimitation(std::uint8_t code) {
     std::uint64_t v = code / 10;
     for (int e = code % 10; e > 0; --e) v *= 10;

@@ -109,13 +109,8 @@ std::span<const RecordEditorLayout* const> recordEditorLayouts();
 // The description of a kind, or nullptr; lookups use it to find descriptors.
 const RecordEditorLayout* editorLayoutFor(RecordKind kind);
 
-// Where the descriptor of a kind's record lies (offset, field bytes); lookups
-// of kinds without a generic editor (PLU) are listed here too.
-struct DescriptorPlace {
-    std::size_t offset = 0;
-    std::size_t field = 0;
-};
-std::optional<DescriptorPlace> descriptorPlace(RecordKind kind);
+// Where the descriptor of a kind's record lies: descriptorPlace() of the
+// record-kind table (program/record_kinds.h), shared with the key captions.
 
 // Entry limitation code: byte d*10+e for the amount d*10^e.
 std::uint64_t decodeEntryLimitation(std::uint8_t code);

@@ -33,7 +33,27 @@ constexpr HighHalf kCp850 = {
     0x00AD, 0x00B1, 0x2017, 0x00BE, 0x00B6, 0x00A7, 0x00F7, 0x00B8, 0x00B0, 0x00A8, 0x00B7, 0x00B9, 0x00B3, 0x00B2, 0x25A0, 0x00A0,
 };
 
-const HighHalf& table(CodePage cp) { return cp == CodePage::Cp437 ? kCp437 : kCp850; }
+// The five bytes Windows-1252 leaves undefined map to the C1 controls of the
+// same value, as Windows itself converts them, so every byte round-trips.
+constexpr HighHalf kCp1252 = [] {
+    HighHalf t{};
+    constexpr char16_t c1[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+    };
+    for (std::size_t i = 0; i < 32; ++i) t[i] = c1[i];
+    for (std::size_t i = 32; i < 128; ++i) t[i] = static_cast<char16_t>(0x80 + i);
+    return t;
+}();
+
+const HighHalf& table(CodePage cp) {
+    switch (cp) {
+        case CodePage::Cp437: return kCp437;
+        case CodePage::Cp1252: return kCp1252;
+        case CodePage::Cp850: break;
+    }
+    return kCp850;
+}
 
 // Code point -> byte for the high half, sorted for binary search.
 using Reverse = std::array<std::pair<char16_t, std::uint8_t>, 128>;
@@ -48,7 +68,13 @@ Reverse makeReverse(const HighHalf& t) {
 const Reverse& reverse(CodePage cp) {
     static const Reverse r437 = makeReverse(kCp437);
     static const Reverse r850 = makeReverse(kCp850);
-    return cp == CodePage::Cp437 ? r437 : r850;
+    static const Reverse r1252 = makeReverse(kCp1252);
+    switch (cp) {
+        case CodePage::Cp437: return r437;
+        case CodePage::Cp1252: return r1252;
+        case CodePage::Cp850: break;
+    }
+    return r850;
 }
 
 std::atomic<CodePage> g_default{CodePage::Cp850};

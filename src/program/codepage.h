@@ -1,6 +1,8 @@
 #pragma once
 // Register texts are stored in an OEM code page (CP850 by default, CP437
-// selectable); the tool shows and edits them as UTF-8. Both directions are
+// selectable); the tool shows and edits them as UTF-8. PC-side texts in
+// fixed byte fields (keyboard layout files) are Windows-1252, the ANSI code
+// page the files were made with. Both directions are
 // total: a character the code page lacks becomes a replacement character,
 // never an error or a dropped byte.
 
@@ -12,7 +14,7 @@
 
 namespace tramond {
 
-enum class CodePage { Cp850, Cp437 };
+enum class CodePage { Cp850, Cp437, Cp1252 };
 
 void setDefaultCodePage(CodePage cp);
 CodePage defaultCodePage();
@@ -21,5 +23,9 @@ CodePage defaultCodePage();
 std::string oemToUtf8(std::span<const std::uint8_t> oem, CodePage cp = defaultCodePage());
 // One OEM byte per character; '?' stands for characters the code page lacks.
 std::vector<std::uint8_t> utf8ToOem(std::string_view utf8, CodePage cp = defaultCodePage());
+
+// Windows-1252 (ANSI) text of PC-side fixed fields: one byte per character.
+inline std::string ansiToUtf8(std::span<const std::uint8_t> ansi) { return oemToUtf8(ansi, CodePage::Cp1252); }
+inline std::vector<std::uint8_t> utf8ToAnsi(std::string_view utf8) { return utf8ToOem(utf8, CodePage::Cp1252); }
 
 }  // namespace tramond

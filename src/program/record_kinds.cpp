@@ -93,4 +93,18 @@ std::optional<RecordKind> kindForExtension(std::string_view extension) {
     return std::nullopt;
 }
 
+std::optional<DescriptorPlace> descriptorPlace(RecordKind kind) {
+    static const std::pair<RecordKind, DescriptorPlace> kPlaces[] = {
+        {K::Plu, {9, 25}},         {K::Department, {4, 25}}, {K::Group, {4, 25}},
+        {K::Tender, {13, 17}},     {K::Drawer, {3, 17}},     {K::Correction, {3, 17}},
+        {K::Currency, {14, 17}},   {K::Discount, {11, 17}},  {K::PoRa, {5, 17}},
+        {K::Tax, {2, 17}},         {K::PbFunction, {3, 17}}, {K::Clerk, {4, 17}},
+        {K::Modifier, {3, 25}},    {K::Salesperson, {2, 25}}, {K::Condiment, {2, 25}},
+        {K::PbInfo, {7, 25}},
+    };
+    for (const auto& [k, place] : kPlaces)
+        if (k == kind) return place;
+    return std::nullopt;
+}
+
 }  // namespace tramond

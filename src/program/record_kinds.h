@@ -62,4 +62,13 @@ const appblock::KindHeaderLayout* kindHeader(RecordKind kind);
 // The kind whose file has this extension (".plu"), if any.
 std::optional<RecordKind> kindForExtension(std::string_view extension);
 
+// Where a kind's record keeps its name (descriptor): offset in the record and
+// field bytes, the terminating zero included. The record editors and the key
+// captions read names through this one table; nullopt for kinds without one.
+struct DescriptorPlace {
+    std::size_t offset = 0;
+    std::size_t field = 0;
+};
+std::optional<DescriptorPlace> descriptorPlace(RecordKind kind);
+
 }  // namespace tramond
