@@ -6,7 +6,7 @@
 
 namespace tramond {
 
-bool openRecordEditor(AppContext& context, RecordKind kind, std::optional<int> start) {
+bool openRecordEditor(AppContext& context, RecordKind kind, std::optional<int> start, const MenuRegistry* registry) {
     if (kind == RecordKind::Plu) {
         ui::PluEditorDialog dialog(context.session, context.texts, context.mainWindow);
         dialog.activate(start);
@@ -15,7 +15,14 @@ bool openRecordEditor(AppContext& context, RecordKind kind, std::optional<int> s
     }
     const auto* layout = editorLayoutFor(kind);
     if (!layout) return false;
-    ui::RecordEditorDialog dialog(*layout, context.session, context.texts, context.mainWindow);
+    ui::HandlerLookup handlers;
+    if (registry)
+        handlers = [registry, &context](std::string_view name) -> std::function<void()> {
+            const auto* h = registry->find(name);
+            if (!h) return {};
+            return [h, &context] { (*h)(context); };
+        };
+    ui::RecordEditorDialog dialog(*layout, context.session, context.texts, context.mainWindow, handlers);
     dialog.activate(start);
     dialog.exec();
     return true;
@@ -24,7 +31,8 @@ bool openRecordEditor(AppContext& context, RecordKind kind, std::optional<int> s
 void registerEditorDialogs(MenuRegistry& registry) {
     for (const auto* layout : recordEditorLayouts()) {
         const auto kind = layout->kind;
-        registry.add(std::string(layout->menuHandler), [kind](AppContext& c) { openRecordEditor(c, kind); });
+        registry.add(std::string(layout->menuHandler),
+                     [kind, &registry](AppContext& c) { openRecordEditor(c, kind, std::nullopt, &registry); });
     }
     registry.add("mEditPLUFileClick", [](AppContext& c) { openRecordEditor(c, RecordKind::Plu); });
 }

@@ -189,9 +189,10 @@ TEST_F(PluDialogTest, UnknownCodeCreatesAfterConfirmation) {
 TEST(EditorMenu, RegistersTheEditMenuHandlers) {
     MenuRegistry registry;
     registerEditorDialogs(registry);
-    for (auto* name : {"mEditDepartFileClick", "mEditGroupFileClick", "mEditPLUFileClick"})
+    for (auto* name : {"mEditDepartFileClick", "mEditGroupFileClick", "mEditPLUFileClick", "mEditTendFileClick",
+                       "mEditSalPerFileClick"})
         EXPECT_NE(registry.find(name), nullptr) << name;
-    EXPECT_EQ(registry.find("mEditTendFileClick"), nullptr) << "no placeholder for editors not built";
+    EXPECT_EQ(registry.find("mEditCondFileClick"), nullptr) << "no placeholder for editors not built";
 }
 
 }  // namespace

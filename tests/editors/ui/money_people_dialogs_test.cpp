@@ -1,0 +1,131 @@
+// The print options dialog and the engine's buttons, offscreen.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "../editor_fixture.h"
+#include "editors/ui/print_options_dialog.h"
+#include "editors/ui/record_editor_dialog.h"
+
+namespace tramond {
+namespace {
+
+using test::ProgramDir;
+using test::putText;
+
+template <class T>
+T* named(QWidget* parent, const char* name) {
+    auto* w = parent->findChild<T*>(name);
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+
+// Clicks `button` of the next modal dialog once it is shown.
+void answerNextModal(const char* button, std::function<void(QWidget*)> before = {}) {
+    QTimer::singleShot(0, [button, before] {
+        auto* modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        if (before) before(modal);
+        named<QPushButton>(modal, button)->click();
+    });
+}
+
+TEST(PrintOptionsDialog, ShowsBitsZeroToFiveAndOkClearsSixAndSeven) {
+    const auto& texts = LanguageTexts::builtIn();
+    {
+        ui::TSetPrintOptions dialog(0x21, texts);
+        std::vector<bool> shown;
+        for (int i = 1; i <= 6; ++i)
+            shown.push_back(named<QCheckBox>(&dialog, ("CheckBox" + std::to_string(i)).c_str())->isChecked());
+        EXPECT_EQ(shown, (std::vector<bool>{true, false, false, false, false, true}));
+    }
+    answerNextModal("BitBtn1");
+    EXPECT_EQ(ui::editPrintOptions(0x61, texts, nullptr), 0x21);
+    answerNextModal("BitBtn2", [](QWidget* d) { named<QCheckBox>(d, "CheckBox2")->setChecked(true); });
+    EXPECT_EQ(ui::editPrintOptions(0x61, texts, nullptr), 0x61);
+    answerNextModal("BitBtn1", [](QWidget* d) { named<QCheckBox>(d, "CheckBox4")->setChecked(true); });
+    EXPECT_EQ(ui::editPrintOptions(0x01, texts, nullptr), 0x09);
+}
+
+class EngineButtonsTest : public ::testing::Test {
+protected:
+    void give(RecordKind kind, std::size_t nameAt, int count) {
+        const auto& info = kindInfo(kind);
+        dir.session.app.setU16(info.countOffset, static_cast<std::uint16_t>(count));
+        std::vector<std::uint8_t> bytes(static_cast<std::size_t>(count) * info.recordSize, 0);
+        for (int i = 0; i < count; ++i) putText(bytes, i * info.recordSize + nameAt, "R" + std::to_string(i + 1));
+        dir.write(info.extension, bytes);
+    }
+    ProgramDir dir;
+};
+
+TEST_F(EngineButtonsTest, PrintOptionsButtonChangesTheRecordOnItsNextStore) {
+    give(RecordKind::Correction, 3, 2);
+    ui::RecordEditorDialog dialog(correctionEditorLayout(), dir.session, LanguageTexts::builtIn());
+    ASSERT_TRUE(dialog.activate());
+    answerNextModal("BitBtn1", [](QWidget* d) { named<QCheckBox>(d, "CheckBox1")->setChecked(true); });
+    named<QPushButton>(&dialog, "PrintOptions")->click();
+    EXPECT_EQ(dir.read(".cor")[2], 0);
+    named<QPushButton>(&dialog, "Button1")->click();
+    EXPECT_EQ(dir.read(".cor")[2], 1);
+}
+
+TEST_F(EngineButtonsTest, OptionButtonOpensItsHandlerOrStaysDisabled) {
+    give(RecordKind::Clerk, 4, 2);
+    {
+        ui::RecordEditorDialog dialog(clerkEditorLayout(), dir.session, LanguageTexts::builtIn());
+        EXPECT_FALSE(named<QPushButton>(&dialog, "Button2")->isEnabled());
+    }
+    std::vector<std::string> asked;
+    int opened = 0;
+    ui::HandlerLookup handlers = [&](std::string_view name) -> std::function<void()> {
+        asked.emplace_back(name);
+        return [&] { ++opened; };
+    };
+    ui::RecordEditorDialog dialog(clerkEditorLayout(), dir.session, LanguageTexts::builtIn(), nullptr, handlers);
+    auto* button = named<QPushButton>(&dialog, "Button2");
+    EXPECT_EQ(button->text().toStdString(), "&Clerk Options");
+    ASSERT_TRUE(button->isEnabled());
+    button->click();
+    EXPECT_EQ(asked, (std::vector<std::string>{"mClerkOptionsClick"}));
+    EXPECT_EQ(opened, 1);
+}
+
+TEST_F(EngineButtonsTest, TaxBoxesEnabledByCountAndRefusedAmountClearsTheEdit) {
+    dir.session.app.setU16(kindInfo(RecordKind::Tax).countOffset, 2);
+    give(RecordKind::Discount, 11, 2);
+    std::vector<std::string> shown;
+    auto previous = ui::QtEditorPrompts::setHook([&](const EditorMessage& m, bool) {
+        shown.push_back(m.text);
+        return true;
+    });
+    {
+        ui::RecordEditorDialog dialog(discountEditorLayout(), dir.session, LanguageTexts::builtIn());
+        ASSERT_TRUE(dialog.activate());
+        EXPECT_TRUE(named<QCheckBox>(&dialog, "tax2")->isEnabled());
+        EXPECT_FALSE(named<QCheckBox>(&dialog, "tax3")->isEnabled());
+        auto* fixed = named<QLineEdit>(&dialog, "fixedDiscount");
+        fixed->selectAll();
+        QTest::keyClick(fixed, Qt::Key_Delete);  // an emptied edit is not "0" here
+        QTest::keyClick(fixed, Qt::Key_Return);
+        EXPECT_EQ(shown, (std::vector<std::string>{"Wrong Input"}));
+        QTest::keyClicks(fixed, "250");
+        QTest::keyClick(fixed, Qt::Key_Return);
+        EXPECT_EQ(shown.size(), 1u);
+        named<QPushButton>(&dialog, "Button1")->click();
+        EXPECT_EQ(dir.read(".dis")[3], 0x50);
+        EXPECT_EQ(dir.read(".dis")[4], 0x02);
+    }
+    ui::QtEditorPrompts::setHook(previous);
+}
+
+}  // namespace
+}  // namespace tramond
