@@ -77,9 +77,10 @@ const RecordEditorLayout& groupEditorLayout() { return kGroup; }
 
 std::span<const RecordEditorLayout* const> recordEditorLayouts() {
     static const std::array kLayouts{
-        &correctionEditorLayout(), &discountEditorLayout(), &drawerEditorLayout(),   &poRaEditorLayout(),
-        &tenderEditorLayout(),     &currencyEditorLayout(), &taxEditorLayout(),      &groupEditorLayout(),
-        &departmentEditorLayout(), &clerkEditorLayout(),    &modifierEditorLayout(), &salespersonEditorLayout(),
+        &correctionEditorLayout(), &discountEditorLayout(),   &drawerEditorLayout(), &poRaEditorLayout(),
+        &tenderEditorLayout(),     &currencyEditorLayout(),   &taxEditorLayout(),    &pbFunctionEditorLayout(),
+        &pbInfoEditorLayout(),     &groupEditorLayout(),      &departmentEditorLayout(), &clerkEditorLayout(),
+        &modifierEditorLayout(),   &salespersonEditorLayout(),
     };
     return kLayouts;
 }

@@ -172,6 +172,8 @@ const RecordEditorLayout& taxEditorLayout();
 const RecordEditorLayout& clerkEditorLayout();
 const RecordEditorLayout& salespersonEditorLayout();
 const RecordEditorLayout& modifierEditorLayout();
+const RecordEditorLayout& pbFunctionEditorLayout();
+const RecordEditorLayout& pbInfoEditorLayout();
 // Every description, in Edit-menu order.
 std::span<const RecordEditorLayout* const> recordEditorLayouts();
 // The description of a kind, or nullptr; lookups use it to find descriptors.

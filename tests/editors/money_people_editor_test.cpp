@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <functional>
 #include <set>
 
@@ -318,24 +319,38 @@ TEST(RecordEditorLayouts, EveryEditorIsReachableAndItsAcceleratorsAreDistinct) {
         SCOPED_TRACE(layout->className);
         EXPECT_TRUE(kinds.insert(layout->kind).second);
         EXPECT_LE(layout->descriptorOffset + layout->descriptorField, kindInfo(layout->kind).recordSize);
-        // Alt letters of the check boxes and buttons, "&Next" included.
-        std::set<char> letters{'n'};
-        auto take = [&](std::string_view label) {
-            const auto amp = label.find('&');
-            if (amp == std::string_view::npos || amp + 1 >= label.size()) return;
-            EXPECT_TRUE(letters.insert(static_cast<char>(std::tolower(label[amp + 1]))).second) << label;
-        };
-        for (const auto& f : layout->fields)
-            if (f.control == FieldControl::CheckBox) take(f.caption.english);
-        for (const auto& b : layout->buttons) take(b.caption.english);
-        if (layout->printOptions) take("&Print Options");
+        // Alt letters of the check boxes and buttons, "&Next" included, for
+        // every value of a re-captioning field.
+        const std::size_t variants = layout->recaption ? layout->recaption->byValue.size() : 1;
+        for (std::size_t value = 0; value < variants; ++value) {
+            std::set<char> letters{'n'};
+            auto take = [&](std::string_view label) {
+                const auto amp = label.find('&');
+                if (amp == std::string_view::npos || amp + 1 >= label.size() || label[amp + 1] == '&') return;
+                EXPECT_TRUE(letters.insert(static_cast<char>(std::tolower(label[amp + 1]))).second)
+                    << label << " value " << value;
+            };
+            for (const auto& f : layout->fields) {
+                if (f.control != FieldControl::CheckBox) continue;
+                auto caption = f.caption;
+                if (layout->recaption) {
+                    const auto& r = *layout->recaption;
+                    const auto t = std::find(r.targets.begin(), r.targets.end(), f.name);
+                    if (t != r.targets.end())
+                        caption = r.byValue[value][static_cast<std::size_t>(t - r.targets.begin())];
+                }
+                take(caption.english);
+            }
+            for (const auto& b : layout->buttons) take(b.caption.english);
+            if (layout->printOptions) take("&Print Options");
+        }
         for (const auto& f : layout->fields) {
             EXPECT_LE(f.offset + (f.encoding == FieldEncoding::Byte ? 1 : f.width), kindInfo(layout->kind).recordSize)
                 << f.name;
             EXPECT_LT(f.bit, static_cast<int>(8 * f.width)) << f.name;
         }
     }
-    EXPECT_EQ(kinds.size(), 12u);
+    EXPECT_EQ(kinds.size(), 14u);
 }
 
 }  // namespace
