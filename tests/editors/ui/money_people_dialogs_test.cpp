@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include "../editor_fixture.h"
+#include "ui_fixture.h"
 #include "editors/ui/print_options_dialog.h"
 #include "editors/ui/record_editor_dialog.h"
 
@@ -21,12 +22,7 @@ namespace {
 using test::ProgramDir;
 using test::putText;
 
-template <class T>
-T* named(QWidget* parent, const char* name) {
-    auto* w = parent->findChild<T*>(name);
-    EXPECT_NE(w, nullptr) << name;
-    return w;
-}
+using test::named;
 
 // Clicks `button` of the next modal dialog once it is shown.
 void answerNextModal(const char* button, std::function<void(QWidget*)> before = {}) {
