@@ -92,6 +92,8 @@ std::optional<std::vector<std::string>> tryReadDescriptorList(const std::filesys
                                                               std::size_t count, std::size_t offset,
                                                               std::size_t field) {
     std::vector<std::string> out;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     std::vector<std::uint8_t> all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

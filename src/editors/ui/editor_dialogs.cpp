@@ -1,6 +1,7 @@
 #include "editors/ui/editor_dialogs.h"
 
 #include "editors/record_description.h"
+#include "editors/ui/customer_dialog.h"
 #include "editors/ui/plu_editor_dialog.h"
 #include "editors/ui/record_editor_dialog.h"
 
@@ -35,6 +36,11 @@ void registerEditorDialogs(MenuRegistry& registry) {
                      [kind, &registry](AppContext& c) { openRecordEditor(c, kind, std::nullopt, &registry); });
     }
     registry.add("mEditPLUFileClick", [](AppContext& c) { openRecordEditor(c, RecordKind::Plu); });
+    registry.add("mCustomerFileClick", [](AppContext& c) {
+        ui::TEditCustManagment dialog(c.session, c.texts, c.mainWindow);
+        dialog.activate();
+        dialog.exec();
+    });
 }
 
 }  // namespace tramond
