@@ -4,6 +4,7 @@
 #include "editors/ui/customer_dialog.h"
 #include "editors/ui/plu_editor_dialog.h"
 #include "editors/ui/record_editor_dialog.h"
+#include "editors/ui/shared_pb_info_dialog.h"
 
 namespace tramond {
 
@@ -36,6 +37,10 @@ void registerEditorDialogs(MenuRegistry& registry) {
                      [kind, &registry](AppContext& c) { openRecordEditor(c, kind, std::nullopt, &registry); });
     }
     registry.add("mEditPLUFileClick", [](AppContext& c) { openRecordEditor(c, RecordKind::Plu); });
+    registry.add("mSharedPbInfoFileClick", [](AppContext& c) {
+        ui::TSharedPbInfoFile dialog(c.session, c.texts, c.mainWindow);
+        dialog.exec();
+    });
     registry.add("mCustomerFileClick", [](AppContext& c) {
         ui::TEditCustManagment dialog(c.session, c.texts, c.mainWindow);
         dialog.activate();

@@ -47,6 +47,13 @@ TCopyPluRecord::TCopyPluRecord(PluEditorController& editor, const LanguageTexts&
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setObjectName("BitBtn1");
     buttons->button(QDialogButtonBox::Cancel)->setObjectName("BitBtn2");
+    // Copies cannot be undone: Enter in the range edit must not start one.
+    for (auto* b : buttons->buttons()) {
+        if (auto* push = qobject_cast<QPushButton*>(b)) {
+            push->setAutoDefault(false);
+            push->setDefault(false);
+        }
+    }
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, this, &TCopyPluRecord::onOk);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
