@@ -123,5 +123,24 @@ TEST_F(EngineButtonsTest, TaxBoxesEnabledByCountAndRefusedAmountClearsTheEdit) {
     ui::QtEditorPrompts::setHook(previous);
 }
 
+TEST_F(EngineButtonsTest, ChoosingAPbTypeRecaptionsAndHidesBoxesAtOnce) {
+    give(RecordKind::PbFunction, 3, 1);
+    auto bytes = dir.read(".pbf");
+    bytes[0] = 5;  // PRINT ONLY
+    dir.write(".pbf", bytes);
+    ui::RecordEditorDialog dialog(pbFunctionEditorLayout(), dir.session, LanguageTexts::builtIn());
+    ASSERT_TRUE(dialog.activate());
+    dialog.show();
+    auto* option1 = named<QCheckBox>(&dialog, "option1");
+    auto* option5 = named<QCheckBox>(&dialog, "option5");
+    EXPECT_TRUE(option5->isVisible());
+    EXPECT_EQ(option5->text().toStdString(), "Print &Last Tables");
+    auto* type = named<QComboBox>(&dialog, "type");
+    type->setCurrentIndex(8);
+    emit type->activated(8);  // as a user's choice does
+    EXPECT_FALSE(option5->isVisible());
+    EXPECT_EQ(option1->text().toStdString(), "Other PB &Closed");
+}
+
 }  // namespace
 }  // namespace tramond
