@@ -8,7 +8,6 @@
 #include <set>
 
 #include "editor_fixture.h"
-#include "editors/print_options.h"
 #include "editors/record_editor.h"
 
 namespace tramond {
@@ -279,21 +278,6 @@ TEST_F(LayoutEditorTest, DiscountTaxBoxesFollowTheTaxCountAndKeepHiddenBits) {
     ed->ok();
     EXPECT_EQ(byteAt(discountEditorLayout(), 0, 6), 0x12);
     EXPECT_EQ(byteAt(discountEditorLayout(), 0, 11), 0);
-}
-
-TEST_F(LayoutEditorTest, PrintOptionByteTravelsWithTheNextStore) {
-    EXPECT_EQ(printOptionBoxes(0x21), (PrintOptionBoxes{true, false, false, false, false, true}));
-    EXPECT_EQ(printOptionByte(printOptionBoxes(0x61)), 0x21);
-    give(correctionEditorLayout(), 2, [](auto& b) { b[2] = 11; });
-    {
-        auto ed = open(correctionEditorLayout());
-        EXPECT_EQ(ed->printOptionByte(), 11);
-        ed->setPrintOptionByte(0x21);
-        EXPECT_EQ(byteAt(correctionEditorLayout(), 0, 2), 11);  // not yet stored
-        ed->next();
-    }
-    EXPECT_EQ(byteAt(correctionEditorLayout(), 0, 2), 0x21);
-    EXPECT_EQ(dir.updates(), (std::vector<std::string>{"000000301"}));
 }
 
 TEST_F(LayoutEditorTest, TenderListEnterStoresThenLoadsOthersRefresh) {

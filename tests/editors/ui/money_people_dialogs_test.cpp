@@ -95,34 +95,6 @@ TEST_F(EngineButtonsTest, OptionButtonOpensItsHandlerOrStaysDisabled) {
     EXPECT_EQ(opened, 1);
 }
 
-TEST_F(EngineButtonsTest, TaxBoxesEnabledByCountAndRefusedAmountClearsTheEdit) {
-    dir.session.app.setU16(kindInfo(RecordKind::Tax).countOffset, 2);
-    give(RecordKind::Discount, 11, 2);
-    std::vector<std::string> shown;
-    auto previous = ui::QtEditorPrompts::setHook([&](const EditorMessage& m, bool) {
-        shown.push_back(m.text);
-        return true;
-    });
-    {
-        ui::RecordEditorDialog dialog(discountEditorLayout(), dir.session, LanguageTexts::builtIn());
-        ASSERT_TRUE(dialog.activate());
-        EXPECT_TRUE(named<QCheckBox>(&dialog, "tax2")->isEnabled());
-        EXPECT_FALSE(named<QCheckBox>(&dialog, "tax3")->isEnabled());
-        auto* fixed = named<QLineEdit>(&dialog, "fixedDiscount");
-        fixed->selectAll();
-        QTest::keyClick(fixed, Qt::Key_Delete);  // an emptied edit is not "0" here
-        QTest::keyClick(fixed, Qt::Key_Return);
-        EXPECT_EQ(shown, (std::vector<std::string>{"Wrong Input"}));
-        QTest::keyClicks(fixed, "250");
-        QTest::keyClick(fixed, Qt::Key_Return);
-        EXPECT_EQ(shown.size(), 1u);
-        named<QPushButton>(&dialog, "Button1")->click();
-        EXPECT_EQ(dir.read(".dis")[3], 0x50);
-        EXPECT_EQ(dir.read(".dis")[4], 0x02);
-    }
-    ui::QtEditorPrompts::setHook(previous);
-}
-
 TEST_F(EngineButtonsTest, ChoosingAPbTypeRecaptionsAndHidesBoxesAtOnce) {
     give(RecordKind::PbFunction, 3, 1);
     auto bytes = dir.read(".pbf");
