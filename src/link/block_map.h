@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "program/application_block.h"
+#include "program/register_config.h"
 #include "program/system_blocks.h"
 #include "program/text_block.h"
 
@@ -43,8 +44,8 @@ inline constexpr std::size_t kBlock3ClearedLength = 4;
 inline constexpr std::size_t kPxtPieceSize = 120;
 inline constexpr int kPxtPieces = 10;
 inline constexpr std::size_t kPxtFileSize = kPxtPieceSize * kPxtPieces;  // 1200
-inline constexpr std::size_t kChkCommonSize = 56;
-inline constexpr std::size_t kChkPartSize = 112;
+inline constexpr std::size_t kChkCommonSize = kConfigCommonSize;
+inline constexpr std::size_t kChkPartSize = kConfigPartSize;
 inline constexpr std::size_t kChkBlockSize = kChkCommonSize + kChkPartSize;  // 168
 inline constexpr std::size_t kCustomerRecordSize = 125;
 inline constexpr int kCustomerRecords = 500;

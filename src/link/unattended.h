@@ -85,6 +85,7 @@ private:
     std::vector<std::string> seen_;
     std::string lastCaption_;
     std::string lastFile_;
+    std::string lastNote_;
     std::string lastHeadline_;
 };
 

@@ -201,6 +201,7 @@ void OptionDialog::fillControl(std::size_t i) {
         case Gate::Never: s.enabled = false; break;
     }
     if (c.hidden) s.enabled = false;
+    s.hint = std::string(c.hint);
 
     s.items.clear();
     for (const auto& item : c.items)
@@ -338,6 +339,18 @@ std::optional<Message> OptionDialog::leave(std::string_view name) {
     return std::nullopt;
 }
 
+Message OptionDialog::fileError() const {
+    return {Message::Kind::Error, text(kErrorTitle, "Error"), text(kErrorOpeningFile, "Error opening File !!"), {}};
+}
+
+OptionDialogTable dialogTable(std::string_view name, int captionText, std::string_view caption) {
+    OptionDialogTable d;
+    d.name = name;
+    d.captionText = captionText;
+    d.caption = caption;
+    return d;
+}
+
 Message OptionDialog::wrongInput() const {
     return {Message::Kind::Error, text(kErrorTitle, "Error"), text(kWrongInput, "Wrong Input!"), {}};
 }
@@ -377,8 +390,7 @@ OkResult OptionDialog::ok() {
             } catch (const FileError&) {
                 // The dialog stays open: OK again retries, since the block
                 // still differs from the snapshot.
-                r.message = Message{Message::Kind::Error, text(kErrorTitle, "Error"),
-                                    text(kErrorOpeningFile, "Error opening File !!"), {}};
+                r.message = fileError();
                 return r;
             }
         }

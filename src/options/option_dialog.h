@@ -151,6 +151,9 @@ struct ControlRow {
     ControlRow&& numberRequired() &&;
 };
 
+// A control the language pack does not gate.
+inline ControlRow always(ControlRow&& row) { return std::move(row).gated(Gate::Always); }
+
 // Check box "prefix + text n" on `binding`, gated by enabled(n).
 ControlRow checkBox(std::string_view name, std::string_view prefix, int text, Binding binding);
 ControlRow numberBox(std::string_view name, std::string_view prefix, int text, Binding binding);
@@ -183,6 +186,10 @@ struct OptionDialogTable {
     std::function<void(OptionDialog&, bool changed)> afterOk;
 };
 
+// A table with its form name and caption (language text, or `caption` when
+// the pack leaves it empty).
+OptionDialogTable dialogTable(std::string_view name, int captionText, std::string_view caption);
+
 // The state of one control as the view shows it.
 struct ControlState {
     std::string caption;
@@ -191,6 +198,7 @@ struct ControlState {
     std::vector<std::string> items;
     int value = 0;     // check box 0/1, list index (-1 none), number box unused
     std::string text;  // number box text
+    std::string hint;  // tool tip; the row's unless a fill hook sets another
 };
 
 // Dialogs open with their left edge on the main window's, 45 pixels below
@@ -253,6 +261,9 @@ public:
     void post(Message message) { messages_.push_back(std::move(message)); }
     std::vector<Message> takeMessages() { return std::exchange(messages_, {}); }
     Mode mode() const { return mode_; }
+    // Called by hooks that changed more than the block, such as the current
+    // machine (the main window's status text follows it). May be empty.
+    std::function<void()> sessionChanged;
 
     // What the hooks work on.
     ApplicationBlock& block() { return session_.app; }
@@ -269,6 +280,8 @@ public:
     void writeControl(std::size_t i);
     // The standard message "Wrong Input!" titled "Error".
     Message wrongInput() const;
+    // "Error opening File !!" titled "Error".
+    Message fileError() const;
     // The largest number a number box may hold.
     int limit(std::size_t i) const;
 

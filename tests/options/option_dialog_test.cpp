@@ -251,7 +251,7 @@ TEST_F(OptionDialogTest, DialogRulesForMarkingAndSaving) {
     table_.alwaysSave = false;
     table_.shouldMark = nullptr;
     table_.validateOk = [](OptionDialog& dlg) -> std::optional<Message> {
-        return Message{Message::Kind::Error, "Error", "ID number has to be 12 digits long!"};
+        return Message{Message::Kind::Error, "Error", "ID number has to be 12 digits long!", {}};
     };
     OptionDialog refused(table_, session_, texts_);
     refused.setChecked("CheckBox1", true);

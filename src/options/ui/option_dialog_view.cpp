@@ -23,15 +23,6 @@ constexpr int kCheckBoxColumns = 2;
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
-MessageKind kindOf(Message::Kind k) {
-    switch (k) {
-        case Message::Kind::Information: return MessageKind::Information;
-        case Message::Kind::Warning: return MessageKind::Warning;
-        case Message::Kind::Error: return MessageKind::Error;
-    }
-    return MessageKind::Error;
-}
-
 }  // namespace
 
 OptionDialogView::OptionDialogView(OptionDialog& controller, QWidget* mainWindow)
@@ -95,7 +86,6 @@ void OptionDialogView::build() {
             const std::string labelName(c.labelName.empty() ? c.name : c.labelName);
             label->setObjectName(qs(labelName));
             widgets_[labelName] = label;
-            if (!c.hint.empty()) label->setToolTip(qs(std::string(c.hint)));
         }
         QWidget* w = nullptr;
         if (c.kind == ControlKind::List) {
@@ -122,7 +112,6 @@ void OptionDialogView::build() {
         }
         if (w) {
             w->setObjectName(qs(name));
-            if (!c.hint.empty()) w->setToolTip(qs(std::string(c.hint)));
             widgets_[name] = w;
         }
         const int col = column * 2;
@@ -143,9 +132,9 @@ void OptionDialogView::build() {
     ok_->setAutoDefault(false);
     connect(ok_, &QPushButton::clicked, this, &OptionDialogView::okClicked);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(panel);
-    layout->addWidget(ok_, 0, Qt::AlignHCenter);
+    column_ = new QVBoxLayout(this);
+    column_->addWidget(panel);
+    column_->addWidget(ok_, 0, Qt::AlignHCenter);
 }
 
 void OptionDialogView::refresh() {
@@ -156,6 +145,7 @@ void OptionDialogView::refresh() {
         QWidget* label = c.labelName.empty() ? nullptr : widget(c.labelName);
         QWidget* w = widget(c.name);
         if (label) {
+            label->setToolTip(qs(s.hint));
             static_cast<QLabel*>(label)->setText(qs(s.caption));
             label->setVisible(s.visible);
             label->setEnabled(s.enabled);
@@ -163,6 +153,7 @@ void OptionDialogView::refresh() {
         if (!w) continue;
         w->setVisible(s.visible);
         w->setEnabled(s.enabled);
+        w->setToolTip(qs(s.hint));
         switch (c.kind) {
             case ControlKind::CheckBox: {
                 auto* box = static_cast<QCheckBox*>(w);
@@ -203,42 +194,52 @@ bool OptionDialogView::eventFilter(QObject* watched, QEvent* event) {
         if (it != numberBoxes_.end()) {
             auto message = controller_.leave(controller_.row(it->second).name);
             refresh();
-            show(message);
+            present(message);
         }
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void OptionDialogView::show(const std::optional<Message>& message) {
-    if (!message) return;
-    showMessage(this, kindOf(message->kind), qs(message->title), qs(message->text));
-    if (message->focus.empty()) return;
-    if (auto* w = widget(message->focus)) {
-        w->setFocus(Qt::OtherFocusReason);
-        if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->selectAll();
-    }
+void OptionDialogView::present(const std::optional<Message>& message) {
+    if (message) presentMessage(this, *message);
 }
 
 void OptionDialogView::showPosted() {
-    for (auto& m : controller_.takeMessages()) show(m);
+    for (auto& m : controller_.takeMessages()) present(m);
 }
 
 void OptionDialogView::okClicked() {
     auto result = controller_.ok();
     refresh();
-    show(result.message);
+    present(result.message);
     showPosted();
     if (result.close) accept();
 }
 
-void runOptionDialog(AppContext& context, const OptionDialogTable& table) {
-    if (!context.session.loaded) {
-        const auto& t = context.texts.text(kNoProgramLoaded);
-        showMessage(context.mainWindow, MessageKind::Warning, "Warning",
-                    qs(t.empty() ? std::string("No Program Loaded !") : t));
-        return;
+void presentMessage(QWidget* dialog, const Message& message) {
+    MessageKind kind = MessageKind::Error;
+    if (message.kind == Message::Kind::Information) kind = MessageKind::Information;
+    if (message.kind == Message::Kind::Warning) kind = MessageKind::Warning;
+    showMessage(dialog, kind, qs(message.title), qs(message.text));
+    if (message.focus.empty()) return;
+    if (auto* w = dialog->findChild<QWidget*>(qs(message.focus))) {
+        w->setFocus(Qt::OtherFocusReason);
+        if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->selectAll();
     }
+}
+
+bool programLoaded(AppContext& context) {
+    if (context.session.loaded) return true;
+    const auto& t = context.texts.text(kNoProgramLoaded);
+    showMessage(context.mainWindow, MessageKind::Warning, "Warning",
+                qs(t.empty() ? std::string("No Program Loaded !") : t));
+    return false;
+}
+
+void runOptionDialog(AppContext& context, const OptionDialogTable& table) {
+    if (!programLoaded(context)) return;
     OptionDialog controller(table, context.session, context.texts);
+    controller.sessionChanged = context.refresh;
     OptionDialogView view(controller, context.mainWindow);
     view.showPosted();
     const bool accepted = view.exec() == QDialog::Accepted;

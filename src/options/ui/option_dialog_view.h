@@ -12,6 +12,7 @@
 #include "options/option_dialog.h"
 
 class QPushButton;
+class QVBoxLayout;
 
 namespace tramond::ui {
 
@@ -31,20 +32,33 @@ public:
     // Shows the messages the controller's hooks posted.
     void showPosted();
 
+    // Shows a message box; a message naming a control focuses it.
+    void present(const std::optional<Message>& message);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The dialog's column: the panel of controls, then the OK button. Views
+    // with more to show insert their widgets into it.
+    QVBoxLayout* column() const { return column_; }
+    virtual void okClicked();
 
 private:
     void build();
-    void okClicked();
-    void show(const std::optional<Message>& message);
 
     OptionDialog& controller_;
     std::map<std::string, QWidget*, std::less<>> widgets_;
     std::map<QObject*, std::size_t> numberBoxes_;
     QPushButton* ok_ = nullptr;
+    QVBoxLayout* column_ = nullptr;
     bool syncing_ = false;
 };
+
+// Shows a message box over `dialog`; a message naming a control focuses the
+// dialog's child of that name (a line edit with its text selected).
+void presentMessage(QWidget* dialog, const Message& message);
+
+// "No Program Loaded !" when no program is loaded.
+bool programLoaded(AppContext& context);
 
 // Opens an option dialog on the loaded program ("No Program Loaded !"
 // without one), shows it modally and refreshes the main window after OK.
