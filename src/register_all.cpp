@@ -30,6 +30,10 @@
 #include "link/ui/register_ops_menu.h"
 #define TRAMOND_REGISTER_OPERATIONS 1
 #endif
+#if __has_include("handheld/ui/handheld_dialogs.h")
+#include "handheld/ui/handheld_dialogs.h"
+#define TRAMOND_HANDHELD_DIALOGS 1
+#endif
 
 // Verbs of the command line, per subsystem: each header declares
 // register<Name>Verbs(VerbRegistry&).
@@ -89,6 +93,9 @@ void registerAllDialogs(MenuRegistry& registry) {
 #endif
 #ifdef TRAMOND_REGISTER_OPERATIONS
     registerRegisterOperations(registry);
+#endif
+#ifdef TRAMOND_HANDHELD_DIALOGS
+    registerHandheldDialogs(registry);
 #endif
     (void)registry;
 }
