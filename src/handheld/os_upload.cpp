@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <thread>
+#include <vector>
 
 namespace tramond {
 
@@ -47,10 +48,12 @@ UploadResult OsUploader::finish(UploadResult r, UploadOutcome outcome, const cha
     return r;
 }
 
-bool OsUploader::send(std::uint8_t b) {
+bool OsUploader::send(std::span<const std::uint8_t> bytes) {
     // The ring drains unless the port stalls, which the link reports.
-    while (!link_.putTxByte(b))
-        if (cancelled() || link_.failed()) return false;
+    while (!bytes.empty()) {
+        bytes = bytes.subspan(link_.putTxBytes(bytes));
+        if (!bytes.empty() && (cancelled() || link_.failed())) return false;
+    }
     return true;
 }
 
@@ -101,31 +104,31 @@ UploadResult OsUploader::upload(const HexImage* image) {
 
         if (!send(0x3A) || !pause(t_.startMs)) return finish(r, UploadOutcome::LinkFailed, kLinkFailed);
         for (int s = 1; s <= 4; ++s)
-            for (auto b : setupRecord(s))
-                if (!send(b)) return finish(r, UploadOutcome::LinkFailed, kLinkFailed);
+            if (!send(setupRecord(s))) return finish(r, UploadOutcome::LinkFailed, kLinkFailed);
 
+        // A row's checksum and trailer go out with the next row's head and
+        // data, so the line stays busy from one pause to the next.
+        std::vector<std::uint8_t> batch;
         const int total = image->usedRows();
         for (int row = 0; row < HexImage::kRows; ++row) {
             if (!image->rowUsed(row)) continue;
+            if (cancelled()) return finish(r, UploadOutcome::Cancelled, kCancelled);
             const auto address = static_cast<std::uint16_t>(HexImage::kRowBytes * row);
             const auto data = image->row(row);
-            if (!send(0x10) || !send(static_cast<std::uint8_t>(address >> 8)) ||
-                !send(static_cast<std::uint8_t>(address & 0xFF)))
-                return finish(r, UploadOutcome::LinkFailed, kLinkFailed);
             status(r, kWriteAddress + hex4(address));
-            if (!send(0x00)) return finish(r, UploadOutcome::LinkFailed, kLinkFailed);
-            for (auto b : data)
-                if (!send(b)) return finish(r, UploadOutcome::LinkFailed, kLinkFailed);
+            batch.insert(batch.end(), {0x10, static_cast<std::uint8_t>(address >> 8),
+                                       static_cast<std::uint8_t>(address & 0xFF), 0x00});
+            batch.insert(batch.end(), data.begin(), data.end());
+            if (!send(batch)) return finish(r, UploadOutcome::LinkFailed, kLinkFailed);
             // The loader needs the pause on the line, after the data left.
-            if (!link_.waitSent(t_.sentTimeoutMs) || !pause(t_.rowPauseMs))
+            if (!link_.waitSent(t_.sentTimeoutMs + t_.rowPauseMs, t_.rowPauseMs))
                 return finish(r, UploadOutcome::LinkFailed, kLinkFailed);
-            if (!send(rowChecksum(address, data)) || !send(0x00) || !send(0x3A))
-                return finish(r, UploadOutcome::LinkFailed, kLinkFailed);
+            batch = {rowChecksum(address, data), 0x00, 0x3A};
             ++r.rowsSent;
             if (hooks_.onProgress) hooks_.onProgress(r.rowsSent, total);
         }
-        for (std::uint8_t b : {0x00, 0x00, 0x00, 0x01, 0xFF})
-            if (!send(b)) return finish(r, UploadOutcome::LinkFailed, kLinkFailed);
+        batch.insert(batch.end(), {0x00, 0x00, 0x00, 0x01, 0xFF});
+        if (!send(batch)) return finish(r, UploadOutcome::LinkFailed, kLinkFailed);
     }
 
     int pollsLeft = t_.polls;

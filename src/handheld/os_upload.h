@@ -73,7 +73,8 @@ public:
     UploadResult upload(const HexImage* image);
 
 private:
-    bool send(std::uint8_t b);
+    bool send(std::uint8_t b) { return send(std::span<const std::uint8_t>(&b, 1)); }
+    bool send(std::span<const std::uint8_t> bytes);
     bool cancelled() const { return hooks_.cancel && hooks_.cancel->load(); }
     void status(UploadResult& r, std::string text);
     // Polls for an answer byte, spending pollsLeft: -1 when none came, -2

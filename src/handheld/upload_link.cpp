@@ -92,20 +92,29 @@ void UploadLink::transmitLoop() {
     }
 }
 
-bool UploadLink::putTxByte(std::uint8_t b) {
-    if (failed()) return false;
-    if (!tx_.push(b)) {
-        for (int step = 0; step < 100 && !tx_.empty(); ++step) {
-            if (failed() || stop_.load()) return false;
-            std::this_thread::sleep_for(1ms);
-        }
-        if (!tx_.push(b)) return false;
-    }
+void UploadLink::wakeTransmitter() {
     {
         std::lock_guard lock(mutex_);
     }
     txReady_.notify_one();
-    return true;
+}
+
+std::size_t UploadLink::putTxBytes(std::span<const std::uint8_t> bytes) {
+    std::size_t queued = 0;
+    for (auto b : bytes) {
+        if (failed()) break;
+        if (!tx_.push(b)) {
+            wakeTransmitter();
+            for (int step = 0; step < 100 && !tx_.empty(); ++step) {
+                if (failed() || stop_.load()) break;
+                std::this_thread::sleep_for(1ms);
+            }
+            if (!tx_.push(b)) break;
+        }
+        ++queued;
+    }
+    if (queued) wakeTransmitter();
+    return queued;
 }
 
 int UploadLink::getRxByte() {
@@ -116,7 +125,7 @@ int UploadLink::getRxByte() {
     }
 }
 
-bool UploadLink::waitSent(int timeoutMs) {
+bool UploadLink::waitSent(int timeoutMs, int quietMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     {
         std::unique_lock lock(mutex_);
@@ -125,7 +134,7 @@ bool UploadLink::waitSent(int timeoutMs) {
     }
     if (failed() || !tx_.empty()) return false;
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    return port_.drain(static_cast<int>(std::max<long long>(left.count(), 0)));
+    return port_.drain(static_cast<int>(std::max<long long>(left.count(), 0)), quietMs);
 }
 
 bool UploadLink::setBaud(int rate) {

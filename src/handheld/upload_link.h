@@ -36,11 +36,15 @@ public:
 
     // Uploader side. Appends one byte; when the ring is full, waits up to
     // 100 ms for it to empty; false when it did not (or the link failed).
-    bool putTxByte(std::uint8_t b);
+    bool putTxByte(std::uint8_t b) { return putTxBytes({&b, 1}) == 1; }
+    // Appends bytes as putTxByte does, waking the transmit thread once for
+    // all of them; returns how many were queued.
+    std::size_t putTxBytes(std::span<const std::uint8_t> bytes);
     // The next received byte, waiting up to 10 ms; -1 when none came.
     int getRxByte();
-    // Waits until the transmit ring is empty and the port has sent it all.
-    bool waitSent(int timeoutMs);
+    // Waits until the transmit ring is empty, the port has sent it all and
+    // the line then stayed quiet for quietMs.
+    bool waitSent(int timeoutMs, int quietMs = 0);
     // Sends what is queued, then changes the rate.
     bool setBaud(int rate);
 
@@ -56,6 +60,7 @@ private:
     void receiveLoop();
     void transmitLoop();
     void fail(std::string why);
+    void wakeTransmitter();
 
     UploadPort& port_;
     ByteRing rx_;

@@ -28,8 +28,9 @@ public:
     // Bytes taken (0 when the port took none within timeoutMs or wake() was
     // called); -1 when the port failed.
     virtual int write(std::span<const std::uint8_t> bytes, int timeoutMs) = 0;
-    // Waits until every byte written has left the line; false on time-out.
-    virtual bool drain(int timeoutMs) = 0;
+    // Waits until every byte written has left the line and then quietMs
+    // more, as one wait; false when that does not fit in timeoutMs.
+    virtual bool drain(int timeoutMs, int quietMs = 0) = 0;
     // Makes blocked and later reads and writes return at once, until the
     // port is opened again.
     virtual void wake() = 0;

@@ -160,7 +160,7 @@ int PosixUploadPort::write(std::span<const std::uint8_t> bytes, int timeoutMs) {
     return static_cast<int>(done);
 }
 
-bool PosixUploadPort::drain(int timeoutMs) {
+bool PosixUploadPort::drain(int timeoutMs, int quietMs) {
     if (fd_ < 0) return false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     // tcdrain could wait for ever on a held-back line; ask the driver instead.
@@ -170,9 +170,13 @@ bool PosixUploadPort::drain(int timeoutMs) {
         if (std::chrono::steady_clock::now() >= deadline) return false;
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
-    const auto lineFree = std::chrono::steady_clock::time_point(std::chrono::nanoseconds(lineFreeNs_.load()));
-    if (lineFree > deadline) return false;
-    std::this_thread::sleep_until(lineFree);
+    // One sleep to the end of the quiet time: each sleep overshoots a little,
+    // and the upload pauses once per row.
+    const auto lineFree = std::max(std::chrono::steady_clock::now(),
+                                   std::chrono::steady_clock::time_point(std::chrono::nanoseconds(lineFreeNs_.load())));
+    const auto quietEnd = lineFree + std::chrono::milliseconds(quietMs);
+    if (quietEnd > deadline) return false;
+    std::this_thread::sleep_until(quietEnd);
     return true;
 }
 

@@ -23,7 +23,7 @@ public:
     bool setDtr(bool on) override;
     int read(std::span<std::uint8_t> into, int timeoutMs) override;
     int write(std::span<const std::uint8_t> bytes, int timeoutMs) override;
-    bool drain(int timeoutMs) override;
+    bool drain(int timeoutMs, int quietMs = 0) override;
     void wake() override;
 
     int baud() const { return baud_.load(); }

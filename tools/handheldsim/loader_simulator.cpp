@@ -51,6 +51,7 @@ void LoaderSimulator::serve(regsim::ByteChannel& line, const std::atomic<bool>& 
                 std::lock_guard lock(mutex_);
                 ++r_.wakeUps;
                 r_.segments.clear();
+                r_.rowPausesUs.clear();
             }
             while (next(line, stop) != 0x30) {
             }
@@ -100,8 +101,7 @@ void LoaderSimulator::serve(regsim::ByteChannel& line, const std::atomic<bool>& 
                         r_.memory[(address + i) & 0xFFFF] = data[i];
                         sum += data[i];
                     }
-                    const long us = static_cast<long>(pause.count());
-                    if (r_.minRowPauseUs < 0 || us < r_.minRowPauseUs) r_.minRowPauseUs = us;
+                    r_.rowPausesUs.push_back(static_cast<long>(pause.count()));
                 }
             }
             if (lost) {

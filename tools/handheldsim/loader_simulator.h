@@ -33,9 +33,10 @@ struct LoaderReport {
     std::uint16_t checksum = 0;     // of the last upload
     std::vector<std::uint8_t> memory = std::vector<std::uint8_t>(0x10000, 0xFF);
     std::vector<std::uint16_t> segments;  // of the setup records, in order
-    // Shortest time on the line between a row's last data byte and its
-    // checksum, in microseconds (-1 before the first row).
-    long minRowPauseUs = -1;
+    // Time on the line between each row's last data byte and its checksum,
+    // in microseconds. A loader that fell behind sees queued bytes back to
+    // back, so look at most rows, not the shortest.
+    std::vector<long> rowPausesUs;
 };
 
 class LoaderSimulator {
