@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "program/application_block.h"
+#include "program/register_config.h"
+#include "program/system_blocks.h"
 #include "program/text_block.h"
 
 namespace tramond {
@@ -42,32 +44,12 @@ inline constexpr std::size_t kBlock3ClearedLength = 4;
 inline constexpr std::size_t kPxtPieceSize = 120;
 inline constexpr int kPxtPieces = 10;
 inline constexpr std::size_t kPxtFileSize = kPxtPieceSize * kPxtPieces;  // 1200
-inline constexpr std::size_t kChkCommonSize = 56;
-inline constexpr std::size_t kChkPartSize = 112;
+inline constexpr std::size_t kChkCommonSize = kConfigCommonSize;
+inline constexpr std::size_t kChkPartSize = kConfigPartSize;
 inline constexpr std::size_t kChkBlockSize = kChkCommonSize + kChkPartSize;  // 168
 inline constexpr std::size_t kCustomerRecordSize = 125;
 inline constexpr int kCustomerRecords = 500;
 inline constexpr std::size_t kPluRecordSize = 137;
-
-enum class BlockArea { Application, Text };
-
-enum class SwapRule : std::uint8_t {
-    None,
-    Words,     // the 16-bit words at the listed offsets
-    AllWords,  // every 16-bit word of the block
-    AllLongs,  // every 32-bit field, all four bytes reversed
-};
-
-struct SystemBlock {
-    std::uint16_t number;
-    BlockArea area;
-    std::uint16_t offset;
-    std::uint16_t length;
-    SwapRule swap;
-    std::uint8_t wordCount;
-    std::uint8_t words[6];
-    bool isKindHeader;
-};
 
 struct KindBlock {
     std::string_view extension;
@@ -80,10 +62,8 @@ struct KindBlock {
     std::size_t countOffset;
 };
 
-std::span<const SystemBlock> systemBlocks();
 std::span<const KindBlock> kindBlocks();
 
-const SystemBlock* findSystemBlock(std::uint32_t number);
 // The kind whose record numbers contain number (system blocks are not records).
 const KindBlock* findKindForRecord(std::uint32_t number);
 const KindBlock* findKindByBase(std::uint32_t base);

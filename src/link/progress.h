@@ -16,6 +16,9 @@ struct ProgressState {
     std::string position;       // "Current Position (record):"
     int barMaximum = 0;
     int barPosition = 0;
+    // What the user should know about the transfer beyond its progress
+    // (a register that got default settings); kept until the next note.
+    std::string note;
 };
 
 class Progress {
@@ -37,6 +40,7 @@ public:
         state_.barPosition = 0;
         notify();
     }
+    void setNote(std::string s) { state_.note = std::move(s); notify(); }
     void resetCounter() { counter_ = 0; }
     void clearLabels() {
         state_.fileName.clear();

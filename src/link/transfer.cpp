@@ -2,6 +2,9 @@
 
 #include <algorithm>
 
+#include "program/file_io.h"
+#include "program/register_config.h"
+
 namespace tramond {
 
 // ---- TransferFile ----------------------------------------------------------
@@ -131,7 +134,7 @@ bool FileTransfer::requestRecords(std::uint32_t first, std::uint32_t last) {
             std::array<std::uint8_t, kChkBlockSize> chk{};
             std::copy_n(data.begin(), std::min(chk.size(), data.size()), chk.begin());
             swapChkBlock(chk);
-            file_.write(chk);
+            receivedChk_ = chk;
         } else if (k == kBlockCustomer) {
             std::array<std::uint8_t, kCustomerRecordSize> rec{};
             std::copy_n(data.begin(), std::min(rec.size(), data.size()), rec.begin());
@@ -171,16 +174,7 @@ bool FileTransfer::sendRecords(std::uint32_t first, std::uint32_t last) {
         return true;
     }
     if (first == kBlockLogo) return sendLogo();
-    if (first == kBlockChk) {
-        std::array<std::uint8_t, kChkBlockSize> chk{};
-        file_.seek(0);
-        file_.read(std::span<std::uint8_t>(chk).first(kChkCommonSize));
-        const int t = link_.terminalNumber == 0 ? 1 : link_.terminalNumber;
-        file_.seek(kChkCommonSize + static_cast<std::uint64_t>(t - 1) * kChkPartSize);
-        file_.read(std::span<std::uint8_t>(chk).subspan(kChkCommonSize));
-        swapChkBlock(chk);
-        return sendU(kBlockChk, chk) && afterBlock();
-    }
+    if (first == kBlockChk) return sendConfiguration();
     if (first == kBlockCustomer) {
         if (last == 0) return true;
         std::array<std::uint8_t, kCustomerRecordSize> rec{};
@@ -216,6 +210,8 @@ bool FileTransfer::transferFileKind(std::string_view extension, std::uint32_t ba
     path.replace_extension(std::string(extension));
     progress.setFile(path.string(), total);
     progress.setRange(static_cast<int>(total));
+    if (base == kBlockChk)
+        return direction == TransferDirection::Receive ? receiveConfiguration() : sendConfiguration();
 
     const bool receiving = direction == TransferDirection::Receive;
     const bool opened = receiving ? file_.create(path) : file_.openExisting(path);
@@ -251,8 +247,6 @@ bool FileTransfer::transferFileKind(std::string_view extension, std::uint32_t ba
         };
         if (base == kBlockPbTrailer) {
             ok = move(kBlockPbTrailer, 0);
-        } else if (base == kBlockChk) {
-            ok = move(kBlockChk, 0);
         } else if (base == kBlockCustomer) {
             for (std::uint32_t n = 1; n <= count && ok; ++n) ok = move(kBlockCustomer, n);
         } else {
@@ -260,6 +254,60 @@ bool FileTransfer::transferFileKind(std::string_view extension, std::uint32_t ba
         }
     }
     file_.close();
+    return ok;
+}
+
+int FileTransfer::configurationPart() const {
+    return link_.terminalNumber == 0 ? 1 : link_.terminalNumber;
+}
+
+bool FileTransfer::sendConfiguration() {
+    if (!afterBlock()) return false;
+    const auto file = RegisterConfigFile::of(programPath);
+    const int part = configurationPart();
+    std::array<std::uint8_t, kChkBlockSize> chk{};
+    try {
+        const auto common = file.readCommon();
+        std::copy(common.begin(), common.end(), chk.begin());
+        // A register without a part of its own gets the part a new program
+        // starts with, never bytes that merely lie beyond the end of the file.
+        const auto own = file.holdsPart(part) ? file.readPart(part) : defaultConfigPart();
+        if (!file.holdsPart(part))
+            progress.setNote("Register # " + std::to_string(part) + ": no settings of its own in " +
+                             file.path().filename().string() + ", default settings sent");
+        std::copy(own.begin(), own.end(), chk.begin() + kChkCommonSize);
+    } catch (const FileError&) {
+        fileError_ = "Error opening File !!";
+        return false;
+    }
+    progress.step(0, 0, true);
+    swapChkBlock(chk);
+    return sendU(kBlockChk, chk) && afterBlock();
+}
+
+bool FileTransfer::receiveConfiguration() {
+    receivedChk_.reset();
+    const bool ok = requestRecords(kBlockChk, 0);
+    const auto file = RegisterConfigFile::of(programPath);
+    try {
+        // The file is replaced: the common bytes, and the register's part at
+        // its own place, so that it goes back to that register and no other.
+        std::error_code ec;
+        std::filesystem::remove(file.path(), ec);
+        if (receivedChk_) {
+            ConfigCommon common{};
+            ConfigPart part{};
+            std::copy_n(receivedChk_->begin(), kChkCommonSize, common.begin());
+            std::copy_n(receivedChk_->begin() + kChkCommonSize, kChkPartSize, part.begin());
+            file.writeCommon(common);
+            file.writePart(configurationPart(), part);
+        } else {
+            file.ensure();
+        }
+    } catch (const FileError&) {
+        fileError_ = "Error opening File !!";
+        return false;
+    }
     return ok;
 }
 

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -83,6 +84,10 @@ public:
 
 private:
     bool sendU(std::uint16_t number, std::span<const std::uint8_t> data);
+    // Block 111: the ".chk" common bytes and the addressed register's part.
+    bool sendConfiguration();
+    bool receiveConfiguration();
+    int configurationPart() const;
     bool afterBlock();
     std::uint8_t pluRandomCodeSize() const { return app_.u8(kAppPluRandomSizeOffset); }
 
@@ -94,6 +99,7 @@ private:
     bool identificationReceived_ = false;
     std::string fileError_;
     LogoReceiver* logoReceiver_ = nullptr;
+    std::optional<std::array<std::uint8_t, kChkBlockSize>> receivedChk_;
 };
 
 }  // namespace tramond

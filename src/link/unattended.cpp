@@ -103,6 +103,10 @@ void ConsoleHost::progressChanged(const ProgressState& s) {
         }
         err_ << std::endl;
     }
+    if (s.note != lastNote_) {
+        lastNote_ = s.note;
+        if (!s.note.empty()) err_ << "tramond: " << s.note << std::endl;
+    }
 }
 
 // ---- the runner ----------------------------------------------------------------

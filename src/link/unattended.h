@@ -79,6 +79,7 @@ private:
     int messages_ = 0;
     std::string lastCaption_;
     std::string lastFile_;
+    std::string lastNote_;
     std::string lastHeadline_;
 };
 

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "program/file_io.h"
+#include "program/system_blocks.h"
 
 namespace tramond {
 
@@ -41,7 +42,11 @@ void Binding::write(ApplicationBlock& app, int value) const {
         case Kind::Bit:
             app.setU8(offset, toByte(value ? (byte | mask) : (byte & ~mask)));
             return;
-        case Kind::Byte: app.setU8(offset, toByte(value)); return;
+        case Kind::Byte:
+            // The engine refuses such numbers before they get here.
+            if (value < 0 || value > 255) throw std::out_of_range("byte value " + std::to_string(value));
+            app.setU8(offset, static_cast<std::uint8_t>(value));
+            return;
         case Kind::Field: {
             const int shifted = (std::max(value, 0) << std::countr_zero(mask)) & mask;
             app.setU8(offset, toByte((byte & ~mask) | shifted));
@@ -148,9 +153,14 @@ DialogPosition placeDialog(int mainWindowLeft, int mainWindowTop) {
 // --- the dialog -------------------------------------------------------------
 
 OptionDialog::OptionDialog(const OptionDialogTable& table, ProgramSession& session,
-                           const LanguageTexts& texts)
-    : table_(table), session_(session), texts_(texts), snapshot_(session.app) {
+                           const LanguageTexts& texts, Mode mode)
+    : table_(table), session_(session), texts_(texts), mode_(mode), snapshot_(session.app) {
     states_.resize(table_.controls.size());
+    for (std::size_t i = 0; i < states_.size(); ++i) fillControl(i);
+    if (table_.opened) table_.opened(*this);
+}
+
+void OptionDialog::refill() {
     for (std::size_t i = 0; i < states_.size(); ++i) fillControl(i);
 }
 
@@ -191,6 +201,7 @@ void OptionDialog::fillControl(std::size_t i) {
         case Gate::Never: s.enabled = false; break;
     }
     if (c.hidden) s.enabled = false;
+    s.hint = std::string(c.hint);
 
     s.items.clear();
     for (const auto& item : c.items)
@@ -246,6 +257,36 @@ void OptionDialog::writeControl(std::size_t i) {
     }
 }
 
+bool OptionDialog::allowed(std::size_t i) {
+    const auto& c = table_.controls[i];
+    return !c.click || c.click(*this);
+}
+
+int OptionDialog::limit(std::size_t i) const {
+    const auto& c = table_.controls.at(i);
+    if (c.maxValue >= 0) return c.maxValue;
+    switch (c.binding.kind) {
+        case Binding::Kind::Field: return c.binding.mask >> std::countr_zero(c.binding.mask);
+        case Binding::Kind::PortDigit: return 9;
+        case Binding::Kind::TensDigit: return 25;
+        case Binding::Kind::Bit: return 1;
+        case Binding::Kind::None:
+        case Binding::Kind::Byte: return 255;
+    }
+    return 255;
+}
+
+std::optional<Message> OptionDialog::checkLimit(std::size_t i) {
+    const auto& c = table_.controls[i];
+    if (c.kind != ControlKind::NumberBox || !usable(i)) return std::nullopt;
+    const int max = limit(i);
+    if (numberValue(states_[i].text) <= max) return std::nullopt;
+    auto m = wrongInput();
+    m.text += " (0 - " + std::to_string(max) + ")";
+    m.focus = std::string(c.name);
+    return m;
+}
+
 void OptionDialog::afterChange(std::size_t i) {
     const auto& c = table_.controls[i];
     if (c.writeOnChange) writeControl(i);
@@ -255,6 +296,7 @@ void OptionDialog::afterChange(std::size_t i) {
 bool OptionDialog::setChecked(std::string_view name, bool checked) {
     const auto i = indexOf(name);
     if (table_.controls[i].kind != ControlKind::CheckBox || !usable(i)) return false;
+    if (!allowed(i)) return false;
     states_[i].value = checked ? 1 : 0;
     afterChange(i);
     return true;
@@ -264,6 +306,7 @@ bool OptionDialog::select(std::string_view name, int item) {
     const auto i = indexOf(name);
     if (table_.controls[i].kind != ControlKind::List || !usable(i)) return false;
     if (item < 0 || item >= static_cast<int>(states_[i].items.size())) return false;
+    if (!allowed(i)) return false;
     states_[i].value = item;
     afterChange(i);
     return true;
@@ -275,6 +318,7 @@ bool OptionDialog::setText(std::string_view name, std::string text) {
     if (c.kind != ControlKind::NumberBox || !usable(i)) return false;
     if (!text.empty() && !isNumber(text)) return false;
     if (c.maxLength > 0 && static_cast<int>(text.size()) > c.maxLength) return false;
+    if (!allowed(i)) return false;
     states_[i].text = std::move(text);
     afterChange(i);
     return true;
@@ -283,12 +327,20 @@ bool OptionDialog::setText(std::string_view name, std::string text) {
 std::optional<Message> OptionDialog::leave(std::string_view name) {
     const auto i = indexOf(name);
     const auto& c = table_.controls[i];
-    if (c.kind != ControlKind::NumberBox || !c.validate) return std::nullopt;
-    return c.validate(*this, i);
+    if (c.kind != ControlKind::NumberBox) return std::nullopt;
+    if (c.validate)
+        if (auto m = c.validate(*this, i)) return m;
+    if (auto m = checkLimit(i)) {
+        // The box goes back to what the block holds; nothing is cut to fit.
+        const int stored = c.read ? c.read(*this) : c.binding.read(block());
+        states_[i].text = std::to_string(stored);
+        return m;
+    }
+    return std::nullopt;
 }
 
 Message OptionDialog::wrongInput() const {
-    return {Message::Kind::Error, text(kErrorTitle, "Error"), text(kWrongInput, "Wrong Input!")};
+    return {Message::Kind::Error, text(kErrorTitle, "Error"), text(kWrongInput, "Wrong Input!"), {}};
 }
 
 OkResult OptionDialog::ok() {
@@ -299,23 +351,37 @@ OkResult OptionDialog::ok() {
             return r;
         }
     }
+    // A number too large for its byte keeps the dialog open on that box.
+    for (std::size_t i = 0; i < states_.size(); ++i) {
+        if (!table_.controls[i].writeOnOk) continue;
+        if (auto m = checkLimit(i)) {
+            r.message = std::move(m);
+            return r;
+        }
+    }
     for (std::size_t i = 0; i < states_.size(); ++i)
         if (table_.controls[i].writeOnOk) writeControl(i);
     if (table_.beforeSave) table_.beforeSave(*this);
 
     r.changed = block() != snapshot_;
-    const bool mark = table_.shouldMark ? table_.shouldMark(snapshot_, block()) : r.changed;
-    if (r.changed || table_.alwaysSave) {
-        try {
-            writeFileAtomic(session_.programPath, block().bytes());
-            r.saved = true;
-            if (mark) session_.updateList().mark(table_.changeCode);
-        } catch (const FileError&) {
-            // The dialog stays open: OK again retries, since the block still
-            // differs from the snapshot.
-            r.message = Message{Message::Kind::Error, text(kErrorTitle, "Error"),
-                                text(kErrorOpeningFile, "Error opening File !!")};
-            return r;
+    if (mode_ == Mode::Standalone) {
+        const bool mark = table_.shouldMark ? table_.shouldMark(snapshot_, block()) : r.changed;
+        if (r.changed || table_.alwaysSave) {
+            try {
+                writeFileAtomic(session_.programPath, block().bytes());
+                r.saved = true;
+                if (mark) {
+                    r.marked = changedApplicationBlocks(snapshot_, block());
+                    std::vector<std::uint32_t> codes(r.marked.begin(), r.marked.end());
+                    session_.updateList().markMany(codes);
+                }
+            } catch (const FileError&) {
+                // The dialog stays open: OK again retries, since the block
+                // still differs from the snapshot.
+                r.message = Message{Message::Kind::Error, text(kErrorTitle, "Error"),
+                                    text(kErrorOpeningFile, "Error opening File !!"), {}};
+                return r;
+            }
         }
     }
     if (table_.afterOk) table_.afterOk(*this, r.changed);

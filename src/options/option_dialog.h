@@ -16,6 +16,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/language_texts.h"
@@ -85,6 +86,9 @@ struct Message {
     Kind kind = Kind::Error;
     std::string title;
     std::string text;
+    // The control that gets the focus (text selected) once the message is
+    // read; empty for none.
+    std::string focus;
 };
 
 
@@ -107,6 +111,7 @@ struct ControlRow {
     std::vector<ListItem> items;
     std::vector<int> values;     // stored value of each item (empty: the index)
     int maxLength = 0;           // number boxes: most characters typed (0: any)
+    int maxValue = -1;           // number boxes: largest value (-1: what the binding holds)
     bool writeOnChange = false;  // a change writes the block at once
     bool writeOnOk = true;
     bool hidden = false;
@@ -121,6 +126,9 @@ struct ControlRow {
     std::function<void(OptionDialog&, ControlState&)> fill;
     // Runs after every change the user makes to the control.
     std::function<void(OptionDialog&)> changed;
+    // Runs before a change the user makes (a click, a choice, typing); false
+    // refuses the change. It may post a message.
+    std::function<bool(OptionDialog&)> click;
     // Number boxes: checks the text when the box is left; a message means
     // the text is refused (the hook puts the text the box then shows).
     std::function<std::optional<Message>(OptionDialog&, std::size_t index)> validate;
@@ -136,6 +144,7 @@ struct ControlRow {
     ControlRow&& withValues(std::vector<int> v) && { values = std::move(v); return std::move(*this); }
     ControlRow&& withHint(std::string_view h) && { hint = h; return std::move(*this); }
     ControlRow&& maxChars(int n) && { maxLength = n; return std::move(*this); }
+    ControlRow&& upTo(int n) && { maxValue = n; return std::move(*this); }
     ControlRow&& hide() && { hidden = true; return std::move(*this); }
     // Leaving the box with an empty or non-numeric text is refused with
     // "Wrong Input!".
@@ -157,17 +166,20 @@ struct OptionDialogTable {
     int captionText = -1;       // window caption, accelerator removed
     std::string_view caption;   // used when captionText < 0 or the text is empty
     std::vector<ControlRow> controls;
-    std::uint32_t changeCode = 2;
     // Save every time OK is pressed, not only when the block changed.
     bool alwaysSave = false;
-    // Whether a changed block is marked (default: whenever it changed).
+    // Whether a changed block is marked (default: whenever it changed). The
+    // block numbers marked are those of the slices whose bytes changed.
     std::function<bool(const ApplicationBlock& before, const ApplicationBlock& after)> shouldMark;
+    // Runs once the controls are filled on opening; it may post messages.
+    std::function<void(OptionDialog&)> opened;
     // Runs on OK before any control is written; a message keeps the dialog
     // open and the block untouched.
     std::function<std::optional<Message>(OptionDialog&)> validateOk;
     // Runs on OK after the controls were written, before the comparison.
     std::function<void(OptionDialog&)> beforeSave;
-    // Runs on OK after the save, whether or not the block changed.
+    // Runs on OK after the save, whether or not the block changed; it may
+    // post messages.
     std::function<void(OptionDialog&, bool changed)> afterOk;
 };
 
@@ -179,6 +191,7 @@ struct ControlState {
     std::vector<std::string> items;
     int value = 0;     // check box 0/1, list index (-1 none), number box unused
     std::string text;  // number box text
+    std::string hint;  // tool tip; the row's unless a fill hook sets another
 };
 
 // Dialogs open with their left edge on the main window's, 45 pixels below
@@ -194,13 +207,20 @@ struct OkResult {
     bool close = false;    // the dialog closes
     bool changed = false;  // the block differed from the snapshot
     bool saved = false;    // the ".app" file was written
+    std::vector<std::uint16_t> marked;  // block numbers added to the update list
     std::optional<Message> message;
 };
 
 class OptionDialog {
 public:
+    // A dialog on its own owns the edit cycle; a nested one (opened from
+    // another option dialog) only writes its controls into the block on OK
+    // and leaves the comparison and the save to the dialog that opened it.
+    enum class Mode { Standalone, Nested };
+
     // Opening: takes the snapshot and fills every control from the block.
-    OptionDialog(const OptionDialogTable& table, ProgramSession& session, const LanguageTexts& texts);
+    OptionDialog(const OptionDialogTable& table, ProgramSession& session, const LanguageTexts& texts,
+                 Mode mode = Mode::Standalone);
 
     const OptionDialogTable& table() const { return table_; }
     std::string caption() const;
@@ -226,6 +246,15 @@ public:
     // OK: writes every control, compares, saves.
     OkResult ok();
 
+    // Shows every control from the block again (after another machine's
+    // settings were loaded into it).
+    void refill();
+
+    // Messages hooks posted since the view last took them, in order.
+    void post(Message message) { messages_.push_back(std::move(message)); }
+    std::vector<Message> takeMessages() { return std::exchange(messages_, {}); }
+    Mode mode() const { return mode_; }
+
     // What the hooks work on.
     ApplicationBlock& block() { return session_.app; }
     const ApplicationBlock& block() const { return session_.app; }
@@ -241,23 +270,29 @@ public:
     void writeControl(std::size_t i);
     // The standard message "Wrong Input!" titled "Error".
     Message wrongInput() const;
+    // The largest number a number box may hold.
+    int limit(std::size_t i) const;
 
 private:
     void fillControl(std::size_t i);
     bool usable(std::size_t i) const;
+    bool allowed(std::size_t i);
     void afterChange(std::size_t i);
+    std::optional<Message> checkLimit(std::size_t i);
 
     const OptionDialogTable& table_;
     ProgramSession& session_;
     const LanguageTexts& texts_;
+    Mode mode_;
     ApplicationBlock snapshot_;
     std::vector<ControlState> states_;
+    std::vector<Message> messages_;
 };
 
 // Whether a text is a non-negative number (digits only, not empty).
 bool isNumber(std::string_view text);
-// The number in a box: empty or not a number counts as 0; large values are
-// held to 255 as the byte they are stored in.
+// The number in a box: empty or not a number counts as 0. Values too large
+// for any box read as 100000, which every limit refuses.
 int numberValue(const std::string& text);
 
 }  // namespace tramond

@@ -194,6 +194,34 @@ TEST_F(NetworkTransferTest, ChkToRegister3SendsTheCommonBytesAndItsOwnPart) {
     EXPECT_EQ(want[0], file[1]);  // word 0 big-endian
     EXPECT_EQ(want[114], file[280 + 114 - 56 + 1]);
 
+    // A register the file holds no part for gets the default part, and the
+    // transfer says so; the common bytes are still the file's.
+    writeAll(prog.sibling(".chk"), Bytes(file.begin(), file.begin() + 168));
+    ASSERT_TRUE(xfer.transferFileKind(".chk", kBlockChk, TransferDirection::Send, 1, 1));
+    Bytes defaulted(file.begin(), file.begin() + 56);
+    const auto part = defaultConfigPart();
+    defaulted.insert(defaulted.end(), part.begin(), part.end());
+    swapChkBlock(defaulted);
+    EXPECT_EQ(sim.memory(3).chk, defaulted);
+    EXPECT_NE(xfer.progress.state().note.find("Register # 3"), std::string::npos);
+
+    // Received from register 3, its part lands at its own place: sent back
+    // to register 3 it is the same part, not the default.
+    Bytes wire = prog.randomBytes(168);
+    sim.memory(3).chk = wire;
+    ASSERT_TRUE(xfer.transferFileKind(".chk", kBlockChk, TransferDirection::Receive, 1, 1));
+    const Bytes received = readAll(prog.sibling(".chk"));
+    ASSERT_EQ(received.size(), 56u + 3 * 112u);
+    Bytes plain = wire;
+    swapChkBlock(plain);
+    EXPECT_TRUE(std::equal(plain.begin(), plain.begin() + 56, received.begin()));
+    EXPECT_TRUE(std::equal(plain.begin() + 56, plain.end(), received.begin() + 280));
+    sim.memory(3).chk.clear();
+    xfer.progress.setNote({});
+    ASSERT_TRUE(xfer.transferFileKind(".chk", kBlockChk, TransferDirection::Send, 1, 1));
+    EXPECT_EQ(sim.memory(3).chk, wire);
+    EXPECT_TRUE(xfer.progress.state().note.empty());
+
     // A register beyond the network does not answer: ten attempts, link failure.
     link.terminalNumber = 9;
     EXPECT_FALSE(xfer.sendRecords(kBlockFlags, 0));

@@ -260,5 +260,94 @@ TEST_F(OptionDialogTest, DialogRulesForMarkingAndSaving) {
     EXPECT_FALSE(session_.app.option(24, 4));
 }
 
+
+// --- what the later dialogs need of the engine -----------------------------
+
+TEST_F(OptionDialogTest, EveryBlockWhoseBytesChangedIsMarked) {
+    // Byte 2569 travels in block 93 and byte 2648 in block 84, not in the
+    // flag block.
+    table_.controls.push_back(checkBox("CheckBox9", "10. ", 625, blockBit(2569, 2)));
+    table_.controls.push_back(numberBox("Edit4", "11. ", 938, blockByte(2648)));
+    OptionDialog d(table_, session_, texts_);
+    ASSERT_TRUE(d.setChecked("CheckBox9", true));
+    ASSERT_TRUE(d.setText("Edit4", "7"));
+    auto r = d.ok();
+    EXPECT_EQ(r.marked, (std::vector<std::uint16_t>{84, 93}));
+    EXPECT_EQ(updateLines(), (std::vector<std::string>{"000000084", "000000093"}));
+
+    OptionDialog flagsToo(table_, session_, texts_);
+    ASSERT_TRUE(flagsToo.setChecked("CheckBox1", true));
+    ASSERT_TRUE(flagsToo.setChecked("CheckBox9", false));
+    EXPECT_EQ(flagsToo.ok().marked, (std::vector<std::uint16_t>{2, 93}));
+}
+
+TEST_F(OptionDialogTest, ANumberTooLargeForItsByteIsRefusedNotCut) {
+    session_.app.setFlag(61, 12);
+    OptionDialog d(table_, session_, texts_);
+    ASSERT_TRUE(d.setText("Edit1", "256"));
+    // On OK: the dialog stays open on the box, nothing is written.
+    auto r = d.ok();
+    EXPECT_FALSE(r.close);
+    ASSERT_TRUE(r.message);
+    EXPECT_EQ(r.message->focus, "Edit1");
+    EXPECT_NE(r.message->text.find("Wrong Input!"), std::string::npos);
+    EXPECT_EQ(session_.app.flag(61), 12);
+    EXPECT_TRUE(updateLines().empty());
+    // On leaving the box: refused, the box shows the stored value again.
+    const auto m = d.leave("Edit1");
+    ASSERT_TRUE(m);
+    EXPECT_EQ(d.control("Edit1").text, "12");
+    ASSERT_TRUE(d.setText("Edit1", "255"));
+    EXPECT_FALSE(d.leave("Edit1"));
+    EXPECT_TRUE(d.ok().close);
+    EXPECT_EQ(session_.app.flag(61), 255);
+}
+
+TEST_F(OptionDialogTest, HooksCanRefuseAClickAndPostMessages) {
+    table_.opened = [](OptionDialog& dlg) { dlg.post({Message::Kind::Warning, "", "opened", {}}); };
+    table_.controls[0].click = [](OptionDialog& dlg) {
+        dlg.post({Message::Kind::Information, "", "refused", {}});
+        return false;
+    };
+    table_.afterOk = [](OptionDialog& dlg, bool changed) {
+        dlg.post({Message::Kind::Information, "", changed ? "changed" : "same", {}});
+    };
+    OptionDialog d(table_, session_, texts_);
+    auto m = d.takeMessages();
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].text, "opened");
+    EXPECT_FALSE(d.setChecked("CheckBox1", true));
+    EXPECT_EQ(d.control("CheckBox1").value, 0);
+    m = d.takeMessages();
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].text, "refused");
+    EXPECT_TRUE(d.takeMessages().empty());
+    d.ok();
+    m = d.takeMessages();
+    ASSERT_EQ(m.size(), 1u);
+    EXPECT_EQ(m[0].text, "same");
+}
+
+TEST_F(OptionDialogTest, RefillShowsWhatAnotherMachineLoadedIntoTheBlock) {
+    OptionDialog d(table_, session_, texts_);
+    ASSERT_TRUE(d.select("ComboBox1", 2));
+    session_.app.setFlag(31, 0x05);
+    session_.app.setFlag(61, 99);
+    d.refill();
+    EXPECT_EQ(d.control("ComboBox1").value, 5);
+    EXPECT_EQ(d.control("Edit1").text, "99");
+}
+
+TEST_F(OptionDialogTest, ANestedDialogWritesTheBlockButLeavesSavingToItsOwner) {
+    OptionDialog d(table_, session_, texts_, OptionDialog::Mode::Nested);
+    ASSERT_TRUE(d.setChecked("CheckBox1", true));
+    const auto r = d.ok();
+    EXPECT_TRUE(r.close && r.changed);
+    EXPECT_FALSE(r.saved);
+    EXPECT_TRUE(session_.app.option(24, 4));
+    EXPECT_EQ(appOnDisk()[45 + 24], 0);
+    EXPECT_TRUE(updateLines().empty());
+}
+
 }  // namespace
 }  // namespace tramond

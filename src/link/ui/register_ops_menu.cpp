@@ -143,6 +143,10 @@ TShowProgressForm::TShowProgressForm(QWidget* parent) : QDialog(parent) {
     v->addLayout(grid);
     bar_ = new QProgressBar(this);
     v->addWidget(bar_);
+    note_ = new QLabel(this);
+    note_->setWordWrap(true);
+    note_->setVisible(false);
+    v->addWidget(note_);
     auto* cancel = new QPushButton("Cancel", this);
     v->addWidget(cancel, 0, Qt::AlignRight);
     connect(cancel, &QPushButton::clicked, this, [this] {
@@ -158,6 +162,8 @@ void TShowProgressForm::show(const ProgressState& s) {
     fileName_->setText(fileName_->fontMetrics().elidedText(q(s.fileName), Qt::ElideMiddle, fileName_->width()));
     records_->setText(q(s.numberOfRecords));
     position_->setText(q(s.position));
+    note_->setText(q(s.note));
+    note_->setVisible(!s.note.empty());
     bar_->setMaximum(std::max(1, s.barMaximum));
     bar_->setValue(std::min(s.barPosition, std::max(1, s.barMaximum)));
     if (!isVisible()) QDialog::show();

@@ -63,6 +63,7 @@ private:
     QLabel* headline_;
     QLabel* fileName_;
     QLabel* records_;
+    QLabel* note_ = nullptr;
     QLabel* position_;
     QProgressBar* bar_;
 };

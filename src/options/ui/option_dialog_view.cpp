@@ -75,6 +75,7 @@ void OptionDialogView::build() {
             if (syncing_) return;
             controller_.setChecked(name, on);
             refresh();
+            showPosted();
         });
         widgets_[name] = box;
         grid->addWidget(box, checkRow, checkColumn * 2, 1, 2);
@@ -94,7 +95,6 @@ void OptionDialogView::build() {
             const std::string labelName(c.labelName.empty() ? c.name : c.labelName);
             label->setObjectName(qs(labelName));
             widgets_[labelName] = label;
-            if (!c.hint.empty()) label->setToolTip(qs(std::string(c.hint)));
         }
         QWidget* w = nullptr;
         if (c.kind == ControlKind::List) {
@@ -103,6 +103,7 @@ void OptionDialogView::build() {
                 if (syncing_) return;
                 controller_.select(name, item);
                 refresh();
+                showPosted();
             });
             w = combo;
         } else if (c.kind == ControlKind::NumberBox) {
@@ -112,6 +113,7 @@ void OptionDialogView::build() {
             connect(edit, &QLineEdit::textEdited, this, [this, name](const QString& text) {
                 if (syncing_) return;
                 if (!controller_.setText(name, text.toStdString())) refresh();
+                showPosted();
             });
             edit->installEventFilter(this);
             numberBoxes_[edit] = i;
@@ -119,7 +121,6 @@ void OptionDialogView::build() {
         }
         if (w) {
             w->setObjectName(qs(name));
-            if (!c.hint.empty()) w->setToolTip(qs(std::string(c.hint)));
             widgets_[name] = w;
         }
         const int col = column * 2;
@@ -153,6 +154,7 @@ void OptionDialogView::refresh() {
         QWidget* label = c.labelName.empty() ? nullptr : widget(c.labelName);
         QWidget* w = widget(c.name);
         if (label) {
+            label->setToolTip(qs(s.hint));
             static_cast<QLabel*>(label)->setText(qs(s.caption));
             label->setVisible(s.visible);
             label->setEnabled(s.enabled);
@@ -160,6 +162,7 @@ void OptionDialogView::refresh() {
         if (!w) continue;
         w->setVisible(s.visible);
         w->setEnabled(s.enabled);
+        w->setToolTip(qs(s.hint));
         switch (c.kind) {
             case ControlKind::CheckBox: {
                 auto* box = static_cast<QCheckBox*>(w);
@@ -200,20 +203,31 @@ bool OptionDialogView::eventFilter(QObject* watched, QEvent* event) {
         if (it != numberBoxes_.end()) {
             auto message = controller_.leave(controller_.row(it->second).name);
             refresh();
-            show(message);
+            present(message);
         }
     }
     return QDialog::eventFilter(watched, event);
 }
 
-void OptionDialogView::show(const std::optional<Message>& message) {
-    if (message) showMessage(this, kindOf(message->kind), qs(message->title), qs(message->text));
+void OptionDialogView::present(const std::optional<Message>& message) {
+    if (!message) return;
+    showMessage(this, kindOf(message->kind), qs(message->title), qs(message->text));
+    if (message->focus.empty()) return;
+    if (auto* w = widget(message->focus)) {
+        w->setFocus(Qt::OtherFocusReason);
+        if (auto* edit = qobject_cast<QLineEdit*>(w)) edit->selectAll();
+    }
+}
+
+void OptionDialogView::showPosted() {
+    for (auto& m : controller_.takeMessages()) present(m);
 }
 
 void OptionDialogView::okClicked() {
     auto result = controller_.ok();
     refresh();
-    show(result.message);
+    present(result.message);
+    showPosted();
     if (result.close) accept();
 }
 
@@ -226,6 +240,7 @@ void runOptionDialog(AppContext& context, const OptionDialogTable& table) {
     }
     OptionDialog controller(table, context.session, context.texts);
     OptionDialogView view(controller, context.mainWindow);
+    view.showPosted();
     const bool accepted = view.exec() == QDialog::Accepted;
     // Change handlers may have written the block even without OK.
     (void)accepted;

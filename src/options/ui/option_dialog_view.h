@@ -28,6 +28,8 @@ public:
 
     // Shows the controller's state again.
     void refresh();
+    // Shows the messages the controller's hooks posted.
+    void showPosted();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -35,7 +37,7 @@ protected:
 private:
     void build();
     void okClicked();
-    void show(const std::optional<Message>& message);
+    void present(const std::optional<Message>& message);
 
     OptionDialog& controller_;
     std::map<std::string, QWidget*, std::less<>> widgets_;

@@ -5,7 +5,8 @@
 
 namespace tramond {
 
-// Registers mGeneralOptionsClick.
+// Registers the General menu's option dialogs by their handler names
+// (mGeneralOptionsClick, mClerkOptionsClick, mPBOptionsClick, ...).
 void registerOptionsDialogs(MenuRegistry& registry);
 
 }  // namespace tramond
