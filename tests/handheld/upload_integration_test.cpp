@@ -83,15 +83,17 @@ TEST_F(Upload, EachFailureOfTheHandheldEndsWithItsText) {
         UploadOutcome outcome;
         const char* text;
     };
-    handheldsim::LoaderOptions noClear, noFinal;
+    handheldsim::LoaderOptions noClear, noFinal, halfFinal;
     noClear.answerClear = false;
     noFinal.answerFinal = false;
+    halfFinal.finalHalf = true;
     regsim::LineFaults garbled;
     garbled.corruptToRegister = 0.2;
     garbled.seed = 3;
     const Case cases[] = {
         {"no clear answer", noClear, {}, UploadOutcome::NotCleared, "Error: Tovik Not Cleared."},
         {"no final answer", noFinal, {}, UploadOutcome::ProgrammingFailed, "Error: Programming Failed."},
+        {"half a final answer", halfFinal, {}, UploadOutcome::ProgrammingFailed, "Error: Programming Failed."},
     };
     for (const auto& c : cases) {
         PtyLoader loader(c.o, c.f);

@@ -112,7 +112,8 @@ void LoaderSimulator::serve(regsim::ByteChannel& line, const std::atomic<bool>& 
                 silentUntilQuiet();
                 continue;
             }
-            if (o_.answerFinal)
+            if (o_.answerFinal && o_.finalHalf) answer({static_cast<std::uint8_t>((sum >> 8) & 0xFF)});
+            else if (o_.answerFinal)
                 answer({static_cast<std::uint8_t>((sum >> 8) & 0xFF), static_cast<std::uint8_t>(sum & 0xFF)});
         }
     } catch (const Stopped&) {

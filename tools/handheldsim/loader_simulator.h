@@ -21,6 +21,7 @@ namespace tramond::handheldsim {
 struct LoaderOptions {
     bool answerClear = true;   // false: never answers 0xC1
     bool answerFinal = true;   // false: never gives the final checksum
+    bool finalHalf = false;    // gives only the first byte of the checksum
     long stallAfterBytes = -1; // >= 0: stops reading after that many bytes
 };
 

@@ -23,6 +23,7 @@ void usage() {
                  "  --pace             deliver bytes at the baud rate\n"
                  "  --no-clear         never answer the clear request\n"
                  "  --no-final         never give the final checksum\n"
+                 "  --half-final       give only the first byte of the final checksum\n"
                  "  --garble-in R      corrupt bytes towards the handheld at rate R (0..1)\n"
                  "  --garble-out R     corrupt bytes towards the PC at rate R (0..1)\n"
                  "  --stall-after N    stop reading after N bytes\n"
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
             else if (a == "--pace") pace = true;
             else if (a == "--no-clear") o.answerClear = false;
             else if (a == "--no-final") o.answerFinal = false;
+            else if (a == "--half-final") o.finalHalf = true;
             else if (a == "--garble-in") f.corruptToRegister = std::stod(next());
             else if (a == "--garble-out") f.corruptToPc = std::stod(next());
             else if (a == "--stall-after") o.stallAfterBytes = std::stol(next());
