@@ -95,6 +95,9 @@ bool PosixUploadPort::open(const std::string& name) {
 
 void PosixUploadPort::close() {
     if (fd_ >= 0) {
+        // Exclusive use ends with ours, even where another descriptor keeps
+        // the device open (a pseudo-terminal's other side).
+        ::ioctl(fd_, TIOCNXCL);
         ::close(fd_);
         ::close(wakeRead_);
         ::close(wakeWrite_);
