@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 
@@ -41,6 +42,10 @@ TUploadTovikOS::TUploadTovikOS(UploadOsController& controller, const std::vector
     layout->addWidget(ProgressBar1);
     layout->addLayout(buttons);
 
+    poll_ = new QTimer(this);
+    poll_->setInterval(50);
+    connect(poll_, &QTimer::timeout, this, [this] { takeMail(); });
+
     connect(BtnUploadTovikOS, &QPushButton::clicked, this, [this] { BtnUploadTovikOSClick(); });
     connect(BtnCancel, &QPushButton::clicked, this, [this] { cancel_.store(true); });
     connect(BtnClose, &QPushButton::clicked, this, &QDialog::reject);
@@ -66,26 +71,59 @@ void TUploadTovikOS::BtnUploadTovikOSClick() {
     ProgressBar1->setValue(0);
     ProgressBar1->setVisible(true);
 
+    {
+        std::lock_guard lock(mail_.mutex);
+        mail_.status.clear();
+        mail_.statusNew = false;
+        mail_.done = mail_.total = 0;
+        mail_.finished = false;
+    }
     UploadHooks hooks;
     hooks.cancel = &cancel_;
     hooks.onStatus = [this](const std::string& text) {
-        QMetaObject::invokeMethod(this, [this, t = QString::fromStdString(text)] { setStatus(t); },
-                                  Qt::QueuedConnection);
+        std::lock_guard lock(mail_.mutex);
+        mail_.status = text;
+        mail_.statusNew = true;
     };
     hooks.onProgress = [this](int done, int total) {
-        QMetaObject::invokeMethod(this, [this, done, total] {
-            ProgressBar1->setMaximum(total);
-            ProgressBar1->setValue(done);
-        }, Qt::QueuedConnection);
+        std::lock_guard lock(mail_.mutex);
+        mail_.done = done;
+        mail_.total = total;
     };
     const HexImage* image = controller_.image();
     worker_ = std::thread([this, image, hooks = std::move(hooks)]() mutable {
         UploadResult result = uploadOnPort(controller_.port(), image, std::move(hooks), timing_);
-        QMetaObject::invokeMethod(this, [this, result] { onFinished(result); }, Qt::QueuedConnection);
+        std::lock_guard lock(mail_.mutex);
+        mail_.result = std::move(result);
+        mail_.finished = true;
     });
+    poll_->start();
+}
+
+void TUploadTovikOS::takeMail() {
+    std::string status;
+    bool statusNew = false, finished = false;
+    int done = 0, total = 0;
+    UploadResult result;
+    {
+        std::lock_guard lock(mail_.mutex);
+        status = mail_.status;
+        statusNew = std::exchange(mail_.statusNew, false);
+        done = mail_.done;
+        total = mail_.total;
+        finished = mail_.finished;
+        if (finished) result = mail_.result;
+    }
+    if (statusNew) setStatus(QString::fromStdString(status));
+    if (total > 0) {
+        ProgressBar1->setMaximum(total);
+        ProgressBar1->setValue(done);
+    }
+    if (finished) onFinished(std::move(result));
 }
 
 void TUploadTovikOS::onFinished(UploadResult result) {
+    poll_->stop();
     if (worker_.joinable()) worker_.join();
     controller_.finish();
     result_ = std::move(result);
@@ -102,6 +140,7 @@ void TUploadTovikOS::stopWorker() {
     if (!worker_.joinable()) return;
     cancel_.store(true);
     worker_.join();
+    poll_->stop();
     controller_.finish();
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 // TUploadTovikOS: the handheld operating-system upload. The upload runs on a
-// worker thread; status, progress and the end come back queued to this
-// dialog, and Cancel stops the upload at its next byte or wait.
+// worker thread that leaves its status, progress and end in a mailbox; the
+// dialog looks there on a timer, so the two threads share nothing else, and
+// Cancel stops the upload at its next byte or wait.
 
 #include <QDialog>
 #include <atomic>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -15,6 +17,7 @@ class QComboBox;
 class QLabel;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 
 namespace tramond {
 
@@ -46,11 +49,24 @@ private:
     void setStatus(const QString& text);
     void onFinished(UploadResult result);
     void stopWorker();
+    void takeMail();
+
+    struct Mailbox {
+        std::mutex mutex;
+        std::string status;
+        bool statusNew = false;
+        int done = 0;
+        int total = 0;
+        bool finished = false;
+        UploadResult result;
+    };
 
     UploadOsController& controller_;
     UploadTiming timing_;
     std::thread worker_;
     std::atomic<bool> cancel_{false};
+    Mailbox mail_;
+    QTimer* poll_ = nullptr;
     UploadResult result_;
 };
 
