@@ -18,6 +18,7 @@ void registerHandheldDialogs(MenuRegistry& registry) {
         QtPrompter prompter(ctx.mainWindow);
         TovikOptionsController controller(ctx.session, ctx.texts);
         TTovikOptions dialog(controller, prompter, ctx.mainWindow);
+        dialog.machineChanged = ctx.refresh;
         prompter.setParent(&dialog);
         if (ctx.mainWindow) {
             const auto top = ctx.mainWindow->frameGeometry().topLeft();

@@ -130,6 +130,7 @@ TTovikOptions::TTovikOptions(TovikOptionsController& controller, Prompter& promp
         if (auto error = controller_.changeRegister(i + 1)) prompter_.message(MessageKind::Error, "Error", *error);
         LblRegNum->setText(q("Settings for machine : " + std::to_string(i + 1)));
         push();
+        if (machineChanged) machineChanged();
     });
     connect(buttons, &QDialogButtonBox::accepted, this, [this] { BitBtn1Click(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);

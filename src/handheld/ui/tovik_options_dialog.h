@@ -3,6 +3,7 @@
 
 #include <QDialog>
 #include <array>
+#include <functional>
 
 #include "app/prompter.h"
 #include "handheld/tovik_options.h"
@@ -34,6 +35,9 @@ public:
     std::array<QCheckBox*, 3> CBGeneral{};
 
     void BitBtn1Click();
+    // Told after the current machine changed (the main window's status text
+    // follows it). May be empty.
+    std::function<void()> machineChanged;
 
 private:
     void pull();

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 
 #include "app/app_test_support.h"
@@ -71,6 +72,20 @@ TEST_F(TovikOptionsDialog, TimerAboveTwoHundredFiftyIsRefusedAndKeepsTheDialogOp
     dialog.BitBtn1Click();
     EXPECT_NE(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(readFile(session.file(".chk")), before);
+}
+
+TEST_F(TovikOptionsDialog, ChoosingARegisterMakesItCurrentAndTellsTheMainWindow) {
+    session.app.setFlag(78, 2);
+    TovikOptionsController controller(session, LanguageTexts::builtIn());
+    TTovikOptions dialog(controller, prompter);
+    int told = 0;
+    dialog.machineChanged = [&] { ++told; };
+    ASSERT_TRUE(dialog.CmbBRegNum->isEnabled());
+    dialog.CmbBRegNum->setCurrentIndex(1);
+    EXPECT_EQ(session.machineNumber, 2);
+    EXPECT_EQ(told, 1);
+    EXPECT_EQ(dialog.LblRegNum->text(), "Settings for machine : 2");
+    EXPECT_TRUE(prompter.messages.empty());
 }
 
 }  // namespace
