@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 #include <ostream>
 
 #include "handheld/os_upload.h"
@@ -15,7 +16,7 @@ std::atomic<bool> gCancelUpload{false};
 void onInterrupt(int) { gCancelUpload.store(true); }
 
 int runUploadOs(VerbContext& ctx) {
-    const VerbArguments a = parseVerbArguments(ctx.args, {}, {});
+    const VerbArguments a = parseVerbArguments(ctx.args, {"--json"}, {});
     if (!a.error.empty() || a.positional.size() != 2) {
         ctx.err << "upload-os: " << (a.error.empty() ? "needs FILE and PORT" : a.error) << "\n";
         return kVerbUsage;
@@ -53,23 +54,32 @@ int runUploadOs(VerbContext& ctx) {
     port.close();
     std::signal(SIGINT, previous);
 
-    if (result.outcome != UploadOutcome::Done) return kVerbFailed;
-    ctx.out << result.status << "\n";
-    return kVerbOk;
+    const bool done = result.outcome == UploadOutcome::Done;
+    if (a.has("--json")) {
+        char checksum[8];
+        std::snprintf(checksum, sizeof checksum, "%04X", result.checksum);
+        ctx.out << "{\"uploaded\": " << (done ? "true" : "false") << ", \"status\": " << jsonQuote(result.status)
+                << ", \"rows\": " << result.rowsSent << ", \"checksum\": " << (done ? jsonQuote(checksum) : "null")
+                << "}\n";
+    } else if (done) {
+        ctx.out << result.status << "\n";
+    }
+    return done ? kVerbOk : kVerbFailed;
 }
 
 }  // namespace
 
 void registerHandheldVerbs(VerbRegistry& verbs) {
     verbs.add({"upload-os",
-               "upload-os FILE PORT",
+               "upload-os FILE PORT [--json]",
                "upload a handheld's operating system (Intel HEX, .a30) through its loader",
                "FILE is the operating-system image in Intel HEX text; it is checked whole\n"
                "before anything is sent, and a bad line is named (exit 2). PORT is the\n"
                "serial port of the handheld or its cradle (\"COM1\" or a device path).\n"
                "The status texts go to stderr; when the handheld gives its final answer,\n"
                "\"Checksum:\" and its four hexadecimal digits go to stdout (exit 0).\n"
-               "Any other end of the upload exits 1; Ctrl+C cancels it.",
+               "Any other end of the upload exits 1; Ctrl+C cancels it. With --json, stdout\n"
+               "holds {\"uploaded\", \"status\", \"rows\", \"checksum\"} whatever the end.",
                VerbNeeds::Nothing,
                runUploadOs});
 }

@@ -64,6 +64,12 @@ TEST_F(UploadOsUi, VerbUploadsAndPrintsTheChecksumOnlyOnSuccess) {
     EXPECT_EQ(failed.exit, 1);
     EXPECT_EQ(failed.out, "");
     EXPECT_NE(failed.err.find("Error: Programming Failed."), std::string::npos) << failed.err;
+
+    PtyLoader again(silent);
+    const auto json = runVerb({made.hex.string(), again.path(), "--json"});
+    EXPECT_EQ(json.exit, 1);
+    EXPECT_EQ(json.out, "{\"uploaded\": false, \"status\": \"Error: Programming Failed.\", \"rows\": 4, "
+                        "\"checksum\": null}\n");
 }
 
 TEST_F(UploadOsUi, VerbRefusesBadInputBeforeTouchingThePort) {
