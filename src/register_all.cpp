@@ -46,6 +46,10 @@
 #include "mail/ui/send_mail_form.h"
 #define TRAMOND_MAIL_DIALOGS 1
 #endif
+#if __has_include("handheld/ui/handheld_dialogs.h")
+#include "handheld/ui/handheld_dialogs.h"
+#define TRAMOND_HANDHELD_DIALOGS 1
+#endif
 
 // Verbs of the command line, per subsystem: each header declares
 // register<Name>Verbs(VerbRegistry&).
@@ -119,6 +123,9 @@ void registerAllDialogs(MenuRegistry& registry) {
 #endif
 #ifdef TRAMOND_KEYBOARD_DIALOGS
     registerKeyboardDialogs(registry);
+#endif
+#ifdef TRAMOND_HANDHELD_DIALOGS
+    registerHandheldDialogs(registry);
 #endif
     (void)registry;
 }
