@@ -4,6 +4,8 @@
 #include "editors/plu_copy.h"
 
 #include <benchmark/benchmark.h>
+
+#include "bench_scratch.h"
 #include <unistd.h>
 
 #include <filesystem>
@@ -18,11 +20,8 @@ constexpr int kPlus = 29999;
 
 class BigProgram {
 public:
-    explicit BigProgram(int codeBytes) {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("tramond-bench-copy-" + std::to_string(::getpid()) + "-" + std::to_string(codeBytes));
-        std::filesystem::create_directories(dir_);
-        session.programPath = dir_ / "big.app";
+    explicit BigProgram(int codeBytes) : dir_("copy-" + std::to_string(codeBytes)) {
+        session.programPath = dir_.path() / "big.app";
         session.loaded = true;
         header.count = kPlus;
         header.codeBytes = codeBytes;
@@ -31,14 +30,13 @@ public:
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         source.assign(plu::kRecordSize, 0x42);
     }
-    ~BigProgram() { std::filesystem::remove_all(dir_); }
 
     ProgramSession session;
     PluHeader header;
     std::vector<std::uint8_t> source;
 
 private:
-    std::filesystem::path dir_;
+    bench::ScratchDir dir_;
 };
 
 void copyIntoEveryPlu(benchmark::State& state) {
