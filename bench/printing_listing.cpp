@@ -1,6 +1,8 @@
 // Listing the largest PLU file a register takes (29,999 PLUs, four price
 // levels, cost price): building the listing, and writing it as PDF.
 #include <benchmark/benchmark.h>
+
+#include "bench_scratch.h"
 #include <unistd.h>
 
 #include <QGuiApplication>
@@ -21,11 +23,8 @@ constexpr int kPlus = 29999;
 
 class BigProgram {
 public:
-    explicit BigProgram(int codeBytes) {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("tramond-bench-print-" + std::to_string(::getpid()) + "-" + std::to_string(codeBytes));
-        std::filesystem::create_directories(dir_);
-        session.programPath = dir_ / "big.app";
+    explicit BigProgram(int codeBytes) : dir_("print-" + std::to_string(codeBytes)) {
+        session.programPath = dir_.path() / "big.app";
         session.loaded = true;
         auto& app = session.app;
         app.setKindCount(appblock::kPlu, kPlus);
@@ -47,12 +46,11 @@ public:
         }
         writeFileAtomic(session.file(".plu"), bytes);
     }
-    ~BigProgram() { std::filesystem::remove_all(dir_); }
 
     ProgramSession session;
 
 private:
-    std::filesystem::path dir_;
+    bench::ScratchDir dir_;
 };
 
 ListingRequest request() { return {{0, 60, true, true, true}, "Tue Dec  8 06:00:00 2026", {}}; }

@@ -50,6 +50,10 @@
 #include "mail/ui/send_mail_form.h"
 #define TRAMOND_MAIL_DIALOGS 1
 #endif
+#if __has_include("handheld/ui/handheld_dialogs.h")
+#include "handheld/ui/handheld_dialogs.h"
+#define TRAMOND_HANDHELD_DIALOGS 1
+#endif
 
 // Verbs of the command line, per subsystem: each header declares
 // register<Name>Verbs(VerbRegistry&).
@@ -126,6 +130,9 @@ void registerAllDialogs(MenuRegistry& registry) {
 #endif
 #ifdef TRAMOND_HANDHELD_KEYBOARD_DIALOG
     registerHandheldKeyboardDialog(registry);
+#endif
+#ifdef TRAMOND_HANDHELD_DIALOGS
+    registerHandheldDialogs(registry);
 #endif
     (void)registry;
 }

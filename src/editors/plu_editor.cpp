@@ -417,3 +417,13 @@ void PluEditorController::setCondiment(bool on) {
 }
 
 }  // namespace tramond
+
+namespace tramond {
+
+void PluEditorController::showNameOnRecords(std::span<const int> records) {
+    const auto name = readDescriptor(buffer_, plu::kDescriptor, plu::kDescriptorField);
+    for (int record : records)
+        if (const auto line = list_.findRecord(record)) list_.setName(*line, name);
+}
+
+}  // namespace tramond

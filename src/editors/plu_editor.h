@@ -26,6 +26,7 @@ public:
     bool activate(std::optional<int> startLine = std::nullopt);
 
     const PluHeader& header() const { return header_; }
+    const ProgramSession& session() const { return session_; }
     const PluList& list() const { return list_; }
     int currentLine() const { return current_; }
     int currentRecord() const;  // 1-based; 0 when none
@@ -65,6 +66,10 @@ public:
     bool resort();
     // "PLU is Condiment" ticked or unticked by the user.
     void setCondiment(bool on);
+
+    // Records that received the current PLU's name from a copy show it in
+    // their list lines.
+    void showNameOnRecords(std::span<const int> records);
 
     // Controls -> record; registers and writes when changed (always writes
     // when `always`). Returns true when written.

@@ -70,16 +70,23 @@ constexpr RecordEditorLayout kGroup{
     .honoursStartRecord = false,
 };
 
-constexpr std::array<const RecordEditorLayout*, 2> kLayouts{&kDepartment, &kGroup};
-
 }  // namespace
 
 const RecordEditorLayout& departmentEditorLayout() { return kDepartment; }
 const RecordEditorLayout& groupEditorLayout() { return kGroup; }
-std::span<const RecordEditorLayout* const> recordEditorLayouts() { return kLayouts; }
+
+std::span<const RecordEditorLayout* const> recordEditorLayouts() {
+    static const std::array kLayouts{
+        &correctionEditorLayout(), &discountEditorLayout(),   &drawerEditorLayout(), &poRaEditorLayout(),
+        &tenderEditorLayout(),     &currencyEditorLayout(),   &taxEditorLayout(),    &pbFunctionEditorLayout(),
+        &pbInfoEditorLayout(),     &groupEditorLayout(),      &departmentEditorLayout(), &clerkEditorLayout(),
+        &modifierEditorLayout(),   &salespersonEditorLayout(),
+    };
+    return kLayouts;
+}
 
 const RecordEditorLayout* editorLayoutFor(RecordKind kind) {
-    for (const auto* s : kLayouts)
+    for (const auto* s : recordEditorLayouts())
         if (s->kind == kind) return s;
     return nullptr;
 }

@@ -54,6 +54,18 @@ enum class FieldEncoding {
 struct Lookup {
     RecordKind kind;
     bool noneFirst = false;
+    // "Error opening File !!" when the file cannot be opened (the list then
+    // holds only "NO"); otherwise the list stays silently empty.
+    bool reportFailure = false;
+    int maxItems = 0;  // items offered, "NO" included; 0: all records
+};
+
+// How a number edit checks what is typed: on Enter, or on every key released.
+// A refused text clears the edit and shows `message`.
+enum class FieldCheck {
+    None,         // Enter in an empty edit puts "0" in it
+    WholeNumber,  // Enter: a non-negative whole number, nothing else (empty included)
+    DigitsOnKey,  // every key released: digits only (an emptied edit is left alone)
 };
 
 // An option word that storing rebuilds: the bits in `keep` stay as read, the
@@ -78,10 +90,52 @@ struct FieldRow {
     bool alwaysEnabled = false;  // shown enabled whatever its caption text
     std::optional<Lookup> lookup{};
     std::span<const Caption> items{};  // fixed combo items
-    int maxDigits = 0;               // number edits; 0: no limit
+    int maxDigits = 0;                 // number edits; 0: no limit
+    // When nonzero, the edit takes 2 x (low four bits of this application
+    // byte) digits instead (the PB random-code size).
+    std::size_t digitsFromAppByte = 0;
     std::span<const std::uint32_t> values{};  // Mapped
     int defaultItem = 0;                      // Mapped
+    FieldCheck check = FieldCheck::None;
+    Caption checkMessage{-1, "Wrong Input"};
+    // Enabled only while the program has at least `countAtLeast` records of
+    // this kind (the discount's tax boxes).
+    std::optional<RecordKind> countKind{};
+    int countAtLeast = 0;
 };
+
+// A button that opens another dialog by its menu handler name; disabled
+// while no handler of that name is registered.
+struct EditorButton {
+    std::string_view objectName{};
+    Caption caption{};
+    std::string_view handler{};
+};
+
+// A field whose value re-captions others: for each value of `field` (a combo
+// index), the captions of the `targets` fields in order. A caption with
+// text -2 hides its box, which is then stored as 0.
+inline constexpr int kHiddenCaption = -2;
+struct Recaption {
+    std::string_view field{};
+    std::span<const std::string_view> targets{};
+    std::span<const std::span<const Caption>> byValue{};
+};
+
+// An option check box over one bit of a word (the words of a layout are at
+// offset 0, two bytes, unless told otherwise).
+constexpr FieldRow optionBox(std::string_view name, std::string_view caption, int bit, bool inverted = false,
+                             bool alwaysEnabled = false, std::size_t offset = 0, std::size_t width = 2) {
+    return FieldRow{.name = name,
+                    .caption = {-1, caption},
+                    .control = FieldControl::CheckBox,
+                    .encoding = FieldEncoding::Bit,
+                    .offset = offset,
+                    .width = width,
+                    .bit = bit,
+                    .inverted = inverted,
+                    .alwaysEnabled = alwaysEnabled};
+}
 
 struct RecordEditorLayout {
     std::string_view className{};    // "TEditDepartment"
@@ -95,6 +149,10 @@ struct RecordEditorLayout {
     bool honoursStartRecord = true;
     bool printOptions = false;         // "Print Options" button for the byte below
     std::size_t printOptionOffset = 0;
+    bool printOptionsAlwaysEnabled = false;
+    std::span<const EditorButton> buttons{};
+    bool listEnterSelects = false;  // Enter in the list stores and loads the selected line
+    std::optional<Recaption> recaption{};
     std::span<const OptionWord> words{};
     std::span<const FieldRow> fields{};
     std::string_view wrongNumberText = "Wrong Input";  // number jump refused
@@ -104,6 +162,18 @@ struct RecordEditorLayout {
 
 const RecordEditorLayout& departmentEditorLayout();
 const RecordEditorLayout& groupEditorLayout();
+const RecordEditorLayout& tenderEditorLayout();
+const RecordEditorLayout& drawerEditorLayout();
+const RecordEditorLayout& correctionEditorLayout();
+const RecordEditorLayout& discountEditorLayout();
+const RecordEditorLayout& poRaEditorLayout();
+const RecordEditorLayout& currencyEditorLayout();
+const RecordEditorLayout& taxEditorLayout();
+const RecordEditorLayout& clerkEditorLayout();
+const RecordEditorLayout& salespersonEditorLayout();
+const RecordEditorLayout& modifierEditorLayout();
+const RecordEditorLayout& pbFunctionEditorLayout();
+const RecordEditorLayout& pbInfoEditorLayout();
 // Every description, in Edit-menu order.
 std::span<const RecordEditorLayout* const> recordEditorLayouts();
 // The description of a kind, or nullptr; lookups use it to find descriptors.

@@ -54,20 +54,30 @@ bool RecordEditorController::activate(std::optional<int> startIndex) {
     const int headerMax = descriptorLength(session_.app, layout_.kind);
     descriptorMax_ = headerMax == 0 ? fieldMax : std::min(headerMax, fieldMax);
 
+    bool lookupFailureShown = false;
     for (std::size_t i = 0; i < layout_.fields.size(); ++i) {
         const auto& f = layout_.fields[i];
-        lookups_[i].clear();
+        auto& items = lookups_[i];
+        items.clear();
         if (f.lookup) {
-            if (f.lookup->noneFirst) lookups_[i].push_back("NO");
+            if (f.lookup->noneFirst) items.push_back("NO");
             if (const auto place = descriptorPlace(f.lookup->kind)) {
-                auto names = readDescriptorList(session_.file(kindInfo(f.lookup->kind).extension),
-                                                kindInfo(f.lookup->kind).recordSize,
-                                                recordCount(session_.app, f.lookup->kind), place->offset,
-                                                place->field);
-                lookups_[i].insert(lookups_[i].end(), names.begin(), names.end());
+                const auto& info = kindInfo(f.lookup->kind);
+                auto names =
+                    tryReadDescriptorList(session_.file(info.extension), info.recordSize,
+                                          recordCount(session_.app, f.lookup->kind), place->offset, place->field);
+                if (names) {
+                    items.insert(items.end(), names->begin(), names->end());
+                } else if (f.lookup->reportFailure && !lookupFailureShown) {
+                    // One message for the file, however many boxes list it.
+                    prompts_.show(msg::errorOpeningFile(texts_));
+                    lookupFailureShown = true;
+                }
             }
+            if (f.lookup->maxItems > 0 && items.size() > static_cast<std::size_t>(f.lookup->maxItems))
+                items.resize(static_cast<std::size_t>(f.lookup->maxItems));
         } else {
-            for (const auto& item : f.items) lookups_[i].push_back(resolveCaption(texts_, item).label);
+            for (const auto& item : f.items) items.push_back(resolveCaption(texts_, item).label);
         }
     }
 
@@ -172,7 +182,8 @@ void RecordEditorController::buildRecord() {
             case FieldEncoding::Bit: {
                 auto word = readWord(f.offset, f.width);
                 const auto mask = 1u << f.bit;
-                word = (v.checked != f.inverted) ? (word | mask) : (word & ~mask);
+                const bool set = !fieldHidden(i) && (v.checked != f.inverted);
+                word = set ? (word | mask) : (word & ~mask);
                 writeWord(f.offset, f.width, word);
                 break;
             }
@@ -278,16 +289,89 @@ void RecordEditorController::enterDescriptor() {
     lines_.at(static_cast<std::size_t>(current_)) = descriptor;
 }
 
-void RecordEditorController::enterInList() {
+void RecordEditorController::enterInList(int line) {
     if (current_ < 0) return;
+    if (layout_.listEnterSelects && line >= 0) {
+        selectLine(line);
+        return;
+    }
     numberText = std::to_string(current_ + 1);
     descriptor = readDescriptor(buffer_, layout_.descriptorOffset, layout_.descriptorField);
 }
 
-void RecordEditorController::enterInNumberField(std::size_t i) {
-    if (values_.at(i).text.empty()) values_.at(i).text = "0";
+bool RecordEditorController::refuse(std::size_t i) {
+    values_.at(i).text.clear();
+    const auto& m = layout_.fields[i].checkMessage;
+    prompts_.show(msg::error(texts_, m.text, m.english));
+    return false;
 }
 
-void RecordEditorController::ok() { store(); }
+bool RecordEditorController::enterInNumberField(std::size_t i) {
+    auto& v = values_.at(i);
+    switch (layout_.fields[i].check) {
+        case FieldCheck::None:
+            if (v.text.empty()) v.text = "0";
+            return true;
+        case FieldCheck::WholeNumber:
+            return parseWholeNumber(v.text) ? true : refuse(i);
+        case FieldCheck::DigitsOnKey:
+            return keyReleasedInField(i);
+    }
+    return true;
+}
+
+bool RecordEditorController::keyReleasedInField(std::size_t i) {
+    const auto& v = values_.at(i);
+    if (layout_.fields[i].check != FieldCheck::DigitsOnKey || v.text.empty()) return true;
+    const bool digits = std::all_of(v.text.begin(), v.text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return digits ? true : refuse(i);
+}
+
+const FieldRow& RecordEditorController::row(std::size_t i) const {
+    if (i >= layout_.fields.size()) throw std::out_of_range("no field " + std::to_string(i));
+    return layout_.fields[i];
+}
+
+bool RecordEditorController::fieldAllowedByCount(std::size_t i) const {
+    const auto& f = row(i);
+    if (!f.countKind) return true;
+    return recordCount(session_.app, *f.countKind) >= static_cast<std::uint32_t>(std::max(f.countAtLeast, 0));
+}
+
+int RecordEditorController::fieldMaxDigits(std::size_t i) const {
+    const auto& f = row(i);
+    if (f.digitsFromAppByte == 0) return f.maxDigits;
+    return 2 * (session_.app.u8(f.digitsFromAppByte) & 0x0F);
+}
+
+std::optional<Caption> RecordEditorController::currentCaption(std::size_t i) const {
+    if (!layout_.recaption) return std::nullopt;
+    const auto& r = *layout_.recaption;
+    const auto& name = row(i).name;
+    const auto t = std::find(r.targets.begin(), r.targets.end(), name);
+    if (t == r.targets.end()) return std::nullopt;
+    const auto value = values_.at(fieldIndex(r.field)).index;
+    if (value < 0 || static_cast<std::size_t>(value) >= r.byValue.size()) return layout_.fields[i].caption;
+    const auto& captions = r.byValue[static_cast<std::size_t>(value)];
+    const auto pos = static_cast<std::size_t>(t - r.targets.begin());
+    return pos < captions.size() ? captions[pos] : layout_.fields[i].caption;
+}
+
+bool RecordEditorController::fieldHidden(std::size_t i) const {
+    const auto c = currentCaption(i);
+    return c && c->text == kHiddenCaption;
+}
+
+std::uint8_t RecordEditorController::printOptionByte() const {
+    return layout_.printOptions ? buffer_.at(layout_.printOptionOffset) : 0;
+}
+
+void RecordEditorController::setPrintOptionByte(std::uint8_t byte) {
+    if (layout_.printOptions) buffer_.at(layout_.printOptionOffset) = byte;
+}
+
+void RecordEditorController::ok() {
+    store();
+}
 
 }  // namespace tramond

@@ -65,9 +65,30 @@ public:
     void selectLine(int line);
     bool enterNumber();  // the number edit's text; false when refused
     void enterDescriptor();
-    void enterInList();  // refresh number and descriptor from the buffer
-    void enterInNumberField(std::size_t i);  // an empty edit becomes "0"
+    // Enter in the list: refreshes number and descriptor from the buffer, or,
+    // where the layout says so, stores and loads `line` as a click would.
+    void enterInList(int line = -1);
+    // Enter in a number edit: its check (false when refused: edit cleared,
+    // message shown); without one, an empty edit becomes "0".
+    bool enterInNumberField(std::size_t i);
+    // A key released in an edit whose check runs on every key.
+    bool keyReleasedInField(std::size_t i);
     void ok();
+
+    // Whether the program's record counts allow a field (the caption's
+    // language-pack switches are the view's business).
+    bool fieldAllowedByCount(std::size_t i) const;
+    // Digits a number edit takes (0: no limit).
+    int fieldMaxDigits(std::size_t i) const;
+    // The caption a field shows now: the re-captioning field's current value
+    // picks it; nullopt for fields that keep their own.
+    std::optional<Caption> currentCaption(std::size_t i) const;
+    bool fieldHidden(std::size_t i) const;
+
+    // The record's print option byte (layouts with "Print Options"); the
+    // byte goes into the record buffer and is written with the next store.
+    std::uint8_t printOptionByte() const;
+    void setPrintOptionByte(std::uint8_t byte);
 
     // Controls -> record; writes and marks when it differs from the snapshot.
     // Returns true when the record was written.
@@ -79,6 +100,8 @@ private:
     void buildRecord();
     std::uint32_t readWord(std::size_t offset, std::size_t width) const;
     void writeWord(std::size_t offset, std::size_t width, std::uint32_t v);
+    bool refuse(std::size_t i);
+    const FieldRow& row(std::size_t i) const;
 
     const RecordEditorLayout& layout_;
     ProgramSession& session_;

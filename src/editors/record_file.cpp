@@ -85,9 +85,17 @@ void writeDescriptor(std::span<std::uint8_t> record, std::size_t offset, std::si
 
 std::vector<std::string> readDescriptorList(const std::filesystem::path& path, std::size_t recordSize,
                                             std::size_t count, std::size_t offset, std::size_t field) {
+    return tryReadDescriptorList(path, recordSize, count, offset, field).value_or(std::vector<std::string>{});
+}
+
+std::optional<std::vector<std::string>> tryReadDescriptorList(const std::filesystem::path& path, std::size_t recordSize,
+                                                              std::size_t count, std::size_t offset,
+                                                              std::size_t field) {
     std::vector<std::string> out;
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
-    if (!in) return out;
+    if (!in) return std::nullopt;
     std::vector<std::uint8_t> all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     const auto available = recordSize ? std::min(count, all.size() / recordSize) : 0;
     out.reserve(available);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -48,7 +49,10 @@ std::string cutToChars(std::string_view utf8, std::size_t n);
 std::size_t charCount(std::string_view utf8);
 
 // The descriptors of the first `count` records of a file, opened read-only;
-// an empty list when the file cannot be opened, fewer lines when it is short.
+// nullopt when the file cannot be opened, fewer lines when it is short.
+std::optional<std::vector<std::string>> tryReadDescriptorList(const std::filesystem::path& path, std::size_t recordSize,
+                                                              std::size_t count, std::size_t offset, std::size_t field);
+// As above, an empty list when the file cannot be opened.
 std::vector<std::string> readDescriptorList(const std::filesystem::path& path, std::size_t recordSize,
                                             std::size_t count, std::size_t offset, std::size_t field);
 

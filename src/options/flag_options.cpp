@@ -256,6 +256,7 @@ ControlRow machineChooser() {
             d.post(d.fileError());
         }
         d.refill();
+        if (d.sessionChanged) d.sessionChanged();
     };
     return c;
 }

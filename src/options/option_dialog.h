@@ -261,6 +261,9 @@ public:
     void post(Message message) { messages_.push_back(std::move(message)); }
     std::vector<Message> takeMessages() { return std::exchange(messages_, {}); }
     Mode mode() const { return mode_; }
+    // Called by hooks that changed more than the block, such as the current
+    // machine (the main window's status text follows it). May be empty.
+    std::function<void()> sessionChanged;
 
     // What the hooks work on.
     ApplicationBlock& block() { return session_.app; }

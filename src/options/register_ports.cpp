@@ -191,18 +191,24 @@ int RegisterPortsDialog::wordFormat(int port) const {
 void RegisterPortsDialog::setBaud(int port, int index) {
     if (index < 0 || index >= 6) return;
     baud_.at(static_cast<std::size_t>(port - 1)) = index;
-    storeIntoBlock();
+    storePorts();
     recompute();
 }
 
 void RegisterPortsDialog::setWordFormat(int port, int index) {
     if (index < 0 || index >= 13) return;
     word_.at(static_cast<std::size_t>(port - 1)) = index;
-    storeIntoBlock();
+    storePorts();
     recompute();
 }
 
-void RegisterPortsDialog::recompute() { status_ = portStatus(session_.app, pcBaudRate_); }
+void RegisterPortsDialog::recompute() {
+    // The computer port and the DECT module reach the block only on OK or a
+    // machine change; the statuses already show them as chosen.
+    ApplicationBlock shown = session_.app;
+    storeDevices(shown);
+    status_ = portStatus(shown, pcBaudRate_);
+}
 
 bool RegisterPortsDialog::machineChoice() const { return machineChoiceOffered(session_.app); }
 
@@ -230,6 +236,7 @@ void RegisterPortsDialog::chooseMachine(int index) {
 
 void RegisterPortsDialog::setDectModule(bool on) {
     dectModule_ = on;
+    recompute();
     checkComputerPort();
 }
 
@@ -270,7 +277,6 @@ std::vector<std::string> RegisterPortsDialog::computerPortItems() const {
 void RegisterPortsDialog::setComputerPort(int index) {
     if (index < 0 || index >= static_cast<int>(computerPortItems().size())) return;
     computerIndex_ = index;
-    storeIntoBlock();
     recompute();
 }
 
@@ -282,17 +288,24 @@ void RegisterPortsDialog::checkComputerPort() {
           "Defined computer port is not available anymore, please chose other port!", {}});
 }
 
-void RegisterPortsDialog::storeIntoBlock() {
-    auto& app = session_.app;
+void RegisterPortsDialog::storePorts() {
     for (int p = 1; p <= kRegisterPorts; ++p) {
         const auto i = static_cast<std::size_t>(p - 1);
-        app.setFlag(portSettingFlag(p), static_cast<std::uint8_t>(10 * word_[i] + baud_[i]));
+        session_.app.setFlag(portSettingFlag(p), static_cast<std::uint8_t>(10 * word_[i] + baud_[i]));
     }
+}
+
+void RegisterPortsDialog::storeDevices(ApplicationBlock& app) const {
     app.setFlag(kHandheldPortFlag, dectModule_ ? kDectModulePort : 0);
     if (computerIndex_ >= 0)
         app.setFlag(kComputerPortFlag, static_cast<std::uint8_t>(dectModule_ && computerIndex_ == kComputerDectItem
                                                                     ? kDectChannel4Port
                                                                     : computerIndex_));
+}
+
+void RegisterPortsDialog::storeIntoBlock() {
+    storePorts();
+    storeDevices(session_.app);
 }
 
 bool RegisterPortsDialog::saveChannels() {

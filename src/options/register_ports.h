@@ -82,6 +82,8 @@ public:
 private:
     void loadFromBlock();
     void loadChannels();
+    void storePorts();
+    void storeDevices(ApplicationBlock& app) const;
     void storeIntoBlock();
     bool saveChannels();
     bool resetTovikChannels();

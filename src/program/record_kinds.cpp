@@ -29,7 +29,7 @@ const std::array<KindInfo, 17> kKinds = {{
     {K::Modifier, "modifier", ".mod", 28, 2163, 2165, 1001, kFree, 24},
     {K::Salesperson, "salesperson", ".sps", 27, 2561, 2565, 2101, kFree, 24},
     {K::Condiment, "condiment", ".con", 140, 2584, 2588, 4501, kFree, 24},
-    {K::PbInfo, "PB info", ".pbr", 32, 2173, 0, 60001, kFree, 0},
+    {K::PbInfo, "PB info", ".pbr", 32, 2173, 2176, 60001, kFree, 0},
     // Fifty lines that the register takes as one block, change code 90.
     {K::PbExtraTrailer, "PB extra trailer", ".pxt", 24, 0, 0, 90, 50, 0, true},
 }};

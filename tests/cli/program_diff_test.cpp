@@ -57,7 +57,8 @@ TEST_F(ProgramDiffTest, EachChangeIsNamedWhereItLies) {
          "department count", false},
         {"a text entry", ".txt", textblock::sectionInfo(TextSection::ReceiptHeader).offset + 48, {'Z'}, "text", 0,
          "receipt header 2", false},
-        {"a kind without a layout", ".tnd", 30 + 7, {0xAB}, "tender", 2, "byte 7", false},
+        {"a field of a later layout", ".tnd", 30 + 7, {0xAB}, "tender", 2, "presetAmount", false},
+        {"a kind without a layout", ".con", 40, {0xAB}, "condiment", 1, "byte 40", false},
     };
     for (const auto& c : cases) {
         const auto before = fileBytes(copy.file(c.extension));

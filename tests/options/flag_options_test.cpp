@@ -171,8 +171,11 @@ TEST_F(FlagOptionsTest, HandheldPortPerMachineIsSavedAndMarked) {
     ASSERT_TRUE(d.control("ComboBox2").enabled);
     EXPECT_EQ(d.control("ComboBox2").items.size(), 3u);
     ASSERT_TRUE(d.select("ComboBox1", 4));
+    int told = 0;
+    d.sessionChanged = [&] { ++told; };
     ASSERT_TRUE(d.select("ComboBox2", 1));  // machine 2: machine 1 saved, machine 2 created
     EXPECT_EQ(session_.machineNumber, 2);
+    EXPECT_EQ(told, 1);  // the status text follows
     EXPECT_EQ(readFile(machinePrinterFile(session_.programPath, 1)).size(), kMachinePrinterSize);
     EXPECT_EQ(readFile(machinePrinterFile(session_.programPath, 1))[55], 4);  // flag 90
     ASSERT_TRUE(d.select("ComboBox1", 2));

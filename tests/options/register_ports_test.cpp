@@ -102,7 +102,7 @@ TEST_F(RegisterPortsTest, DectChannelsAsComputerPortAndInTheConfigurationFile) {
     EXPECT_EQ(items[4], "DECT channel 1 - not available");
     EXPECT_EQ(items[7], "DECT channel 4");
     d.setComputerPort(7);
-    EXPECT_EQ(session_.app.flag(21), 8);
+    EXPECT_EQ(session_.app.flag(21), 1);  // on OK
     // No longer a PC channel: the user is warned.
     d.setDectType(4, 2);
     auto m = d.takeMessages();

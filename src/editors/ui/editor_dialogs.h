@@ -10,13 +10,15 @@
 
 namespace tramond {
 
-// Registers mEditDepartFileClick, mEditGroupFileClick and mEditPLUFileClick.
+// Registers the handler of every record editor of this build.
 // The main window has checked the program, the count and the file.
 void registerEditorDialogs(MenuRegistry& registry);
 
 // Opens the editor of a kind modally; `start` is a record index from 0 (a
 // list line for the PLU editor), honoured by the editors that take one.
 // Returns false when this build has no editor for the kind.
-bool openRecordEditor(AppContext& context, RecordKind kind, std::optional<int> start = std::nullopt);
+// `registry` lets an editor's buttons open other dialogs by handler name.
+bool openRecordEditor(AppContext& context, RecordKind kind, std::optional<int> start = std::nullopt,
+                      const MenuRegistry* registry = nullptr);
 
 }  // namespace tramond

@@ -14,6 +14,7 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "editors/ui/plu_copy_dialog.h"
 #include "editors/ui/record_editor_dialog.h"
 
 namespace tramond::ui {
@@ -157,9 +158,9 @@ void PluEditorDialog::build() {
     copyRecord_->setObjectName("Button6");
     ok_ = new QPushButton("OK", this);
     ok_->setObjectName("BitBtn1");
-    // Their dialogs belong to the system options and the PLU copy, which
-    // this build does not have yet.
-    for (auto* b : {pluOptions_, barcodeOptions_, copyRecord_}) b->setEnabled(false);
+    // Their dialogs belong to the system options, which this build does not
+    // have yet.
+    for (auto* b : {pluOptions_, barcodeOptions_}) b->setEnabled(false);
     auto* buttons = new QGridLayout;
     int n = 0;
     for (auto* b : {next_, delete_, resort_, pluOptions_, barcodeOptions_, copyRecord_, ok_}) {
@@ -213,6 +214,14 @@ void PluEditorDialog::build() {
         controller_->resort();
         rebuildList();
         refresh();
+    });
+    connect(copyRecord_, &QPushButton::clicked, this, [this] {
+        if (!controller_->hasRecord()) return;
+        TCopyPluRecord dialog(*controller_, texts_, this);
+        if (dialog.exec() == QDialog::Accepted && dialog.result().nameCopied) {
+            rebuildList();
+            refresh();
+        }
     });
     connect(ok_, &QPushButton::clicked, this, [this] {
         controller_->ok();

@@ -12,7 +12,9 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "editors/ui/print_options_dialog.h"
 #include "program/codepage.h"
 
 namespace tramond::ui {
@@ -41,9 +43,10 @@ void keepToCodePage(QLineEdit* edit) {
 }
 
 RecordEditorDialog::RecordEditorDialog(const RecordEditorLayout& layout, ProgramSession& session,
-                                       const LanguageTexts& texts, QWidget* parent)
+                                       const LanguageTexts& texts, QWidget* parent, HandlerLookup handlers)
     : QDialog(parent),
       texts_(texts),
+      handlers_(std::move(handlers)),
       prompts_(this),
       controller_(std::make_unique<RecordEditorController>(layout, session, texts, prompts_)) {
     setObjectName(QString::fromUtf8(layout.className.data(), static_cast<int>(layout.className.size())));
@@ -82,7 +85,7 @@ void RecordEditorDialog::build() {
             case FieldControl::CheckBox: {
                 auto* box = new QCheckBox(qs(caption.label), this);
                 connect(box, &QCheckBox::clicked, this, [this, i](bool on) { controller_->field(i).checked = on; });
-                box->setEnabled(f.alwaysEnabled || caption.enabled);
+                box->setEnabled((f.alwaysEnabled || caption.enabled) && controller_->fieldAllowedByCount(i));
                 box->setVisible(f.alwaysEnabled || caption.visible);
                 form->addRow(box);
                 w = box;
@@ -91,7 +94,9 @@ void RecordEditorDialog::build() {
             case FieldControl::ComboBox: {
                 auto* box = new QComboBox(this);
                 connect(box, &QComboBox::activated, this, [this, i](int index) {
-                    if (!updating_) controller_->field(i).index = index;
+                    if (updating_) return;
+                    controller_->field(i).index = index;
+                    refreshCaptions();
                 });
                 form->addRow(qs(withoutAccelerator(caption.label)), box);
                 w = box;
@@ -102,13 +107,15 @@ void RecordEditorDialog::build() {
                 auto* edit = new QLineEdit(this);
                 if (f.control == FieldControl::NumberEdit)
                     edit->setValidator(new QRegularExpressionValidator(QRegularExpression("\\d*"), edit));
-                if (f.maxDigits > 0) edit->setMaxLength(f.maxDigits);
+                else
+                    keepToCodePage(edit);
+                if (const int digits = controller_->fieldMaxDigits(i); digits > 0) edit->setMaxLength(digits);
                 connect(edit, &QLineEdit::textEdited, this,
                         [this, i](const QString& t) { controller_->field(i).text = t.toStdString(); });
                 connect(edit, &QLineEdit::returnPressed, this, [this, i, edit] {
-                    controller_->enterInNumberField(i);
+                    const bool accepted = controller_->enterInNumberField(i);
                     refresh();
-                    focusNext(edit);
+                    if (accepted) focusNext(edit);
                 });
                 form->addRow(qs(withoutAccelerator(caption.label)), edit);
                 w = edit;
@@ -118,9 +125,13 @@ void RecordEditorDialog::build() {
         w->setObjectName(QString::fromUtf8(f.name.data(), static_cast<int>(f.name.size())));
         w->installEventFilter(this);
         fields_.push_back(w);
+        captionEnabled_.push_back(f.alwaysEnabled || caption.enabled);
     }
     right->addLayout(form);
     right->addStretch();
+    auto* extra = new QHBoxLayout;
+    buildButtons(extra);
+    right->addLayout(extra);
     auto* buttons = new QHBoxLayout;
     next_ = new QPushButton(qs("&Next"), this);
     next_->setObjectName("Button1");
@@ -199,6 +210,7 @@ void RecordEditorDialog::refresh() {
             edit->setText(qs(v.text));
         }
     }
+    refreshCaptions();
     updating_ = false;
 }
 
@@ -212,7 +224,7 @@ bool RecordEditorDialog::eventFilter(QObject* watched, QEvent* event) {
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             auto* w = qobject_cast<QWidget*>(watched);
             if (watched == list_) {
-                controller_->enterInList();
+                controller_->enterInList(list_->currentRow());
                 refresh();
                 focusNext(list_);
                 return true;
@@ -223,7 +235,60 @@ bool RecordEditorDialog::eventFilter(QObject* watched, QEvent* event) {
             }
         }
     }
+    if (event->type() == QEvent::KeyRelease) {
+        const auto it = std::find(fields_.begin(), fields_.end(), watched);
+        if (it != fields_.end()) {
+            const auto i = static_cast<std::size_t>(it - fields_.begin());
+            if (controller_->layout().fields[i].check == FieldCheck::DigitsOnKey && !controller_->keyReleasedInField(i))
+                refresh();
+        }
+    }
     return QDialog::eventFilter(watched, event);
+}
+
+void RecordEditorDialog::buildButtons(QBoxLayout* row) {
+    const auto& layout = controller_->layout();
+    if (layout.printOptions) {
+        const auto caption = resolveCaption(texts_, {-1, "&Print Options"});
+        auto* button = new QPushButton(qs(caption.label), this);
+        button->setObjectName("PrintOptions");
+        button->setAutoDefault(false);
+        button->setEnabled(layout.printOptionsAlwaysEnabled || caption.enabled);
+        button->setVisible(layout.printOptionsAlwaysEnabled || caption.visible);
+        connect(button, &QPushButton::clicked, this, [this] {
+            if (controller_->currentIndex() < 0) return;
+            controller_->setPrintOptionByte(editPrintOptions(controller_->printOptionByte(), texts_, this));
+        });
+        row->addWidget(button);
+    }
+    for (const auto& b : layout.buttons) {
+        const auto caption = resolveCaption(texts_, b.caption);
+        auto* button = new QPushButton(qs(caption.label), this);
+        button->setObjectName(QString::fromUtf8(b.objectName.data(), static_cast<int>(b.objectName.size())));
+        button->setAutoDefault(false);
+        button->setVisible(caption.visible);
+        // A dialog that is not part of this build leaves its button disabled.
+        auto action = handlers_ ? handlers_(b.handler) : std::function<void()>{};
+        button->setEnabled(caption.enabled && static_cast<bool>(action));
+        if (action) connect(button, &QPushButton::clicked, this, [action] { action(); });
+        row->addWidget(button);
+    }
+    row->addStretch();
+}
+
+void RecordEditorDialog::refreshCaptions() {
+    const auto& layout = controller_->layout();
+    if (!layout.recaption) return;
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        const auto caption = controller_->currentCaption(i);
+        auto* box = qobject_cast<QCheckBox*>(fields_[i]);
+        if (!caption || !box) continue;
+        const bool hidden = controller_->fieldHidden(i);
+        const auto resolved = hidden ? ResolvedCaption{"", false, false} : resolveCaption(texts_, *caption);
+        box->setText(qs(resolved.label));
+        box->setVisible(resolved.visible);
+        box->setEnabled(resolved.enabled && controller_->fieldAllowedByCount(i));
+    }
 }
 
 void RecordEditorDialog::onOk() {

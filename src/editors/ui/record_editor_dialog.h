@@ -5,24 +5,31 @@
 // what the user does into it and shows what it holds.
 
 #include <QDialog>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "editors/record_editor.h"
 #include "editors/ui/editor_prompts.h"
 
+class QBoxLayout;
 class QListWidget;
 class QLineEdit;
 class QPushButton;
 
 namespace tramond::ui {
 
+// Finds the action of another dialog by its menu handler name ("mClerkOptionsClick");
+// an empty function when no such dialog is registered.
+using HandlerLookup = std::function<std::function<void()>(std::string_view handler)>;
+
 class RecordEditorDialog : public QDialog {
     Q_OBJECT
 public:
     RecordEditorDialog(const RecordEditorLayout& layout, ProgramSession& session, const LanguageTexts& texts,
-                       QWidget* parent = nullptr);
+                       QWidget* parent = nullptr, HandlerLookup handlers = {});
     ~RecordEditorDialog() override;
 
     // Activation: opens the file and shows the start record.
@@ -39,8 +46,11 @@ private:
     void refresh();
     void onOk();
     void focusNext(QWidget* from);
+    void refreshCaptions();
+    void buildButtons(QBoxLayout* row);
 
     const LanguageTexts& texts_;
+    HandlerLookup handlers_;
     QtEditorPrompts prompts_;
     std::unique_ptr<RecordEditorController> controller_;
     QListWidget* list_ = nullptr;
@@ -49,6 +59,7 @@ private:
     QPushButton* next_ = nullptr;
     QPushButton* ok_ = nullptr;
     std::vector<QWidget*> fields_;
+    std::vector<bool> captionEnabled_;  // the language pack's switch per field
     bool updating_ = false;
 };
 

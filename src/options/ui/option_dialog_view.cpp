@@ -239,6 +239,7 @@ bool programLoaded(AppContext& context) {
 void runOptionDialog(AppContext& context, const OptionDialogTable& table) {
     if (!programLoaded(context)) return;
     OptionDialog controller(table, context.session, context.texts);
+    controller.sessionChanged = context.refresh;
     OptionDialogView view(controller, context.mainWindow);
     view.showPosted();
     const bool accepted = view.exec() == QDialog::Accepted;

@@ -38,13 +38,6 @@ constexpr std::array<const char*, kTotalSizeCount> kSizeCaptions{"Amount    :   
                                                                   "Quantity  :   ", "Return Qty:   ",
                                                                   "Discounts :   ", "Costprice :   "};
 
-bool programLoaded(AppContext& context) {
-    if (context.session.loaded) return true;
-    showMessage(context.mainWindow, MessageKind::Warning, QStringLiteral("Warning"),
-                langText(context.texts, kNoProgramLoaded, "No Program Loaded !"));
-    return false;
-}
-
 // Captions keep their accelerators unless an earlier control of the dialog
 // already took the letter: one Alt letter reaches one control.
 class Accelerators {
