@@ -3,6 +3,7 @@
 #include <system_error>
 
 #include "program/file_io.h"
+#include "program/file_set.h"
 #include "program/staged_commit.h"
 
 namespace tramond {
@@ -21,6 +22,19 @@ fs::path folderOf(const fs::path& target) {
 }
 
 }  // namespace
+
+std::string unusableLoadTarget(const fs::path& targetApp) {
+    std::vector<fs::path> files{targetApp};
+    for (auto ext : fileset::kProgramExtensions) files.push_back(fileset::sibling(targetApp, ext));
+    for (const auto& f : files) {
+        std::error_code ec;
+        const auto st = fs::status(f, ec);
+        if (fs::exists(st) && !fs::is_regular_file(st))
+            return "Cannot load the program into \"" + targetApp.string() + "\": \"" + f.string() +
+                   "\" is not a regular file";
+    }
+    return {};
+}
 
 LoadStaging::LoadStaging(fs::path targetApp) : target_(std::move(targetApp)) {
     // A load that was cut short finishes (or its leftovers go) before a new

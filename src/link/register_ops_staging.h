@@ -13,6 +13,11 @@
 
 namespace tramond {
 
+// Why a load may not write the program at targetApp ("" when it may): a
+// program file (".app" or a sibling) in the way that is not a regular file,
+// such as a folder or a FIFO. Links to regular files are fine.
+std::string unusableLoadTarget(const std::filesystem::path& targetApp);
+
 class LoadStaging {
 public:
     // Finishes or clears what earlier loads left in the target's folder,
