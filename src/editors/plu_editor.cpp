@@ -128,8 +128,9 @@ void PluEditorController::show() {
     // The number edit shows the record number, so that after a resort by name
     // a typed number still means that PLU rather than a position in the list.
     numberText = std::to_string(currentRecord());
-    const auto code = packed_field::stripZeros(codeOf(b));
-    codeText = std::string(code);
+    // The digits must outlive the view stripZeros returns into them.
+    const std::string digits = codeOf(b);
+    codeText = std::string(packed_field::stripZeros(digits));
     descriptor = readDescriptor(b, plu::kDescriptor, plu::kDescriptorField);
     department = static_cast<int>(u16At(b, plu::kDepartment));
     for (const auto& e : pluEdits()) {

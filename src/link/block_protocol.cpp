@@ -65,6 +65,7 @@ bool RegisterLink::sendBlock(std::span<const std::uint8_t> payload) {
     const std::span<const std::uint8_t> whole(frame.data(), len);
     for (int attempt = 0; attempt < kSendAttempts; ++attempt) {
         if (linkError_.load() != kLinkOk) break;
+        discardWaiting();
         writeByte(kStx);
         if (readByte() != kAck) continue;
         // One driver call for the rest: on a USB adapter every write costs a
@@ -78,6 +79,18 @@ bool RegisterLink::sendBlock(std::span<const std::uint8_t> payload) {
     int expected = kLinkOk;
     linkError_.compare_exchange_strong(expected, kLinkFailure);
     return false;
+}
+
+void RegisterLink::discardWaiting() {
+    // Bytes already waiting belong to an earlier, interrupted exchange (a
+    // register still repeating its last frame); read as the answer to this
+    // STX they would fail the frame. Each is refused as the receive side
+    // refuses a bad frame. Only what is there now is taken (no waiting), and
+    // only so much, so a register that keeps talking cannot hold the send.
+    for (int i = 0; i < kMaxStaleBytes; ++i) {
+        if (linkError_.load() != kLinkOk || port_.readByte(0) < 0) return;
+        writeByte(kNak);
+    }
 }
 
 void RegisterLink::drain() {

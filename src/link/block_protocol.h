@@ -74,6 +74,8 @@ public:
 private:
     void writeFrame(std::span<const std::uint8_t> frame);
     void drain();
+    void discardWaiting();
+    static constexpr int kMaxStaleBytes = 4096;
 
     SerialPort& port_;
     PortConfig config_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
 
 namespace tramond {
 namespace {
@@ -75,11 +76,24 @@ void LogoReceiver::storeLine(int line, std::span<const std::uint8_t> data) {
     }
 }
 
-std::optional<LogoSender> LogoSender::fromBitmap(std::vector<std::uint8_t> file, const LogoLayout& type) {
-    if (file.size() < kBmpHeaderSize - 4) return std::nullopt;  // both headers and palette entry 0
+std::optional<LogoSender> LogoSender::fromBitmap(std::vector<std::uint8_t> file, const LogoLayout& type,
+                                                 std::string* why) {
+    auto refuse = [&](const char* reason) -> std::optional<LogoSender> {
+        if (why) *why = reason;
+        return std::nullopt;
+    };
+    if (file.size() < kBmpHeaderSize - 4) return refuse("it is too short for a bitmap header");
     const auto width = static_cast<std::int32_t>(le32(file, 18));
     const auto height = static_cast<std::int32_t>(le32(file, 22));
-    if (height == 0 || width <= 0) return std::nullopt;
+    if (width <= 0) return refuse("its width is not a positive number");
+    if (height == 0 || height == std::numeric_limits<std::int32_t>::min())
+        return refuse("its height is not usable");
+    // The rows the header claims must be in the file: a damaged header
+    // would otherwise have the rows read from far outside it.
+    const std::uint64_t minStride = ((static_cast<std::uint64_t>(width) + 31) / 32) * 4;
+    const std::uint64_t rows = static_cast<std::uint64_t>(height < 0 ? -static_cast<std::int64_t>(height) : height);
+    if (rows * minStride > file.size() - std::min<std::size_t>(file.size(), kBmpHeaderSize))
+        return refuse("its header claims more rows than the file holds");
     return LogoSender(std::move(file), type, width, height);
 }
 
@@ -90,7 +104,7 @@ LogoSender::LogoSender(std::vector<std::uint8_t> file, const LogoLayout& type, i
     // tools always wrote it; a damaged size falls back to the width.
     const std::uint32_t declared = le32(file_, 2);
     const std::size_t rows = static_cast<std::size_t>(std::abs(height_));
-    stride_ = declared > kBmpHeaderSize ? (declared - kBmpHeaderSize) / rows : 0;
+    stride_ = declared > kBmpHeaderSize && declared <= file_.size() ? (declared - kBmpHeaderSize) / rows : 0;
     if (stride_ == 0) stride_ = static_cast<std::size_t>(((width_ + 31) / 32) * 4);
 }
 

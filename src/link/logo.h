@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace tramond {
@@ -49,8 +50,10 @@ private:
 // the file's own headers; the column height and line count from the type.
 class LogoSender {
 public:
-    // Nothing when the file is too short for both headers or has no rows.
-    static std::optional<LogoSender> fromBitmap(std::vector<std::uint8_t> file, const LogoLayout& type);
+    // Nothing when the headers are damaged: too short, no rows, or more
+    // rows than the file holds; why (when given) says which.
+    static std::optional<LogoSender> fromBitmap(std::vector<std::uint8_t> file, const LogoLayout& type,
+                                                std::string* why = nullptr);
     std::array<std::uint8_t, kLogoLineSize> buildLine(int line);
     int lastLine() const { return g_.lastLine; }
 

@@ -6,6 +6,7 @@
 
 #include "editors/plu_list.h"
 #include "link/register_ops_staging.h"
+#include "link/send_check.h"
 #include "link/update_plan.h"
 #include "program/file_io.h"
 #include "program/keyboard_header.h"
@@ -205,6 +206,12 @@ bool RegisterOperations::loadFromRegister() {
     if (!chosen || chosen->empty()) return false;
     fs::path path = *chosen;
     if (path.extension().empty()) path.replace_extension(".app");
+    // Refused before the register is asked for anything: a folder in a
+    // program file's place must never end up in the staging folder.
+    if (const auto why = unusableLoadTarget(path); !why.empty()) {
+        error(why);
+        return false;
+    }
     std::error_code ec;
     if (fs::exists(path, ec) &&
         !host_.ask({kOverwrite, "Confirm", MessageKind::Warning, Answers::OkCancel}))
@@ -217,6 +224,7 @@ bool RegisterOperations::loadFromRegister() {
         error(e.what());
         return false;
     }
+    for (const auto& problem : staging->recoveryProblems()) host_.message(MessageKind::Warning, "Warning", problem);
     if (!openPort()) return false;
 
     // Everything is received into a copy of the session whose files live in
@@ -317,16 +325,26 @@ bool RegisterOperations::registerSend(SendMode mode) {
         host_.message(MessageKind::Warning, "Error", kNoProgram);
         return false;
     }
-    if (mode == SendMode::ClearAndInstall) {
-        // The register will hold exactly this program: nothing is pending.
-        std::error_code ec;
-        fs::remove(session_.file(".upd"), ec);
-    }
     try {
         applyMachineSettings();
     } catch (const std::exception& e) {
         error(e.what());
         return false;
+    }
+    // Nothing may reach the register, least of all CLR, while a file it
+    // would need is missing, unreadable or short.
+    if (const auto why = checkBeforeSending(mode); !why.empty()) {
+        error(why);
+        return false;
+    }
+    if (mode == SendMode::ClearAndInstall) {
+        // The register will hold exactly this program: nothing is pending.
+        // A list that stays would resend its changes at the next update.
+        std::error_code ec;
+        if (!fs::remove(session_.file(".upd"), ec) && ec) {
+            error("Cannot remove the update list \"" + session_.file(".upd").string() + "\": " + ec.message());
+            return false;
+        }
     }
     if (!openPort()) return false;
 
@@ -400,6 +418,66 @@ bool RegisterOperations::registerSend(SendMode mode) {
         }
     }
     return ok;
+}
+
+std::string RegisterOperations::checkBeforeSending(SendMode mode) {
+    const ApplicationBlock& app = session_.app;
+    const std::uint16_t pbInfo = pbInfoCount(app);
+    const int terminal = link_.terminalNumber == 0 ? 1 : link_.terminalNumber;
+    std::vector<SendFileNeed> needs;
+    auto recordsOf = [&](std::string_view extension, std::uint32_t count) {
+        const KindBlock* kind = findKindByExtension(extension);
+        needs.push_back({session_.file(extension), std::uint64_t{count} * kind->recordSize});
+    };
+    auto pxt = [&] { needs.push_back({session_.file(".pxt"), kPxtFileSize}); };
+    auto chk = [&] {
+        needs.push_back({session_.file(".chk"), kChkCommonSize + static_cast<std::uint64_t>(terminal) * kChkPartSize});
+    };
+
+    if (mode == SendMode::Update) {
+        const auto updFile = session_.file(".upd");
+        std::error_code ec;
+        if (!fs::is_regular_file(updFile, ec)) return {};  // said by the update itself
+        std::vector<std::string> lines;
+        try {
+            lines = readUpdateFileLines(updFile);
+        } catch (const std::exception& e) {
+            return e.what();
+        }
+        const bool byCode = app.u8(kAppPluRandomSizeOffset) != 0;
+        const UpdatePlan plan = planUpdate(lines, byCode);
+        if (auto why = checkUpdatePlan(plan, app, session_.programPath, byCode, needs); !why.empty()) return why;
+        for (auto k : plan.systemBlocks) {
+            if (k == kBlockPbTrailer && pbTrailer(app)) pxt();
+            if (k == kBlockChk) chk();
+        }
+        const std::uint16_t pluCount = app.u16(2227);
+        if (byCode && (pluCount != 0 || !plan.pluLines.empty())) {
+            for (const auto& line : plan.pluLines) {
+                if (pluCommandFor(line) == PluCommand::Delete) continue;
+                const auto pos = pluLinePosition(line);
+                if (!pos || *pos < 1 || *pos > pluCount)
+                    return std::string(kNotValidInteger) + "\n\"" + line + "\"";
+            }
+            recordsOf(".plu", pluCount);
+        }
+        return checkFilesForSending(needs);
+    }
+
+    for (const auto& f : kRecordFiles) {
+        const std::uint32_t count = kindCount(app, *findKindByExtension(f.extension));
+        if (f.condition == FileCondition::PbInfoCount && pbInfo == 0) continue;
+        if (count == 0) continue;
+        recordsOf(f.extension, count);
+    }
+    if (pbInfo != 0 && pbInfoFileOnSend(app)) recordsOf(".pbr", pbInfo);
+    if (pbInfo != 0 && pbTrailer(app)) pxt();
+    chk();
+    // The customer file goes only when the dealer says so, after all the
+    // rest; it is checked then (see sendEverything).
+    if (auto why = checkFilesForSending(needs); !why.empty()) return why;
+    if (hasLogo(app)) return checkLogoForSending(session_.programPath, app);
+    return {};
 }
 
 RegisterOperations::Step RegisterOperations::memoryCheckAndClear(FileTransfer& xfer) {
@@ -496,11 +574,18 @@ RegisterOperations::Step RegisterOperations::sendEverything(FileTransfer& xfer) 
     if (hasLogo(app))
         if (auto s = fromTransfer(xfer, xfer.sendLogo()); s != Step::Ok) return s;
     if (hasCustomers(app) &&
-        host_.ask({kUploadCustomers, "Confirm", MessageKind::Information, Answers::YesNo}))
+        host_.ask({kUploadCustomers, "Confirm", MessageKind::Information, Answers::YesNo})) {
+        const auto why = checkFilesForSending(
+            {{session_.file(".cst"), std::uint64_t{kCustomerRecords} * kCustomerRecordSize}});
+        if (!why.empty()) {
+            error(why);
+            return Step::Reported;
+        }
         if (auto s = fromTransfer(xfer, xfer.transferFileKind(".cst", kBlockCustomer, TransferDirection::Send,
                                                               kCustomerRecords, kCustomerRecords));
             s != Step::Ok)
             return s;
+    }
     return Step::Ok;
 }
 

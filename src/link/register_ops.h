@@ -110,6 +110,9 @@ private:
     Step sendUpdate(FileTransfer& xfer);
     Step sendPluLines(FileTransfer& xfer, const std::vector<std::string>& lines);
     bool requestIdentification(FileTransfer& xfer);
+    // Why the files the operation would send cannot all be sent ("" when
+    // they can); asked before the port is opened.
+    std::string checkBeforeSending(SendMode mode);
     void error(const std::string& text);
 
     ProgramSession& session_;

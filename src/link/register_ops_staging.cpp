@@ -1,22 +1,15 @@
 #include "link/register_ops_staging.h"
 
-#include <algorithm>
-#include <chrono>
-#include <random>
 #include <system_error>
 
 #include "program/file_io.h"
+#include "program/file_set.h"
+#include "program/staged_commit.h"
 
 namespace tramond {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string uniqueSuffix() {
-    std::random_device rd;
-    const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
-    return std::to_string(now) + "-" + std::to_string(rd());
-}
 
 fs::path withExtension(const fs::path& app, std::string_view extension) {
     auto p = app;
@@ -24,17 +17,30 @@ fs::path withExtension(const fs::path& app, std::string_view extension) {
     return p;
 }
 
+fs::path folderOf(const fs::path& target) {
+    return target.parent_path().empty() ? fs::path(".") : target.parent_path();
+}
+
 }  // namespace
 
-LoadStaging::LoadStaging(fs::path targetApp) : target_(std::move(targetApp)) {
-    auto dir = target_.parent_path();
-    if (dir.empty()) dir = ".";
-    std::error_code ec;
-    for (int attempt = 0; attempt < 5; ++attempt) {
-        folder_ = dir / (std::string(kFolderPrefix) + target_.stem().string() + "-" + uniqueSuffix());
-        if (fs::create_directory(folder_, ec)) return;
+std::string unusableLoadTarget(const fs::path& targetApp) {
+    std::vector<fs::path> files{targetApp};
+    for (auto ext : fileset::kProgramExtensions) files.push_back(fileset::sibling(targetApp, ext));
+    for (const auto& f : files) {
+        std::error_code ec;
+        const auto st = fs::status(f, ec);
+        if (fs::exists(st) && !fs::is_regular_file(st))
+            return "Cannot load the program into \"" + targetApp.string() + "\": \"" + f.string() +
+                   "\" is not a regular file";
     }
-    throw FileError("Cannot create a working folder in \"" + dir.string() + "\": " + ec.message());
+    return {};
+}
+
+LoadStaging::LoadStaging(fs::path targetApp) : target_(std::move(targetApp)) {
+    // A load that was cut short finishes (or its leftovers go) before a new
+    // one starts beside it.
+    recoveryProblems_ = recoverStagingFolders(folderOf(target_));
+    folder_ = createStagingFolder(folderOf(target_), target_.stem().string());
 }
 
 LoadStaging::~LoadStaging() {
@@ -57,61 +63,12 @@ bool LoadStaging::adoptExisting(std::string_view extension) {
 }
 
 void LoadStaging::commit() {
-    std::vector<fs::path> staged;
-    std::error_code ec;
-    for (const auto& e : fs::directory_iterator(folder_, ec))
-        if (e.is_regular_file()) staged.push_back(e.path());
-    if (ec) throw FileError("Cannot read \"" + folder_.string() + "\": " + ec.message());
-    // The ".app" goes last: until it has moved, the old program is still
-    // the one the application file describes.
-    std::stable_partition(staged.begin(), staged.end(),
-                          [&](const fs::path& p) { return p.filename() != target_.filename(); });
-
-    const auto backup = folder_ / "previous";
-    fs::create_directory(backup, ec);
-    if (ec) throw FileError("Cannot create \"" + backup.string() + "\": " + ec.message());
-
-    struct Move {
-        fs::path placed;  // where the new file now is
-        fs::path saved;   // where the old one went; empty when there was none
-    };
-    std::vector<Move> done;
-    auto rollBack = [&] {
-        std::error_code ignore;
-        for (auto it = done.rbegin(); it != done.rend(); ++it) {
-            fs::remove(it->placed, ignore);
-            if (!it->saved.empty()) fs::rename(it->saved, it->placed, ignore);
-        }
-    };
-    const auto dir = target_.parent_path().empty() ? fs::path(".") : target_.parent_path();
-    for (const auto& file : staged) {
-        const auto dest = dir / file.filename();
-        Move m{dest, {}};
-        if (fs::exists(dest, ec)) {
-            m.saved = backup / file.filename();
-            fs::rename(dest, m.saved, ec);
-            if (ec) {
-                rollBack();
-                throw FileError("Cannot replace \"" + dest.string() + "\": " + ec.message());
-            }
-        }
-        fs::rename(file, dest, ec);
-        if (ec) {
-            if (!m.saved.empty()) {
-                std::error_code ignore;
-                fs::rename(m.saved, dest, ignore);
-            }
-            rollBack();
-            throw FileError("Cannot write \"" + dest.string() + "\": " + ec.message());
-        }
-        done.push_back(std::move(m));
-    }
-    discard();
+    commitStagingFolder(folder_, folderOf(target_), target_.filename().string());
+    done_ = true;
 }
 
 void LoadStaging::discard() {
-    std::error_code ec;
-    fs::remove_all(folder_, ec);
+    releaseStagingFolder(folder_);
     done_ = true;
 }
 

@@ -9,12 +9,20 @@
 #include <string_view>
 #include <vector>
 
+#include "program/staged_commit.h"
+
 namespace tramond {
+
+// Why a load may not write the program at targetApp ("" when it may): a
+// program file (".app" or a sibling) in the way that is not a regular file,
+// such as a folder or a FIFO. Links to regular files are fine.
+std::string unusableLoadTarget(const std::filesystem::path& targetApp);
 
 class LoadStaging {
 public:
-    // Creates the staging folder in the target's folder (same file system,
-    // so the final moves are renames). Throws FileError.
+    // Finishes or clears what earlier loads left in the target's folder,
+    // then creates the staging folder there (same file system, so the final
+    // moves are renames). Throws FileError.
     explicit LoadStaging(std::filesystem::path targetApp);
     // Discards whatever was not committed.
     ~LoadStaging();
@@ -31,19 +39,25 @@ public:
     // changed there); false when the target has no such file.
     bool adoptExisting(std::string_view extension);
 
-    // Moves every staged file over the target's files. All or nothing: when
-    // a move fails, the files already moved are put back and FileError is
-    // thrown. Files of the old program that were not staged are left alone.
+    // Moves every staged file over the target's files (through symbolic
+    // links). All or nothing, even when the process dies on the way: see
+    // program/staged_commit.h. Files of the old program that were not
+    // staged are left alone. Throws FileError.
     void commit();
     // Removes the staging folder and everything in it.
     void discard();
 
     // Staging folders left behind by a crash are recognisable by this prefix.
-    static constexpr std::string_view kFolderPrefix = ".tramond-load-";
+    static constexpr std::string_view kFolderPrefix = kStagingFolderPrefix;
+
+    // What the recovery of earlier, interrupted loads in the same folder
+    // could not do (worth telling the user).
+    const std::vector<std::string>& recoveryProblems() const { return recoveryProblems_; }
 
 private:
     std::filesystem::path target_;
     std::filesystem::path folder_;
+    std::vector<std::string> recoveryProblems_;
     bool done_ = false;
 };
 

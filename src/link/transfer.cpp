@@ -1,6 +1,12 @@
 #include "link/transfer.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "program/file_io.h"
 #include "program/register_config.h"
@@ -9,50 +15,100 @@ namespace tramond {
 
 // ---- TransferFile ----------------------------------------------------------
 
-bool TransferFile::create(const std::filesystem::path& path) {
-    close();
-    path_ = path;
-    file_.open(path, std::ios::in | std::ios::out | std::ios::binary | std::ios::trunc);
-    pos_ = 0;
-    return file_.is_open();
+TransferFile::~TransferFile() { close(); }
+
+void TransferFile::fail(const std::string& what, int err) {
+    failed_ = true;
+    if (error_.empty()) error_ = "Cannot " + what + " \"" + path_.string() + "\": " + std::strerror(err);
 }
 
-bool TransferFile::openExisting(const std::filesystem::path& path) {
+bool TransferFile::open(const std::filesystem::path& path, bool forWriting) {
     close();
     path_ = path;
-    file_.open(path, std::ios::in | std::ios::out | std::ios::binary);
     pos_ = 0;
-    return file_.is_open();
+    written_ = 0;
+    failed_ = false;
+    error_.clear();
+    writable_ = forWriting;
+    // Non-blocking, so that a FIFO in the file's place cannot stall the
+    // open; it is refused just below.
+    int flags = (forWriting ? O_RDWR | O_CREAT : O_RDONLY) | O_NONBLOCK | O_CLOEXEC;
+    const int fd = ::open(path.c_str(), flags, 0666);
+    if (fd < 0) {
+        fail(forWriting ? "write" : "read", errno);
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        failed_ = true;
+        error_ = "Cannot " + std::string(forWriting ? "write" : "read") + " \"" + path_.string() +
+                 "\": it is not a regular file";
+        return false;
+    }
+    if (forWriting && ::ftruncate(fd, 0) != 0) {
+        fail("write", errno);
+        ::close(fd);
+        return false;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    fd_ = fd;
+    return true;
 }
 
-void TransferFile::close() {
-    if (file_.is_open()) file_.close();
-    file_.clear();
+bool TransferFile::create(const std::filesystem::path& path) { return open(path, true); }
+
+bool TransferFile::openExisting(const std::filesystem::path& path) { return open(path, false); }
+
+bool TransferFile::close() {
+    if (fd_ >= 0) {
+        // The last chance a full disk or a failing device has to show.
+        if (writable_ && !failed_) {
+            if (writeFaultInjected(WriteStage::Sync, written_)) fail("write", EIO);
+            else if (::fsync(fd_) != 0) fail("write", errno);
+        }
+        if (::close(fd_) != 0 && writable_) fail("write", errno);
+        fd_ = -1;
+    }
     pos_ = 0;
+    return !failed_;
 }
 
 void TransferFile::seek(std::uint64_t offset) { pos_ = offset; }
 
 void TransferFile::read(std::span<std::uint8_t> out) {
     std::fill(out.begin(), out.end(), std::uint8_t{0});
-    if (!file_.is_open()) return;
-    file_.clear();
-    file_.seekg(static_cast<std::streamoff>(pos_));
-    file_.read(reinterpret_cast<char*>(out.data()), static_cast<std::streamsize>(out.size()));
-    file_.clear();
+    if (fd_ < 0) return;
+    std::size_t got = 0;
+    while (got < out.size()) {
+        const ssize_t n = ::pread(fd_, out.data() + got, out.size() - got, static_cast<off_t>(pos_ + got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
     pos_ += out.size();
 }
 
 bool TransferFile::write(std::span<const std::uint8_t> data) {
-    if (!file_.is_open()) return false;
-    file_.clear();
-    file_.seekp(static_cast<std::streamoff>(pos_));
-    file_.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-    file_.flush();
-    const bool ok = !file_.fail();
-    file_.clear();
+    if (fd_ < 0 || !writable_) return false;
+    std::size_t done = 0;
+    while (done < data.size() && !failed_) {
+        if (writeFaultInjected(WriteStage::Write, written_)) {
+            fail("write", ENOSPC);
+            break;
+        }
+        const ssize_t n =
+            ::pwrite(fd_, data.data() + done, data.size() - done, static_cast<off_t>(pos_ + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            fail("write", n < 0 ? errno : ENOSPC);
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+        written_ += static_cast<std::size_t>(n);
+    }
     pos_ += data.size();
-    return ok;
+    return !failed_;
 }
 
 // ---- FileTransfer ----------------------------------------------------------
@@ -89,6 +145,13 @@ bool FileTransfer::requestRecords(std::uint32_t first, std::uint32_t last) {
     std::uint32_t previous = 0;
     std::uint16_t previousIndex = 0xFFFF;
     int failures = 0;
+    // A record that cannot be stored fails the whole load: a program with a
+    // hole in one of its files must never replace a good one.
+    auto store = [&](std::span<const std::uint8_t> bytes) {
+        if (file_.write(bytes)) return true;
+        fileError_ = file_.error();
+        return false;
+    };
     for (;;) {
         const int c = link_.receiveBlock();
         if (c < 2) {
@@ -125,7 +188,7 @@ bool FileTransfer::requestRecords(std::uint32_t first, std::uint32_t last) {
                     std::copy_n(data.begin() + 2, std::min(kPxtPieceSize, data.size() - 2), piece.begin());
                     // The index is the piece's first 24-character line.
                     file_.seek(static_cast<std::uint64_t>(index) * 24);
-                    file_.write(piece);
+                    if (!store(piece)) return false;
                 }
             }
         } else if (k == kBlockLogo) {
@@ -139,13 +202,13 @@ bool FileTransfer::requestRecords(std::uint32_t first, std::uint32_t last) {
             std::array<std::uint8_t, kCustomerRecordSize> rec{};
             std::copy_n(data.begin(), std::min(rec.size(), data.size()), rec.begin());
             swapCustomerRecord(rec);
-            file_.write(rec);
+            if (!store(rec)) return false;
             return afterBlock();
         } else if (const KindBlock* kind = findKindForRecord(k); kind && k >= first && k <= lastWanted) {
             std::vector<std::uint8_t> rec(kind->recordSize, 0);
             std::copy_n(data.begin(), std::min(rec.size(), data.size()), rec.begin());
             swapRecord(*kind, rec, pluRandomCodeSize());
-            file_.write(rec);
+            if (!store(rec)) return false;
             progress.step(k, static_cast<long>(kindCount(app_, *kind)), false);
         }
         if (!afterBlock()) return false;
@@ -253,7 +316,10 @@ bool FileTransfer::transferFileKind(std::string_view extension, std::uint32_t ba
             ok = move(base + 1, base + count);
         }
     }
-    file_.close();
+    if (!file_.close() && receiving && fileError_.empty()) {
+        fileError_ = file_.error();
+        ok = false;
+    }
     return ok;
 }
 
@@ -326,7 +392,10 @@ bool FileTransfer::receiveLogo() {
         return false;
     }
     file_.write(receiver.bitmap());
-    file_.close();
+    if (!file_.close()) {
+        fileError_ = file_.error();
+        return false;
+    }
     return ok;
 }
 
@@ -335,14 +404,19 @@ bool FileTransfer::sendLogo() {
     if (!g) return true;
     auto path = programPath;
     path.replace_extension(".bmp");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes = readFile(path);
+    } catch (const FileError&) {
         fileError_ = "Error opening File !!";
         return false;
     }
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    auto sender = LogoSender::fromBitmap(std::move(bytes), *g);
-    if (!sender) return true;
+    std::string why;
+    auto sender = LogoSender::fromBitmap(std::move(bytes), *g, &why);
+    if (!sender) {
+        fileError_ = "The logo \"" + path.string() + "\" is damaged: " + why;
+        return false;
+    }
     for (int a = 0; a <= sender->lastLine(); ++a) {
         const auto line = sender->buildLine(a);
         std::array<std::uint8_t, 2 + kLogoLineSize> data{};

@@ -27,23 +27,40 @@ namespace tramond {
 enum class TransferDirection : int { Send = 0, Receive = 1, SendPluListOrder = 2, None = 3 };
 
 // The one open file of a transfer. Reads past the end give zeros; writes go
-// in place at the current position.
+// in place at the current position. A file opened for sending is opened for
+// reading only; only regular files are opened (a FIFO would hang the run).
 class TransferFile {
 public:
-    bool create(const std::filesystem::path& path);    // replaces the file
-    bool openExisting(const std::filesystem::path& path);  // read and write
-    bool isOpen() const { return file_.is_open(); }
-    void close();
+    TransferFile() = default;
+    ~TransferFile();
+    TransferFile(const TransferFile&) = delete;
+    TransferFile& operator=(const TransferFile&) = delete;
+
+    bool create(const std::filesystem::path& path);        // replaces the file
+    bool openExisting(const std::filesystem::path& path);  // for reading
+    bool isOpen() const { return fd_ >= 0; }
+    // Flushes to disk what was written; false when that or any earlier write
+    // of this file failed (the reason is in error()).
+    bool close();
     void seek(std::uint64_t offset);
     std::uint64_t position() const { return pos_; }
     void read(std::span<std::uint8_t> out);   // zero-filled beyond the end
     bool write(std::span<const std::uint8_t> data);
     const std::filesystem::path& path() const { return path_; }
+    // Why the last open, write or close failed; empty when none did.
+    const std::string& error() const { return error_; }
 
 private:
-    std::fstream file_;
+    bool open(const std::filesystem::path& path, bool forWriting);
+    void fail(const std::string& what, int err);
+
+    int fd_ = -1;
+    bool writable_ = false;
+    bool failed_ = false;
     std::filesystem::path path_;
     std::uint64_t pos_ = 0;
+    std::uint64_t written_ = 0;
+    std::string error_;
 };
 
 class FileTransfer {

@@ -167,6 +167,9 @@ int runMode(const CommandLine& cl, ProgramSession& session, UnattendedEnvironmen
             host.message(MessageKind::Error, "Error", loadOutcomeMessage(loaded.outcome));
             return kExitUsage;
         }
+        // Nobody is there to notice that built-in texts replaced the
+        // program's own; the warning above named the file.
+        if (loaded.textsUnreadable) return kExitUsage;
     } else {
         // Without a save dialog the program path names the file to write.
         host.loadTarget = cl.programPath;

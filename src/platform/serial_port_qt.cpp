@@ -1,5 +1,6 @@
 #include "platform/serial_port_qt.h"
 
+#include <algorithm>
 #include <QElapsedTimer>
 #include <QSerialPort>
 
@@ -54,7 +55,9 @@ int QtSerialPort::readByte(int timeoutMs) {
         timer.start();
         while (port_->bytesAvailable() == 0) {
             const qint64 left = timeoutMs - timer.elapsed();
-            if (left <= 0 || !port_->waitForReadyRead(static_cast<int>(left))) {
+            // A time-out of 0 still polls the driver once: the line is
+            // drained of what already waits there that way.
+            if ((left <= 0 && timeoutMs > 0) || !port_->waitForReadyRead(static_cast<int>(std::max<qint64>(left, 0)))) {
                 if (port_->bytesAvailable() > 0) break;
                 port_->clearError();
                 return -1;

@@ -68,6 +68,8 @@ void setWriteFaultHookForTesting(WriteFaultHook hook) {
     g_faultHook.store(hook);
 }
 
+bool writeFaultInjected(WriteStage stage, std::size_t bytesWritten) { return injected(stage, bytesWritten); }
+
 void writeFileAtomic(const std::filesystem::path& requested, std::span<const std::uint8_t> data) {
     if (requested.empty()) throw FileError("Cannot write a file without a name");
     std::error_code ec;
@@ -129,6 +131,10 @@ std::vector<std::uint8_t> readFile(const std::filesystem::path& path) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec))
         throw FileError("Cannot read \"" + path.string() + "\": it is a directory");
+    // Opening a FIFO or a device would wait for a writer or read forever.
+    const auto st = std::filesystem::status(path, ec);
+    if (!ec && std::filesystem::exists(st) && !std::filesystem::is_regular_file(st))
+        throw FileError("Cannot read \"" + path.string() + "\": it is not a regular file");
     errno = 0;
     std::ifstream in(path, std::ios::binary);
     if (!in) {

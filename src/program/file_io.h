@@ -31,5 +31,7 @@ enum class WriteStage { Create, Write, Sync, Rename };
 // far; returning true makes that stage fail. Pass nullptr to remove it.
 using WriteFaultHook = bool (*)(WriteStage stage, std::size_t bytesWritten);
 void setWriteFaultHookForTesting(WriteFaultHook hook);
+// Asks the hook; writers that stream into a file (the transfer) use it too.
+bool writeFaultInjected(WriteStage stage, std::size_t bytesWritten);
 
 }  // namespace tramond

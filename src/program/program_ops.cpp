@@ -11,6 +11,7 @@
 #include "program/keyboard_header.h"
 #include "program/machine_printer.h"
 #include "program/record_kinds.h"
+#include "program/staged_commit.h"
 
 namespace tramond {
 namespace {
@@ -83,6 +84,13 @@ void settleLoadedState(ProgramSession& s, LoadResult& r) {
 
 void readTextFile(ProgramSession& s, LoadResult& r) {
     const auto txt = s.file(".txt");
+    std::error_code ec;
+    if (fs::exists(txt, ec) && !isFile(txt)) {
+        // Built-in texts in its place would reach the register unnoticed.
+        r.textsUnreadable = true;
+        r.warnings.push_back("Cannot read \"" + txt.string() + "\": it is not a regular file");
+        return;
+    }
     try {
         if (isFile(txt)) {
             const auto bytes = readFile(txt);
@@ -92,6 +100,7 @@ void readTextFile(ProgramSession& s, LoadResult& r) {
             writeFileAtomic(txt, s.text.bytes());
         }
     } catch (const FileError& e) {
+        if (isFile(txt)) r.textsUnreadable = true;
         r.warnings.push_back(e.what());
     }
 }
@@ -137,11 +146,21 @@ LoadResult loadProgram(ProgramSession& s, const fs::path& path) {
     LoadResult r;
     restoreMachineOne(s, r.warnings);
 
+    // A load from the register that was cut short is finished first, so
+    // that what is read here is one whole program.
+    for (auto& p : recoverStagingFolders(path.parent_path())) r.warnings.push_back(std::move(p));
+
     std::uintmax_t size = 0;
     {
         std::error_code ec;
+        // The type is checked before opening: opening a FIFO would wait for
+        // a writer forever.
+        if (!isFile(path)) {
+            r.outcome = LoadOutcome::FileError;
+            return r;
+        }
         std::ifstream probe(path, std::ios::binary);
-        if (!probe || !isFile(path)) {
+        if (!probe) {
             r.outcome = LoadOutcome::FileError;
             return r;
         }

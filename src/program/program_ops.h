@@ -24,6 +24,9 @@ struct LoadResult {
     // Companion files that could not be written (a read-only directory):
     // the program is loaded, but these are worth telling the user.
     std::vector<std::string> warnings;
+    // The ".txt" exists but could not be read (a folder, say): the session
+    // holds built-in texts that must not be sent as the program's.
+    bool textsUnreadable = false;
     bool ok() const { return outcome == LoadOutcome::Loaded; }
 };
 

@@ -260,6 +260,13 @@ TEST_F(RegisterOpsEndToEnd, MemoryCheckAtTheGenerationOneLimit) {
                 session.app.setU16(2227, static_cast<std::uint16_t>(rest / perPlu));
                 session.app.setU16(2163, static_cast<std::uint16_t>(mods));
                 writeBytes(program, {session.app.bytes().begin(), session.app.bytes().end()});
+                // The record files hold what the counts promise; a send
+                // refuses files too short for their counts.
+                for (const char* ext : {".plu", ".mod"}) {
+                    const auto* kind = findKindByExtension(ext);
+                    fs::resize_file(fs::path(program).replace_extension(ext),
+                                    std::uintmax_t{kindCount(session.app, *kind)} * kind->recordSize);
+                }
                 ProgramSession check;
                 return loadProgram(check, program).ok() && check.loaded &&
                        recomputeSizes(check.app).bytes == bytes;

@@ -17,6 +17,9 @@ public:
     bool openFails = false;
     PortConfig opened;
     std::deque<int> incoming;  // -1 stands for one read that times out
+    // What is already waiting on the line: the only bytes a read that does
+    // not wait (time-out 0) sees. Scripted answers come later.
+    std::deque<int> waiting;
     std::vector<Bytes> writes;
     std::vector<int> readTimeouts;
     std::function<void(FakePort&, const Bytes&)> onWrite;
@@ -30,7 +33,18 @@ public:
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
     int readByte(int timeoutMs) override {
+        if (timeoutMs == 0) {
+            if (waiting.empty()) return -1;
+            const int b = waiting.front();
+            waiting.pop_front();
+            return b;
+        }
         readTimeouts.push_back(timeoutMs);
+        if (!waiting.empty()) {
+            const int b = waiting.front();
+            waiting.pop_front();
+            return b;
+        }
         if (incoming.empty()) return -1;
         const int b = incoming.front();
         incoming.pop_front();

@@ -85,5 +85,37 @@ TEST(Logo, LinesBeyondTheWidthAreIgnoredAndShortFilesSendNothing) {
     EXPECT_FALSE(LogoSender::fromBitmap(flat, g));
 }
 
+TEST(Logo, DamagedHeadersAreRefusedWithAReason) {
+    const auto g = *logoLayout(2);
+    auto withHeader = [&](std::uint32_t width, std::uint32_t height, std::size_t cut = 0) {
+        Bytes bmp = blankLogoBitmap(g);
+        for (int i = 0; i < 4; ++i) {
+            bmp[18 + i] = static_cast<std::uint8_t>(width >> (8 * i));
+            bmp[22 + i] = static_cast<std::uint8_t>(height >> (8 * i));
+        }
+        bmp.resize(bmp.size() - cut);
+        return bmp;
+    };
+    const auto w = static_cast<std::uint32_t>(g.width);
+    const auto h = static_cast<std::uint32_t>(g.height);
+    struct Case {
+        const char* what;
+        Bytes file;
+    } cases[] = {
+        {"width 0x7FFFFFFF", withHeader(0x7FFFFFFF, h)},
+        {"height INT_MIN", withHeader(w, 0x80000000u)},
+        {"negative width", withHeader(0xFFFFFFF0u, h)},
+        {"rows beyond the end", withHeader(w, h, 1)},
+        {"height far beyond the end", withHeader(w, 0x40000000u)},
+    };
+    for (auto& c : cases) {
+        std::string why;
+        EXPECT_FALSE(LogoSender::fromBitmap(c.file, g, &why)) << c.what;
+        EXPECT_FALSE(why.empty()) << c.what;
+    }
+    // Top-down rows (a negative height) are a sound bitmap.
+    EXPECT_TRUE(LogoSender::fromBitmap(withHeader(w, static_cast<std::uint32_t>(-g.height)), g));
+}
+
 }  // namespace
 }  // namespace tramond

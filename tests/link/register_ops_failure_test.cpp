@@ -161,8 +161,10 @@ TEST_F(RegisterOpsFailureTest, MissingRecordFileStopsTheInstall) {
     fs::remove(fs::path(program).replace_extension(".grp"));
     auto o = ops();
     EXPECT_FALSE(o.clearAndInstallRegister());
-    EXPECT_TRUE(host.shown(opsmsg::kErrorOpeningFile));
-    EXPECT_EQ(sim->memory(1).records.count(5001), 0u) << "departments come after groups";
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_NE(host.messages[0].text.find("shop.grp"), std::string::npos) << host.messages[0].text;
+    EXPECT_EQ(sim->memory(1).clears, 0) << "refused before CLR";
+    EXPECT_TRUE(tap->frames().empty());
 }
 
 TEST_F(RegisterOpsFailureTest, NothingWithoutALoadedProgram) {

@@ -143,9 +143,8 @@ TEST_F(PluCodeModeTest, PositionThatIsNoNumberStopsThePluLines) {
     writeBytes(fs::path(program).replace_extension(".upd"), std::vector<std::uint8_t>(text.begin(), text.end()));
     auto o = ops();
     EXPECT_FALSE(o.updateRegister());
-    EXPECT_TRUE(host.shown(opsmsg::kNotValidInteger));
-    // The insertion that went out is closed; nothing after the bad line.
-    EXPECT_EQ(tap->numbers('U'), (std::vector<std::uint16_t>{101, 105}));
+    EXPECT_TRUE(host.shown(std::string(opsmsg::kNotValidInteger) + "\n\"R00000000000011ABCDE00\""));
+    EXPECT_TRUE(tap->numbers('U').empty()) << "refused before the first block";
     EXPECT_EQ(host.asked(opsmsg::kClearUpdateFile), 0) << "a failed update keeps its list";
     EXPECT_EQ(fileBytes(fs::path(program).replace_extension(".upd")).size(), text.size());
 }

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "app/command_line.h"
+#include "link/logo.h"
 #include "link/unattended.h"
 #include "register_ops_support.h"
 
@@ -139,6 +140,28 @@ TEST_F(UnattendedTest, FailuresGiveANonzeroStatusAndTheMessage) {
     EXPECT_EQ(run({(dir / "missing.app").string(), "update", "0", "1", "38400"}), kExitUsage);
     EXPECT_NE(err.str().find("File Error!"), std::string::npos);
     EXPECT_EQ(run({program, "emode"}), kExitUsage);
+}
+
+TEST_F(UnattendedTest, BadInputOnDiskGivesANonzeroStatusBeforeAnythingIsSent) {
+    const auto program = installedProgram();
+    startSim();
+    // A damaged logo: refused before CLR, not skipped.
+    session.app.setU8(kAppLogoSettingOffset, 1);
+    writeBytes(program, std::vector<std::uint8_t>(session.app.bytes().begin(), session.app.bytes().end()));
+    auto bmp = blankLogoBitmap(*logoLayout(1));
+    bmp[21] = 0x7F;  // width 0x7F0000xx
+    writeBytes(fs::path(program).replace_extension(".bmp"), bmp);
+    EXPECT_EQ(run({"--yes", program.string(), "clinst", "0", "1", "38400"}), kExitFailed);
+    EXPECT_NE(err.str().find("shop.bmp"), std::string::npos) << err.str();
+    EXPECT_EQ(sim->memory(1).clears, 0);
+
+    // A ".txt" that is a folder: the built-in texts must not go out instead.
+    fs::remove(fs::path(program).replace_extension(".txt"));
+    fs::create_directory(fs::path(program).replace_extension(".txt"));
+    EXPECT_EQ(run({"--yes", program.string(), "clinst", "0", "1", "38400"}), kExitUsage);
+    EXPECT_NE(err.str().find("shop.txt"), std::string::npos) << err.str();
+    EXPECT_TRUE(fs::is_directory(fs::path(program).replace_extension(".txt")));
+    EXPECT_TRUE(tap->frames().empty());
 }
 
 }  // namespace
