@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <exception>
+#include <set>
 
 #include "app/orvalt_registry.h"
 #include "program/codepage.h"
 #include "program/file_io.h"
+#include "program/staged_commit.h"
 #include "program/program_ops.h"
 #include "program/record_kinds.h"
 #include "program/setup_common.h"
@@ -102,6 +104,18 @@ void MainController::start() {
     state("IndividualPrinters1").stateEnabled = session_.app.flag(appblock::kFlagNetworkSize) != 0;
     recompute();
     notify();
+}
+
+void MainController::recoverInterruptedLoads() {
+    std::set<std::filesystem::path> folders;
+    for (const auto& entry : history_.entries()) folders.insert(std::filesystem::path(entry).parent_path());
+    if (!history_.current().empty()) folders.insert(std::filesystem::path(history_.current()).parent_path());
+    for (const auto& folder : folders) {
+        std::error_code ec;
+        if (folder.empty() || !std::filesystem::is_directory(folder, ec)) continue;
+        for (const auto& problem : recoverStagingFolders(folder))
+            prompter_.message(MessageKind::Warning, "Warning", problem);
+    }
 }
 
 void MainController::applyLanguage() {

@@ -46,6 +46,10 @@ public:
     // Start-up steps 5 and 6: the language table applied to every item, the
     // items hidden at start, the fixed values, machine 0, the counts.
     void start();
+    // After the history is read: a Load from Register that was cut off while
+    // putting its files in place is finished in each remembered program's
+    // folder, and staging folders nobody owns any more are removed.
+    void recoverInterruptedLoads();
 
     const ItemState& item(std::string_view name) const;
     // A tool-bar button's state (its menu twin's, less the "emode" lock).

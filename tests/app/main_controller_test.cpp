@@ -6,6 +6,7 @@
 #include "app/main_controller.h"
 #include "program/program_ops.h"
 #include "program/record_kinds.h"
+#include "program/staged_commit.h"
 
 namespace tramond {
 namespace {
@@ -283,6 +284,37 @@ TEST_F(Fixture, CloseSavesTheHistoryOrSaysItCouldNot) {
     d.close();
     EXPECT_EQ(prompter.messages.back().text, "Could not save history file");
     EXPECT_EQ(prompter.messages.back().title, "Error");
+}
+
+}  // namespace
+}  // namespace tramond
+
+namespace tramond {
+namespace {
+
+bool killAtFirstRename(int step) { return step == 1; }
+
+// A Load from Register cut off while its files were being put in place is
+// finished at the next start, in the folder of every remembered program.
+TEST_F(Fixture, StartFinishesALoadCutOffWhileCommitting) {
+    const auto program = makeProgram(dir.path(), "shop");
+    const auto staging = createStagingFolder(dir.path(), "shop");
+    {
+        std::ofstream(staging / "shop.dpt", std::ios::binary) << "received departments";
+    }
+    setCommitStepHookForTesting(killAtFirstRename);
+    EXPECT_THROW(commitStagingFolder(staging, dir.path(), "shop.app"), CommitKilled);
+    setCommitStepHookForTesting(nullptr);
+    releaseStagingFolder(staging);  // the process that received is gone
+    ASSERT_TRUE(fs::exists(staging));
+
+    history.add(program.string());
+    history.add("");  // as the file lists it at the next start
+    c.recoverInterruptedLoads();
+    EXPECT_FALSE(fs::exists(staging));
+    std::ifstream in(dir.path() / "shop.dpt", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "received departments");
+    EXPECT_TRUE(prompter.messages.empty());
 }
 
 }  // namespace

@@ -95,6 +95,7 @@ TTramond::TTramond(ProgramSession& session, LanguageTexts& texts, AppServices se
         }
     }
     history_.load();
+    controller_->recoverInterruptedLoads();
     sync();
     move(0, 0);
     session_.unattended = false;
