@@ -30,9 +30,10 @@ struct UpdateGroupInfo {
 // The group table, in sending order (".cor" .. ".dpt", ".plu", ".pbr").
 std::span<const UpdateGroupInfo> updateGroups();
 
-// Change codes 2..121 are system blocks.
+// Change codes 2..122 are system blocks (122: the system characters of
+// key columns 128-168, which the keyboard editor marks).
 inline constexpr std::uint32_t kFirstSystemChange = 2;
-inline constexpr std::uint32_t kLastSystemChange = 121;
+inline constexpr std::uint32_t kLastSystemChange = 122;
 
 struct UpdateRecordGroup {
     const UpdateGroupInfo* info = nullptr;
