@@ -126,7 +126,14 @@ void writeLanguagePack(LanguageTexts& table, const std::filesystem::path& file) 
         if (text.empty()) continue;
         if (const auto u = text.find('_'); u != std::string::npos) text[u] = '&';
         if (n != kWebAddressText) {
-            if (const auto colon = text.find(':'); colon != std::string::npos) text.resize(colon);
+            // A colon between two digits is part of the text ("24:00").
+            const auto isDigit = [&](std::size_t i) { return text[i] >= '0' && text[i] <= '9'; };
+            for (std::size_t i = 0; i < text.size(); ++i) {
+                if (text[i] != ':') continue;
+                if (i > 0 && i + 1 < text.size() && isDigit(i - 1) && isDigit(i + 1)) continue;
+                text.resize(i);
+                break;
+            }
         }
         table.setText(n, text);
         appendPackLine(out, n, text);

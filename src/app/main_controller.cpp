@@ -312,6 +312,14 @@ void MainController::load(const std::filesystem::path& chosen) {
     }
 }
 
+void MainController::adoptLoadedProgram(const std::filesystem::path& path) {
+    if (!session_.loaded) return;
+    TOrvaltRegistry(settings_, kSettingsRoot).WriteString(kLastOpenFilePath, (path.parent_path() / "").string());
+    afterLoad(path);
+    recompute();
+    notify();
+}
+
 void MainController::afterLoad(const std::filesystem::path& path) {
     history_.add(path.string());
     state("mFileCopyTo").stateEnabled = true;

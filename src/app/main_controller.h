@@ -69,6 +69,9 @@ public:
     // The main window's own handlers.
     void loadFromDisk();                                // the open dialog
     void loadSilently(const std::filesystem::path& path);  // history, command line
+    // A program already loaded into the session by another way (Load from
+    // Register) ends as a load from disk does.
+    void adoptLoadedProgram(const std::filesystem::path& path);
     void createNewProgram();
     void copyProgramTo();
     void deleteProgram();

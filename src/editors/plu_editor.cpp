@@ -176,9 +176,14 @@ void PluEditorController::build() {
 
     std::vector<std::uint8_t> out(plu::kRecordSize, 0);
     std::span<std::uint8_t> b(out);
-    // The code changes only by creating or deleting a PLU; otherwise it goes
-    // back exactly as it was read.
-    std::copy_n(snapshot_.begin() + plu::kCode, plu::kCodeField, out.begin() + plu::kCode);
+    // Code mode packs the code of the PLU on screen into the whole field, so
+    // bytes beyond the code size (left by a larger size earlier) go out as 0.
+    // The code itself changes only by creating or deleting a PLU. Number mode
+    // keeps the hidden code as it was read.
+    if (header_.codeMode())
+        packed_field::store(b.subspan(plu::kCode, plu::kCodeField), codeOf(snapshot_));
+    else
+        std::copy_n(snapshot_.begin() + plu::kCode, plu::kCodeField, out.begin() + plu::kCode);
     writeDescriptor(b, plu::kDescriptor, plu::kDescriptorField, descriptor,
                     static_cast<std::size_t>(header_.descriptorLength));
     putU16(b, plu::kDepartment, static_cast<std::uint32_t>(std::clamp(department, 0, 0xFFFF)));

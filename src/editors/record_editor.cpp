@@ -217,10 +217,10 @@ void RecordEditorController::buildRecord() {
                 break;
             }
             case FieldEncoding::EntryLimitation: {
-                // An empty edit counts as 0; anything that is not a whole
-                // number, or too large for the one-digit exponent, is refused
-                // and the byte keeps its old value.
-                const auto n = v.text.empty() ? std::optional<std::uint64_t>(0) : parseWholeNumber(v.text);
+                // Anything that is not a whole number (an empty edit too), or
+                // is too large for the one-digit exponent, is refused and the
+                // byte keeps its old value.
+                const auto n = parseWholeNumber(v.text);
                 const auto code = n ? encodeEntryLimitation(*n) : std::nullopt;
                 if (code)
                     buffer_.at(f.offset) = *code;

@@ -1,5 +1,8 @@
 #include "link/block_protocol.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace tramond {
 
 bool RegisterLink::open(PortConfig config) {
@@ -33,8 +36,22 @@ void RegisterLink::writeFrame(std::span<const std::uint8_t> frame) {
 }
 
 int RegisterLink::readByte() {
-    if (linkError_.load() != kLinkOk) return -1;
-    return port_.readByte(config_.timeoutMs);
+    // The time-out is waited in slices so that Cancel, set from the window's
+    // thread, is heard within one slice even while a register stays silent.
+    // A port that gives up early (it failed, or nothing can arrive) ends the
+    // wait at once, as one whole time-out would.
+    using Clock = std::chrono::steady_clock;
+    int left = config_.timeoutMs;
+    for (;;) {
+        if (linkError_.load() != kLinkOk) return -1;
+        const int slice = std::min(left, kCancelSliceMs);
+        const auto start = Clock::now();
+        const int b = port_.readByte(slice);
+        if (b >= 0) return b;
+        left -= slice;
+        const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+        if (left <= 0 || waited < slice / 2) return -1;
+    }
 }
 
 std::size_t buildFrame(std::span<const std::uint8_t> payload, std::uint8_t terminal,

@@ -27,6 +27,9 @@ enum LinkErrorCode : int { kLinkOk = 0, kUserBreak = 1, kLinkFailure = 2 };
 inline constexpr const char* kCheckCommPortMessage = "Check COMM Port!!";
 inline constexpr int kAttendedTimeoutMs = 1000;
 inline constexpr int kUnattendedTimeoutMs = 2000;
+// Longest single wait on the port: how soon Cancel is heard while the
+// register is silent.
+inline constexpr int kCancelSliceMs = 100;
 
 class RegisterLink {
 public:

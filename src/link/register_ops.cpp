@@ -235,6 +235,7 @@ bool RegisterOperations::loadFromRegister() {
     staged.programPath = staging->stagedApp();
     FileTransfer xfer(link_, staged.app, staged.text);
     xfer.programPath = staged.programPath;
+    xfer.shownPath = path;
     attach(xfer);
     host_.showProgress();
 
@@ -274,7 +275,7 @@ RegisterOperations::Step RegisterOperations::receiveProgram(FileTransfer& xfer, 
     }
     auto& p = xfer.progress;
     p.setCaption(kRead);
-    p.setFile(xfer.programPath.string(), kSystemBlockSteps);
+    p.setFile((xfer.shownPath.empty() ? xfer.programPath : xfer.shownPath).string(), kSystemBlockSteps);
     p.setRange(kSystemBlockSteps);
     p.resetCounter();
     host_.showProgress();
@@ -735,12 +736,25 @@ bool RegisterOperations::sendToTargets(SendMode mode) {
     if (!t.proceed) return false;
     loopLast_ = t.lastTerminal;
     loopSucceeded_ = true;
+    bool ok;
     if (t.terminalNumber == 0) {
         link_.terminalNumber = 0;
         headline_.clear();
-        return registerSend(mode);
+        ok = registerSend(mode);
+    } else {
+        ok = networkLoop(t, [this, mode] { return registerSend(mode); });
     }
-    return networkLoop(t, [this, mode] { return registerSend(mode); });
+    if (ok && mode == SendMode::ClearAndInstall) {
+        // Only now does every register hold exactly this program; a refused
+        // or broken install leaves the pending changes for the next try.
+        std::error_code ec;
+        fs::remove(session_.file(".upd"), ec);
+        if (ec) {
+            error("Cannot delete the update file \"" + session_.file(".upd").string() + "\": " + ec.message());
+            return false;
+        }
+    }
+    return ok;
 }
 
 bool RegisterOperations::updateRegister() { return sendToTargets(SendMode::Update); }

@@ -8,7 +8,8 @@ namespace tramond {
 TargetSelector::TargetSelector(ApplicationBlock& app, int currentMachine, bool allowNetwork)
     : app_(app), allowNetwork_(allowNetwork) {
     registerText_ = std::to_string(currentMachine);
-    sizeText_ = std::to_string(app_.flag(kNetworkSizeFlag));
+    sizeBefore_ = app_.flag(kNetworkSizeFlag);
+    sizeText_ = std::to_string(sizeBefore_);
     choice_.terminalNumber = static_cast<std::uint8_t>(std::clamp(currentMachine, 0, kMaxRegister));
 }
 
@@ -42,7 +43,10 @@ std::optional<std::string> TargetSelector::sizeTyped(const std::string& text) {
     if (text.empty()) return std::nullopt;
     const auto n = inRange(text);
     if (!n) {
+        // The digits typed before the refused one were stored as they came
+        // ("2" of "25"); the refusal takes them back with the box.
         sizeText_.clear();
+        app_.setFlag(kNetworkSizeFlag, sizeBefore_);
         return std::string(kWrongInput);
     }
     app_.setFlag(kNetworkSizeFlag, static_cast<std::uint8_t>(*n));

@@ -45,6 +45,7 @@ private:
     bool allowNetwork_;
     std::string registerText_;
     std::string sizeText_;
+    std::uint8_t sizeBefore_ = 0;  // the network size when the dialog opened
     TargetChoice choice_;
 };
 

@@ -209,7 +209,7 @@ bool FileTransfer::requestRecords(std::uint32_t first, std::uint32_t last) {
             std::copy_n(data.begin(), std::min(rec.size(), data.size()), rec.begin());
             swapRecord(*kind, rec, pluRandomCodeSize());
             if (!store(rec)) return false;
-            progress.step(k, static_cast<long>(kindCount(app_, *kind)), false);
+            progress.step(static_cast<long>(k - kind->base), static_cast<long>(kindCount(app_, *kind)), false);
         }
         if (!afterBlock()) return false;
     }
@@ -253,7 +253,7 @@ bool FileTransfer::sendRecords(std::uint32_t first, std::uint32_t last) {
     std::vector<std::uint8_t> rec(kind->recordSize);
     file_.seek(static_cast<std::uint64_t>(first - kind->base - 1) * kind->recordSize);
     for (std::uint32_t number = first; number <= last; ++number) {
-        if (first != last) progress.step(number, count, false);
+        if (first != last) progress.step(static_cast<long>(number - kind->base), count, false);
         file_.read(rec);
         swapRecord(*kind, rec, pluRandomCodeSize());
         if (!sendU(static_cast<std::uint16_t>(number), rec)) return false;
@@ -271,7 +271,9 @@ bool FileTransfer::transferFileKind(std::string_view extension, std::uint32_t ba
     if (count == 0 && !(listOrder && !pluListOrder.empty())) return true;
     auto path = programPath;
     path.replace_extension(std::string(extension));
-    progress.setFile(path.string(), total);
+    auto shown = shownPath.empty() ? programPath : shownPath;
+    shown.replace_extension(std::string(extension));
+    progress.setFile(shown.string(), total);
     progress.setRange(static_cast<int>(total));
     if (base == kBlockChk)
         return direction == TransferDirection::Receive ? receiveConfiguration() : sendConfiguration();
@@ -297,7 +299,7 @@ bool FileTransfer::transferFileKind(std::string_view extension, std::uint32_t ba
             swapWord(rec, 0);
             swapWord(rec, 34);
             const auto number = static_cast<std::uint16_t>(10001 + j);
-            progress.step(number, 0, false);
+            progress.step(static_cast<long>(j + 1), static_cast<long>(pluListOrder.size()), false);
             if (!sendU(number, rec) || !afterBlock()) {
                 ok = false;
                 break;

@@ -70,6 +70,9 @@ public:
 
     // The ".app" path whose siblings TransferFileKind opens.
     std::filesystem::path programPath;
+    // The program's name as the user knows it, for the progress window, when
+    // the files are written elsewhere first (Load from Register's staging).
+    std::filesystem::path shownPath;
     Progress progress;
     // Called after every block; may be empty.
     std::function<void()> pump;

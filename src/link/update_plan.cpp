@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "program/file_io.h"
+#include "program/update_list.h"
 
 namespace tramond {
 namespace {
@@ -59,18 +60,7 @@ std::span<const UpdateGroupInfo> updateGroups() { return kGroups; }
 
 std::vector<std::string> readUpdateFileLines(const std::filesystem::path& file) {
     const auto bytes = readFile(file);
-    std::vector<std::string> lines;
-    std::string_view rest(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    while (!rest.empty()) {
-        const auto nl = rest.find('\n');
-        const auto line = trimmed(rest.substr(0, nl));
-        if (!line.empty()) lines.emplace_back(line);
-        if (nl == std::string_view::npos) break;
-        rest.remove_prefix(nl + 1);
-    }
-    std::sort(lines.begin(), lines.end());
-    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
-    return lines;
+    return UpdateList::parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 UpdatePlan planUpdate(const std::vector<std::string>& sortedLines, bool pluByCode) {

@@ -208,8 +208,8 @@ void computeRecordLengths(ApplicationBlock& app) {
         app.setKindRecordLength(h, static_cast<std::uint16_t>(sum < 65536 ? sum : base & 0xffff));
     }
     app.setKindRecordLength(ab::kClerk, clerkRecordLength(app));
-    app.setKindRecordLength(ab::kSalesperson, static_cast<std::uint16_t>(
-                                                  app.kindDescriptorLength(ab::kSalesperson) + 2));
+    // The salesperson length (2563) belongs to the Sales Persons dialog: a
+    // program read from a register keeps the value it came with.
 }
 
 std::uint16_t clerkRecordLength(const ApplicationBlock& app) {

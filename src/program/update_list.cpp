@@ -38,7 +38,7 @@ bool isValidLine(std::string_view line) {
 struct Contents {
     bool exists = false;
     std::string raw;
-    std::vector<std::string> lines;  // valid lines, sorted and unique
+    std::vector<std::string> lines;  // sorted and unique
 };
 
 Contents readContents(const std::filesystem::path& file) {
@@ -48,18 +48,7 @@ Contents readContents(const std::filesystem::path& file) {
     const auto bytes = readFile(file);
     c.exists = true;
     c.raw.assign(bytes.begin(), bytes.end());
-    std::string_view rest(c.raw);
-    while (!rest.empty()) {
-        const auto nl = rest.find('\n');
-        const auto line = trimmed(rest.substr(0, nl));
-        // Blank lines and anything that is neither a code nor a PLU line (a
-        // hand edit, a torn copy) are skipped and vanish on the next rewrite.
-        if (isValidLine(line)) c.lines.emplace_back(line);
-        if (nl == std::string_view::npos) break;
-        rest.remove_prefix(nl + 1);
-    }
-    std::sort(c.lines.begin(), c.lines.end());
-    c.lines.erase(std::unique(c.lines.begin(), c.lines.end()), c.lines.end());
+    c.lines = UpdateList::parse(c.raw);
     return c;
 }
 
@@ -78,6 +67,24 @@ void addAll(const std::filesystem::path& file, std::vector<std::string> added) {
     auto current = readContents(file);
     std::sort(added.begin(), added.end());
     added.erase(std::unique(added.begin(), added.end()), added.end());
+    // A deleted PLU no longer needs its pending insert or replace; and one
+    // that was only ever inserted here never reached the register, so its
+    // delete is dropped as well.
+    for (auto it = added.begin(); it != added.end();) {
+        if (it->size() != kPluLineLength || (*it)[0] != 'D') {
+            ++it;
+            continue;
+        }
+        const auto key = std::string_view(*it).substr(1);
+        bool wasNew = false;
+        std::erase_if(current.lines, [&](const std::string& l) {
+            if (l.size() != kPluLineLength || (l[0] != 'N' && l[0] != 'R') || std::string_view(l).substr(1) != key)
+                return false;
+            wasNew = wasNew || l[0] == 'N';
+            return true;
+        });
+        it = wasNew ? added.erase(it) : it + 1;
+    }
     std::vector<std::string> merged;
     merged.reserve(current.lines.size() + added.size());
     std::set_union(current.lines.begin(), current.lines.end(), added.begin(), added.end(),
@@ -125,6 +132,22 @@ void UpdateList::markLines(std::span<const std::string> lines) {
     added.reserve(lines.size());
     for (const auto& l : lines) added.push_back(checkedLine(l));
     addAll(file_, std::move(added));
+}
+
+std::vector<std::string> UpdateList::parse(std::string_view text) {
+    // Every line is kept, hand-made ones too: Update Register sends or
+    // refuses them with a message, and dropping them would lose a change.
+    std::vector<std::string> lines;
+    while (!text.empty()) {
+        const auto nl = text.find('\n');
+        const auto line = trimmed(text.substr(0, nl));
+        if (!line.empty()) lines.emplace_back(line);
+        if (nl == std::string_view::npos) break;
+        text.remove_prefix(nl + 1);
+    }
+    std::sort(lines.begin(), lines.end());
+    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
+    return lines;
 }
 
 std::vector<std::string> UpdateList::lines() const {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tramond {
@@ -27,7 +28,13 @@ public:
     void markLine(const std::string& line);
     void markLines(std::span<const std::string> lines);
 
-    std::vector<std::string> lines() const;  // sorted, unique; junk-free
+    // A "D" PLU line cancels pending "N" and "R" lines of the same code and
+    // position, and is not written when it cancelled an "N".
+
+    std::vector<std::string> lines() const;  // sorted, unique, every non-blank line
+    // The lines of an update file's text: trimmed, blank ones skipped, sorted,
+    // without duplicates.
+    static std::vector<std::string> parse(std::string_view text);
     void ensureExists() const;               // creates it empty when missing
     void clear() const;                      // empties it
 

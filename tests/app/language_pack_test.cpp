@@ -53,12 +53,17 @@ TEST(WritePack, CutsAtColonReplacesUnderscoreAndChangesTheTable) {
     TempDir dir;
     LanguageTexts t = LanguageTexts::builtIn();
     t.setText(20, "Sa_ve: now");
+    t.setText(21, "Closed 24:00: Sunday");
+    t.setText(22, "Time 9:");
     writeLanguagePack(t, dir.path() / "Tramond.mwt");
     const std::string pack = slurp(dir.path() / "Tramond.mwt");
     EXPECT_NE(pack.find("  37,System &Reports     \r\n"), std::string::npos);
     EXPECT_EQ(t.text(36), "System &Reports     ");
     EXPECT_EQ(t.text(20), "Sa&ve");
     EXPECT_NE(pack.find("  21,Sa&ve\r\n"), std::string::npos);
+    // A colon between digits is part of a time, not the start of a comment.
+    EXPECT_EQ(t.text(21), "Closed 24:00");
+    EXPECT_EQ(t.text(22), "Time 9");
     // The web address keeps its colon.
     EXPECT_NE(pack.find(" 909,https://"), std::string::npos);
     EXPECT_EQ(t.text(908).substr(0, 6), "https:");

@@ -161,6 +161,23 @@ TEST_F(Fixture, LoadFromDiskUsesAndStoresTheLastDirectory) {
     EXPECT_EQ(history.current(), app.string());
 }
 
+TEST_F(Fixture, AProgramReadFromTheRegisterEndsLikeALoadFromDisk) {
+    c.start();
+    c.loadSilently(makeProgram(dir.path(), "disk"));  // PLUs by number
+    const auto app = makeProgram(dir.path(), "read");
+    // What Load from Register leaves behind: the program loaded into the
+    // session, here with PLUs addressed by a 4-byte code.
+    ASSERT_TRUE(loadProgram(session, app).ok());
+    session.app.setU8(2234, 4);
+    EXPECT_FALSE(c.item("mClearPluFileinRegister").enabled());
+    c.adoptLoadedProgram(app);
+    EXPECT_EQ(history.current(), app.string());
+    EXPECT_EQ(settings.read(kSettingsRoot, "LastOpenFilePath"), dir.path().string() + "/");
+    EXPECT_TRUE(c.item("mClearPluFileinRegister").enabled());
+    EXPECT_TRUE(c.item("mFileCopyTo").enabled());
+    EXPECT_TRUE(c.item("Boran1").checked);
+}
+
 TEST_F(Fixture, CreateAsksBeforeOverwritingAndLoadsTheNewProgram) {
     c.start();
     const auto target = dir.path() / "new";

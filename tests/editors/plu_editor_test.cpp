@@ -267,6 +267,55 @@ TEST_F(PluCodeModeTest, ChangedRecordGetsAnRLine) {
     EXPECT_EQ(record(4)[2], 0x12) << "the code is written back as read";
 }
 
+TEST_F(PluCodeModeTest, StoringRebuildsTheCodeFieldFromTheCodeOnly) {
+    // Bytes beyond the code size, left by a larger size earlier, must not
+    // travel back to the register.
+    patch(4, 2, {0x12, 0x00, 0x77, 0x88, 0x99, 0xAA, 0xBB});
+    auto ed = editor();
+    ASSERT_TRUE(ed.activate());
+    ASSERT_EQ(ed.currentRecord(), 4);
+    EXPECT_EQ(ed.codeText, "12");
+    ed.ok();
+    const auto rec = record(4);
+    EXPECT_EQ(std::vector<std::uint8_t>(rec.begin() + 2, rec.begin() + 9),
+              (std::vector<std::uint8_t>{0x12, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(dir.updates(), (std::vector<std::string>{"R" "00000000000012" "00004" "00"}));
+}
+
+TEST_F(PluEditorTest, NumberModeKeepsTheHiddenCodeBytes) {
+    header(2, 0);
+    records(2);
+    patch(1, 2, {0x12, 0x34, 0x56, 0x78, 0x90, 0x12, 0x34});
+    auto ed = editor();
+    ASSERT_TRUE(ed.activate());
+    ed.ok();
+    const auto rec = record(1);
+    EXPECT_EQ(std::vector<std::uint8_t>(rec.begin() + 2, rec.begin() + 9),
+              (std::vector<std::uint8_t>{0x12, 0x34, 0x56, 0x78, 0x90, 0x12, 0x34}));
+    EXPECT_TRUE(dir.updates().empty());
+}
+
+TEST_F(PluCodeModeTest, DeletingAPluCreatedSinceTheLastUpdateLeavesNoLines) {
+    auto ed = editor();
+    ASSERT_TRUE(ed.activate());
+    ed.codeText = "999";
+    ASSERT_EQ(ed.leaveCodeEdit(), PluEditorController::CodeOutcome::Created);
+    ed.edit(PluEdit::Price1) = "5";
+    ed.ok();  // an R line beside the N line
+    ASSERT_EQ(dir.updates().size(), 2u);
+    ASSERT_TRUE(ed.deleteCurrent());
+    EXPECT_TRUE(dir.updates().empty()) << "the register never had PLU 999";
+
+    // A PLU the register has: the pending change gives way to the delete.
+    ed.codeText = "4711";
+    ed.leaveCodeEdit();
+    ASSERT_EQ(ed.currentRecord(), 2);
+    ed.edit(PluEdit::Price1) = "7";
+    ed.ok();
+    ASSERT_TRUE(ed.deleteCurrent());
+    EXPECT_EQ(dir.updates(), (std::vector<std::string>{"D" "00000000004711" "00002" "00"}));
+}
+
 TEST_F(PluCodeModeTest, UnknownCodeCreatesInFirstUnusedRecord) {
     auto ed = editor();
     ASSERT_TRUE(ed.activate());

@@ -141,7 +141,7 @@ TEST_F(DepartmentEditorTest, RefusedEntryLimitationKeepsByteButStoresTheRest) {
     auto ed = editor();
     ASSERT_TRUE(ed.activate());
     const auto limit = ed.fieldIndex("entryLimitation");
-    for (std::string bad : {"-5", "abc", "10000000000"}) {
+    for (std::string bad : {"-5", "abc", "10000000000", ""}) {
         ed.field(limit).text = bad;
         ed.descriptor = "NEW " + bad;
         ed.next();
@@ -150,7 +150,7 @@ TEST_F(DepartmentEditorTest, RefusedEntryLimitationKeepsByteButStoresTheRest) {
         EXPECT_EQ(now[29], 53) << bad;
         EXPECT_EQ(std::string(reinterpret_cast<const char*>(&now[4])), "NEW " + bad);
     }
-    EXPECT_EQ(prompts.texts(), (std::vector<std::string>(3, "Wrong Input!")));
+    EXPECT_EQ(prompts.texts(), (std::vector<std::string>(4, "Wrong Input!")));
 }
 
 TEST_F(DepartmentEditorTest, OptionWordKeepsOnlyBitsZeroAndOneAndOtherBytesAsRead) {

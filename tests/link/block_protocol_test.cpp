@@ -173,7 +173,7 @@ TEST(RegisterLinkOpen, FailureReportsCheckCommPortAndTimeoutsFollowTheUnattended
     EXPECT_EQ(port.opened.baudRate, 9600);
     EXPECT_TRUE(port.opened.hwHandshake);
     link.readByte();
-    EXPECT_EQ(port.readTimeouts.back(), 2000);
+    EXPECT_EQ(port.readTimeouts.back(), kCancelSliceMs) << "waited in slices";
     EXPECT_EQ(RegisterLink::timeoutFor(false), 1000);
 }
 

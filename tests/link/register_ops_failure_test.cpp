@@ -115,15 +115,23 @@ TEST_F(RegisterOpsFailureTest, SuccessfulLoadReplacesTheProgramWhole) {
     EXPECT_EQ(session.text.bytes()[10], '#') << "and it is the loaded program";
     EXPECT_EQ(session.programPath, program);
     EXPECT_EQ(session.machineNumber, 0);
+    // The progress window names the program, not the staging folder.
+    const auto dpt = host.lastProgressFor(".dpt");
+    ASSERT_TRUE(dpt);
+    EXPECT_EQ(dpt->fileName, fs::path(program).replace_extension(".dpt").string());
+    EXPECT_EQ(dpt->position, std::to_string(session.app.u16(1059))) << "the last department, counted from 1";
 }
 
 TEST_F(RegisterOpsFailureTest, RegisterFallingSilentMidInstall) {
-    makeProgram("shop.app");
+    const auto program = makeProgram("shop.app");
+    const auto upd = fs::path(program).replace_extension(".upd");
+    writeBytes(upd, {'0', '0', '0', '0', '0', '5', '0', '0', '1'});
     auto opts = fastSim();
     opts.silentAfterBlocks = 150;
     startSim(opts);
     auto o = ops();
     EXPECT_FALSE(o.clearAndInstallRegister());
+    EXPECT_EQ(fileBytes(upd).size(), 9u) << "the pending changes outlive a failed install";
     EXPECT_EQ(messagesWith(opsmsg::kCheckRs232), 1u);
     EXPECT_EQ(host.messages.size(), 1u) << "reported once";
     EXPECT_EQ(o.linkError(), kLinkFailure);

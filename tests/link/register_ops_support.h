@@ -47,6 +47,13 @@ public:
     int waits = 0;
     int progressShown = 0;
     std::function<void(int)> onPump;
+    std::vector<ProgressState> progress;  // every change, in order
+    // The last state shown for a file ending in `extension`.
+    std::optional<ProgressState> lastProgressFor(const std::string& extension) const {
+        for (auto it = progress.rbegin(); it != progress.rend(); ++it)
+            if (it->fileName.ends_with(extension)) return *it;
+        return std::nullopt;
+    }
 
     void message(MessageKind kind, const std::string& title, const std::string& text) override {
         messages.push_back({kind, title, text});
@@ -63,6 +70,7 @@ public:
     std::optional<fs::path> chooseLoadTarget(const std::string&) override { return loadTarget; }
     void showProgress() override { ++progressShown; }
     void progressChanged(const ProgressState& s) override {
+        progress.push_back(s);
         if (!s.headline.empty() && (headlines.empty() || headlines.back() != s.headline))
             headlines.push_back(s.headline);
     }

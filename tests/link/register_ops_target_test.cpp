@@ -56,6 +56,15 @@ TEST(TargetSelectorTest, NetworkSizeIsStoredAtOnceAndAnUnknownSizeStops) {
     EXPECT_EQ(s.sizeTyped("3"), std::nullopt);
     EXPECT_EQ(app.flag(78), 3);
 
+    // Typing "25" stores 2 at the first key; the refusal of 25 takes it back.
+    ApplicationBlock five;
+    five.setFlag(78, 5);
+    TargetSelector typing(five, 0, true);
+    EXPECT_EQ(typing.sizeTyped("2"), std::nullopt);
+    EXPECT_EQ(five.flag(78), 2);
+    EXPECT_EQ(typing.sizeTyped("25"), std::optional<std::string>(kWrongInput));
+    EXPECT_EQ(five.flag(78), 5);
+
     s.sizeTyped("0");
     std::string message;
     const auto t = s.allRegisters(&message);

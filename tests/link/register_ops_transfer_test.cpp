@@ -190,6 +190,12 @@ TEST_F(PluCodeModeTest, InstallSendsPlusInListOrderRenumbered) {
     EXPECT_EQ(recs.at(10002)[9], 'C');
     EXPECT_EQ(recs.at(10003)[9], 'B');
     EXPECT_EQ(recs.at(10004)[9], 'D');
+    // The bar and the position count the PLUs of the file, not block numbers.
+    const auto plu = host.lastProgressFor(".plu");
+    ASSERT_TRUE(plu);
+    EXPECT_EQ(plu->position, "4");
+    EXPECT_EQ(plu->barPosition, plu->barMaximum);
+    EXPECT_GT(plu->barMaximum, 0);
 }
 
 TEST_F(RegisterOpsTransferTest, NetworkUpdateAboveLastTerminalSendsNothing) {
@@ -228,13 +234,16 @@ TEST_F(RegisterOpsTransferTest, InstallNeedsTheSameApplication) {
 }
 
 TEST_F(RegisterOpsTransferTest, CustomerFileOnlyWhenWanted) {
-    makeProgram("shop.app");
+    const auto program = makeProgram("shop.app");
     session.app.setOption(119, 1, true);
     saveAndReload();
+    const auto upd = fs::path(program).replace_extension(".upd");
+    writeBytes(upd, {'0', '0', '0', '0', '0', '5', '0', '0', '1'});
     startSim();
     host.answers[opsmsg::kUploadCustomers] = false;
     auto o = ops();
     ASSERT_TRUE(o.clearAndInstallRegister());
+    EXPECT_FALSE(fs::exists(upd)) << "the register now holds exactly this program";
     EXPECT_EQ(host.asked(opsmsg::kUploadCustomers), 1);
     EXPECT_TRUE(sim->memory(1).customers.empty());
     EXPECT_FALSE(sim->memory(1).records.empty()) << "everything else was installed";

@@ -76,13 +76,35 @@ TEST_F(UpdateListTest, PluLinesShareTheListAndSortAfterCodes) {
     EXPECT_EQ(list.lines().size(), 3u);
 }
 
-TEST_F(UpdateListTest, JunkLinesAreIgnoredAndDroppedOnRewrite) {
+TEST_F(UpdateListTest, HandMadeLinesSurviveEveryMark) {
+    // Update Register sends or refuses such lines with its own message; a
+    // mark in an editor must not make them vanish.
     put("garbage\n\n   \n12345\n000000005\r\n  000000003  \n00000000x\nR0000000000123400001000\n"
         "R000000000012340000100\n000000005\n");
     UpdateList list(file);
-    EXPECT_EQ(list.lines(), (Lines{"000000003", "000000005", "R000000000012340000100"}));
+    const Lines kept{"000000003", "000000005", "00000000x", "12345", "R000000000012340000100",
+                     "R0000000000123400001000", "garbage"};
+    EXPECT_EQ(list.lines(), kept);
     list.mark(4);
-    EXPECT_EQ(raw(), "000000003\r\n000000004\r\n000000005\r\nR000000000012340000100\r\n");
+    EXPECT_EQ(raw(),
+              "000000003\r\n000000004\r\n000000005\r\n00000000x\r\n12345\r\nR000000000012340000100\r\n"
+              "R0000000000123400001000\r\ngarbage\r\n");
+}
+
+TEST_F(UpdateListTest, DeleteCancelsPendingLinesOfTheSamePlu) {
+    UpdateList list(file);
+    const std::string key = "000000000012340004200";  // code 1234 at position 42
+    const std::string other = "000000000012340004300";  // same code, another position
+    // Created and deleted before an update: the register never hears of it.
+    list.markLines(std::vector<std::string>{"N" + key, "R" + key, "R" + other});
+    list.markLine("D" + key);
+    EXPECT_EQ(list.lines(), (Lines{"R" + other}));
+    // A PLU the register has: its pending change gives way to the delete.
+    list.markLine("D" + other);
+    EXPECT_EQ(list.lines(), (Lines{"D" + other}));
+    // Deleted, then created again at the same place: both go out, delete first.
+    list.markLine("N" + other);
+    EXPECT_EQ(list.lines(), (Lines{"D" + other, "N" + other}));
 }
 
 TEST_F(UpdateListTest, MarkingManyReadsAndWritesTheFileOnce) {

@@ -5,6 +5,7 @@
 // disabled, so no placeholder dialog is ever shown.
 
 #include <QWidget>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <string>
@@ -24,6 +25,9 @@ struct AppContext {
     // Refreshes the Setup menu counts, the status bar and the caption after a
     // dialog changed the blocks.
     std::function<void()> refresh;
+    // A program arrived other than through the open dialog (Load from
+    // Register): it ends like a load from disk (history, last path, menus).
+    std::function<void(const std::filesystem::path&)> programLoaded;
 };
 
 class MenuRegistry {

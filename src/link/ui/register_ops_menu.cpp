@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -13,7 +12,6 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QThread>
 #include <QVBoxLayout>
 #include <iostream>
 
@@ -21,6 +19,7 @@
 #include "link/register_ops.h"
 #include "link/unattended.h"
 #include "link/ui/register_port.h"
+#include "link/ui/window_thread_bridge.h"
 
 namespace tramond {
 namespace {
@@ -45,18 +44,29 @@ void placeBelowMainWindow(QWidget* dialog, QWidget* mainWindow) {
     if (mainWindow) dialog->move(mainWindow->geometry().left(), mainWindow->geometry().top() + 45);
 }
 
-// One register operation from the menu: settings, port, host, the run.
-void runOperation(AppContext& ctx, const std::function<bool(RegisterOperations&)>& op) {
+// One register operation from the menu: settings, port, host, and the run
+// on a worker thread while the window stays responsive.
+bool runOperation(AppContext& ctx, const std::function<bool(RegisterOperations&)>& op) {
     RegisterOpsConfig config;
     config.link = loadCommsSettings(ctx.settings, executableDir());
     const auto port = makeRegisterPort(config.link.port);
     QtRegisterOpsHost host(ctx);
-    RegisterOperations ops(ctx.session, *port, host, config);
-    host.onCancel = [&ops] { ops.cancel(); };
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    op(ops);
+    WindowThreadBridge bridge(host, ctx.mainWindow);
+    RegisterOperations ops(ctx.session, *port, bridge.workerHost(), config);
+    host.onCancel = [&ops, &bridge] {
+        ops.cancel();
+        bridge.cancel();
+    };
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    bool ok = false;
+    try {
+        ok = bridge.run([&] { return op(ops); });
+    } catch (const std::exception& e) {
+        host.message(MessageKind::Error, "Error", e.what());
+    }
     QApplication::restoreOverrideCursor();
     if (ctx.refresh) ctx.refresh();
+    return ok;
 }
 
 }  // namespace
@@ -221,7 +231,6 @@ void QtRegisterOpsHost::showProgress() {
         const auto c = context_.mainWindow->geometry().center();
         progress_->move(c.x() - progress_->width() / 2, c.y() - progress_->height() / 2);
     }
-    pump();
 }
 
 void QtRegisterOpsHost::progressChanged(const ProgressState& state) {
@@ -233,18 +242,6 @@ void QtRegisterOpsHost::closeProgress() {
     if (progress_) progress_->hide();
 }
 
-void QtRegisterOpsHost::pump() { QCoreApplication::processEvents(); }
-
-void QtRegisterOpsHost::wait(std::chrono::milliseconds d) {
-    // The window keeps answering (and Cancel keeps working) while waiting.
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < d.count()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        QThread::msleep(10);
-    }
-}
-
 void QtRegisterOpsHost::programChanged() {
     if (context_.refresh) context_.refresh();
 }
@@ -252,8 +249,11 @@ void QtRegisterOpsHost::programChanged() {
 // ---- registration ------------------------------------------------------------------
 
 void registerRegisterOperations(MenuRegistry& registry) {
-    registry.add("mFileLoadRegisterClick",
-                 [](AppContext& ctx) { runOperation(ctx, [](RegisterOperations& o) { return o.loadFromRegister(); }); });
+    registry.add("mFileLoadRegisterClick", [](AppContext& ctx) {
+        if (runOperation(ctx, [](RegisterOperations& o) { return o.loadFromRegister(); }) && ctx.session.loaded &&
+            ctx.programLoaded)
+            ctx.programLoaded(ctx.session.programPath);
+    });
     registry.add("mFileUpdateRegisterClick",
                  [](AppContext& ctx) { runOperation(ctx, [](RegisterOperations& o) { return o.updateRegister(); }); });
     registry.add("mInstallRegisterClick",

@@ -68,7 +68,8 @@ private:
     QProgressBar* bar_;
 };
 
-// The host of the operations in the main window.
+// The host of the operations in the main window; it answers on the window's
+// thread (the operation itself runs on a WindowThreadBridge's worker).
 class QtRegisterOpsHost : public RegisterOpsHost {
 public:
     QtRegisterOpsHost(AppContext& context);
@@ -81,8 +82,6 @@ public:
     void showProgress() override;
     void progressChanged(const ProgressState& state) override;
     void closeProgress() override;
-    void pump() override;
-    void wait(std::chrono::milliseconds d) override;
     void programChanged() override;
 
     std::function<void()> onCancel;
