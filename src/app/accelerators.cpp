@@ -1,6 +1,8 @@
 #include "app/accelerators.h"
 
 #include <cctype>
+#include <functional>
+#include <map>
 #include <set>
 
 #include "app/language_texts.h"
@@ -48,34 +50,78 @@ char acceleratorOf(const std::string& caption) {
 }
 
 std::vector<std::string> uniqueAccelerators(const std::vector<std::string>& captions) {
-    std::vector<std::string> out(captions.size());
-    std::vector<bool> done(captions.size(), false);
-    std::set<char> taken;
-    // Marks the pack gave keep their letter when they do not clash.
+    struct Entry {
+        std::string plain;                // the name without marks, before any TAB
+        std::string tail;                 // TAB and what follows
+        std::vector<std::size_t> places;  // candidate positions, best first, one per letter
+        std::size_t own = std::string::npos;
+    };
+    std::vector<Entry> entries(captions.size());
     for (std::size_t i = 0; i < captions.size(); ++i) {
-        const char a = acceleratorOf(captions[i]);
-        if (a != 0 && taken.insert(a).second) {
-            out[i] = captions[i];
-            done[i] = true;
-        }
-    }
-    for (std::size_t i = 0; i < captions.size(); ++i) {
-        if (done[i]) continue;
+        auto& e = entries[i];
         // What follows a TAB is a value or a shortcut, not part of the name.
         const auto tab = captions[i].find('\t');
-        const std::string tail = tab == std::string::npos ? "" : captions[i].substr(tab);
-        const std::string plain = withoutAccelerators(captions[i].substr(0, tab));
-        std::size_t pick = std::string::npos;
-        for (int pass = 0; pass < 2 && pick == std::string::npos; ++pass) {
-            for (std::size_t k = 0; k < plain.size(); ++k) {
-                const bool wordStart = k == 0 || !isLetter(plain[k - 1]);
-                if (!isLetter(plain[k]) || (pass == 0 && !wordStart) || taken.count(folded(plain[k]))) continue;
-                pick = k;
-                break;
+        const auto head = captions[i].substr(0, tab);
+        e.tail = tab == std::string::npos ? "" : captions[i].substr(tab);
+        e.plain = withoutAccelerators(head);
+        e.own = markedPosition(head);
+        std::set<char> letters;
+        const auto consider = [&](std::size_t k) {
+            if (k < e.plain.size() && isLetter(e.plain[k]) && letters.insert(folded(e.plain[k])).second)
+                e.places.push_back(k);
+        };
+        consider(e.own);
+        for (std::size_t k = 0; k < e.plain.size(); ++k)
+            if (k == 0 || !isLetter(e.plain[k - 1])) consider(k);
+        for (std::size_t k = 0; k < e.plain.size(); ++k) consider(k);
+    }
+
+    // A matching of captions to letters. The pack's own marks go first, first
+    // come first served; the others take free letters in order, and only a
+    // caption left without one moves others along (augmenting paths), a
+    // pack's mark last of all.
+    std::map<char, std::size_t> owner;
+    std::vector<std::size_t> chosen(captions.size(), std::string::npos);
+    std::vector<bool> fixed(captions.size(), false);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const auto& e = entries[i];
+        if (e.own == std::string::npos || e.own >= e.plain.size()) continue;
+        if (owner.emplace(folded(e.plain[e.own]), i).second) {
+            chosen[i] = e.own;
+            fixed[i] = true;
+        }
+    }
+    std::set<char> visited;
+    // level 0 takes free letters only; 1 may move captions placed here; 2
+    // may move the pack's marks too.
+    std::function<bool(std::size_t, int)> place = [&](std::size_t i, int level) {
+        for (const auto k : entries[i].places) {
+            const char c = folded(entries[i].plain[k]);
+            if (!visited.insert(c).second) continue;
+            const auto it = owner.find(c);
+            const bool free = it == owner.end();
+            if (free || (level > 0 && (level > 1 || !fixed[it->second]) && place(it->second, level))) {
+                owner[c] = i;
+                chosen[i] = k;
+                return true;
             }
         }
-        if (pick != std::string::npos) taken.insert(folded(plain[pick]));
-        out[i] = markAt(plain, pick) + tail;
+        return false;
+    };
+    for (int level = 0; level < 3; ++level)
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (chosen[i] != std::string::npos) continue;
+            visited.clear();
+            place(i, level);
+        }
+
+    std::vector<std::string> out(captions.size());
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+        if (fixed[i] && chosen[i] == entries[i].own) {
+            out[i] = captions[i];  // untouched, as the pack wrote it
+            continue;
+        }
+        out[i] = markAt(entries[i].plain, chosen[i]) + entries[i].tail;
     }
     return out;
 }

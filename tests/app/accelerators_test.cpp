@@ -25,6 +25,9 @@ TEST(Accelerators, ClashesAndMissingMarksGetLettersOfTheirOwn) {
         {{"Delete", "&Delete all"}, {"D&elete", "&Delete all"}},
         // "&&" is a literal ampersand; the value after a TAB is not used.
         {{"Save && &Close", "Clerks\t12", "Cost"}, {"Save && &Close", "C&lerks\t12", "C&ost"}},
+        // A caption whose letters are all taken moves another caption along
+        // rather than go without.
+        {{"&Logo", "T&ovik", "Lo"}, {"L&ogo", "&Tovik", "&Lo"}},
         // Nothing left to mark: no mark rather than a clash; empty stays empty.
         {{"a", "A", ""}, {"&a", "A", ""}},
     };

@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/language_texts.h"
 #include "app/settings_store.h"
@@ -40,6 +41,12 @@ public:
     const Handler* find(std::string_view handlerName) const {
         auto it = handlers_.find(std::string(handlerName));
         return it == handlers_.end() ? nullptr : &it->second;
+    }
+
+    std::vector<std::string> names() const {
+        std::vector<std::string> out;
+        for (const auto& [name, handler] : handlers_) out.push_back(name);
+        return out;
     }
 
 private:

@@ -15,6 +15,7 @@
 #include <fstream>
 
 #include "app/help_index.h"
+#include "app/ui/dialog_conventions.h"
 #include "app/language_pack.h"
 #include "app/orvalt_registry.h"
 #include "app/program_dir.h"
@@ -79,6 +80,7 @@ TTramond::TTramond(ProgramSession& session, LanguageTexts& texts, AppServices se
     context_.refresh = [this] { controller_->refresh(); };
     context_.programLoaded = [this](const std::filesystem::path& path) { controller_->adoptLoadedProgram(path); };
 
+    conventions_ = std::make_unique<DialogConventions>(this);
     buildMenus();
     buildToolBar();
     buildStatusBar();
@@ -228,6 +230,10 @@ void TTramond::sync() {
     panels_[1]->setText(QString());
     panels_[2]->setText(q(controller_->machinePanel()));
     rebuildHistory();
+    // Captions come from the language pack; their Alt letters are made
+    // unique per menu only now that every caption and visibility is known.
+    repairMenuAccelerators(menuBar());
+    for (auto* menu : findChildren<QMenu*>()) repairMenuAccelerators(menu);
 }
 
 void TTramond::rebuildHistory() {

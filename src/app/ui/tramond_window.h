@@ -20,6 +20,8 @@
 
 namespace tramond {
 
+class DialogConventions;
+
 struct AppServices {
     SettingsStore& settings;
     Prompter& prompter;
@@ -88,6 +90,7 @@ private:
     std::vector<QLabel*> panels_;
     std::optional<CommandLine> commandLine_;
     bool closed_ = false;
+    std::unique_ptr<DialogConventions> conventions_;
 };
 
 // Start-up steps 1 to 4 before the main window exists: the installation

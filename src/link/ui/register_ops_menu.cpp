@@ -136,6 +136,7 @@ void TCommForm::refresh() { button3_->setText(q(selector_.registerButtonCaption(
 
 TShowProgressForm::TShowProgressForm(QWidget* parent) : QDialog(parent) {
     setModal(false);
+    setProperty("tramondOwnPlace", true);  // centred over the main window
     auto* v = new QVBoxLayout(this);
     headline_ = new QLabel(this);
     v->addWidget(headline_);
@@ -196,6 +197,8 @@ bool QtRegisterOpsHost::ask(const Question& question) {
                     q(question.text),
                     yesNo ? (QMessageBox::Yes | QMessageBox::No) : (QMessageBox::Ok | QMessageBox::Cancel),
                     context_.mainWindow);
+    // Enter must not clear a register or overwrite a program by accident.
+    box.setDefaultButton(yesNo ? QMessageBox::No : QMessageBox::Cancel);
     const int answer = box.exec();
     return answer == (yesNo ? QMessageBox::Yes : QMessageBox::Ok);
 }
