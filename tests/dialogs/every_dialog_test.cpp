@@ -14,7 +14,11 @@
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
+#include <QHeaderView>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QTableWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -81,6 +85,18 @@ std::vector<std::string> faultsOf(QWidget* dialog) {
         if (auto* b = qobject_cast<QAbstractButton*>(w); b && !b->text().isEmpty() &&
                                                          b->sizeHint().width() > b->width() + 2)
             out.push_back(title + ": " + name(w) + " text cut off");
+        if (auto* l = qobject_cast<QLabel*>(w); l && l->buddy() && !l->buddy()->isVisibleTo(dialog))
+            out.push_back(title + ": " + name(w) + " shown without its box");
+        if (auto* list = qobject_cast<QListWidget*>(w); list && list->horizontalScrollBar()->isVisible())
+            out.push_back(title + ": " + name(w) + " needs a horizontal scroll bar");
+        if (auto* t = qobject_cast<QTableWidget*>(w)) {
+            if (t->rowCount() <= 12 && t->verticalScrollBar()->isVisible())
+                out.push_back(title + ": the " + std::to_string(t->rowCount()) + " rows need scrolling");
+            for (int c = 0; c < t->columnCount() && t->horizontalHeader()->isVisible(); ++c)
+                if (auto* h = t->horizontalHeaderItem(c);
+                    h && t->horizontalHeader()->fontMetrics().horizontalAdvance(h->text()) > t->columnWidth(c))
+                    out.push_back(title + ": header \"" + h->text().toStdString() + "\" cut off");
+        }
         if (labelled(w)) controls.push_back(w);
     }
     for (std::size_t i = 0; i < controls.size(); ++i)
@@ -176,6 +192,8 @@ TEST_F(EveryDialog, OpensCleanAtItsDefaultSizeBelowTheMainWindow) {
         if (!dialog->property("inspected").toBool()) {
             dialog->setProperty("inspected", true);
             ++dialogs;
+            if (const char* shots = std::getenv("TRAMOND_DIALOG_SHOTS"))
+                dialog->grab().save(QString::fromStdString(std::string(shots) + "/" + current + ".png"));
             if (std::getenv("TRAMOND_LIST_DIALOGS")) fprintf(stderr, "DIALOG %s: %s %dx%d\n", current.c_str(), dialog->windowTitle().toUtf8().constData(), dialog->width(), dialog->height());
             if (!qobject_cast<QMessageBox*>(dialog) && !qobject_cast<QFileDialog*>(dialog)) {
                 for (auto& f : faultsOf(dialog)) faults.push_back(current + ": " + f);

@@ -15,6 +15,8 @@ TLanguageForm::TLanguageForm(std::filesystem::path programDir, QWidget* parent,
     : QDialog(parent), programDir_(std::move(programDir)), resourceDirs_(std::move(resourceDirs)), group_(new QButtonGroup(this)) {
     setObjectName("TLanguageForm");
     setWindowTitle("Select your language");
+    // Wide enough for the title beside the window buttons.
+    setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) + 160);
     auto* layout = new QVBoxLayout(this);
     auto* box = new QGroupBox("Choose your language:", this);
     auto* boxLayout = new QVBoxLayout(box);

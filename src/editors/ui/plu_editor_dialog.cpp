@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QStyle>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -79,16 +80,21 @@ void PluEditorDialog::build() {
     list_->setFont(mono);
     list_->setUniformItemSizes(true);
     list_->installEventFilter(this);
-    list_->setMinimumWidth(QFontMetrics(mono).horizontalAdvance(QString(PluList::kLineLength + 2, 'W')));
+    // The whole line beside the vertical scroll bar, so that no horizontal
+    // one is needed at the default size.
+    list_->setMinimumWidth(QFontMetrics(mono).horizontalAdvance(QString(PluList::kLineLength + 1, 'W')) +
+                           2 * list_->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16);
     left->addWidget(list_, 1);
     top->addLayout(left, 1);
 
     auto* form = new QFormLayout;
     number_ = digitsEdit(this, "Edit2");
     number_->setMaxLength(5);
-    form->addRow("Number", number_);
+    numberLabel_ = new QLabel("Number", this);
+    form->addRow(numberLabel_, number_);
     code_ = digitsEdit(this, "Edit3");
-    form->addRow("Random# :", code_);
+    codeLabel_ = new QLabel("Random# :", this);
+    form->addRow(codeLabel_, code_);
     name_ = new QLineEdit(this);
     name_->setObjectName("Edit1");
     keepToCodePage(name_);
@@ -247,7 +253,9 @@ void PluEditorDialog::adaptToHeader() {
     for (const auto& e : pluEdits())
         edits_[static_cast<std::size_t>(e.id)]->setMaxLength(std::max(1, controller_->editMaxLength(e.id)));
     number_->setVisible(!h.codeMode());
+    numberLabel_->setVisible(!h.codeMode());
     code_->setVisible(h.codeMode());
+    codeLabel_->setVisible(h.codeMode());
     code_->setMaxLength(std::max(1, 2 * h.codeBytes));
     name_->setMaxLength(std::max(1, h.descriptorLength));
     delete_->setEnabled(h.codeMode());

@@ -49,6 +49,8 @@ private:
     QLabel* header2_ = nullptr;
     QLineEdit* number_ = nullptr;
     QLineEdit* code_ = nullptr;
+    QLabel* numberLabel_ = nullptr;  // shown and hidden with their boxes
+    QLabel* codeLabel_ = nullptr;
     QLineEdit* name_ = nullptr;
     QComboBox* department_ = nullptr;
     std::array<QLineEdit*, kPluEditCount> edits_{};

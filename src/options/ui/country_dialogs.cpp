@@ -12,6 +12,7 @@
 #include <exception>
 
 #include "program/ui/message_box.h"
+#include "program/ui/table_fit.h"
 
 namespace tramond::ui {
 
@@ -102,6 +103,7 @@ TTimeZones::TTimeZones(ProgramSession& session, const LanguageTexts& texts, QWid
     StringGrid1->verticalHeader()->setDefaultSectionSize(static_cast<int>(15 * scale) + 4);
     StringGrid1->setMinimumWidth(column + static_cast<int>(25 * scale));
     fill();
+    ui::fitTable(StringGrid1, false);  // headers readable
     connect(StringGrid1, &QTableWidget::itemChanged, this, &TTimeZones::StringGrid1SetEditText);
 
     BitBtn1 = okButton(this);

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "program/ui/message_box.h"
+#include "program/ui/table_fit.h"
 
 namespace tramond::ui {
 
@@ -165,6 +166,7 @@ TSetupPrevBalance::TSetupPrevBalance(ApplicationBlock& app, InputMessages messag
     StringGrid1->horizontalHeader()->setStretchLastSection(true);
     StringGrid1->setColumnWidth(0, 288);  // caption 80 %, value 20 %
     refresh();
+    fitTable(StringGrid1, true);  // all ten rows at once
     connect(StringGrid1, &QTableWidget::cellClicked, this, [this](int row, int) { clickRow(row); });
     connect(StringGrid1, &QTableWidget::itemChanged, this, &TSetupPrevBalance::itemChanged);
     BitBtn1 = okButton(this);
