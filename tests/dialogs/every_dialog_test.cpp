@@ -168,6 +168,8 @@ struct EveryDialog : ::testing::Test {
 };
 
 TEST_F(EveryDialog, MenusGiveEveryItemItsOwnAltLetter) {
+    if (const char* shots = std::getenv("TRAMOND_DIALOG_SHOTS"))
+        window->grab().save(QString::fromStdString(std::string(shots) + "/main.png"));
     std::vector<std::string> faults = menuFaults(window->menuBar(), "menu bar");
     for (auto* m : window->findChildren<QMenu*>()) {
         const auto more = menuFaults(m, m->objectName().toStdString());

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPixmap>
 #include <QStatusBar>
 #include <QStyle>
@@ -38,10 +39,44 @@ QStyle::StandardPixmap toolGlyph(std::string_view name) {
     if (name == "mFileUpdateRegister") return QStyle::SP_ArrowUp;
     if (name == "mInstallRegister") return QStyle::SP_DialogApplyButton;
     if (name == "mFileInstallRegister") return QStyle::SP_BrowserReload;
-    if (name == "mFileCreateProgram") return QStyle::SP_FileIcon;
-    if (name == "mFileCopyTo") return QStyle::SP_FileLinkIcon;
-    if (name == "mFileDelProgram") return QStyle::SP_TrashIcon;
     return QStyle::SP_DialogCloseButton;
+}
+
+// The style's file, link and bin glyphs are drawn pale grey and look
+// disabled on an enabled button; these three are drawn in colour instead.
+QIcon programIcon(std::string_view name, int size) {
+    enum class Mark { None, New, Copy, Delete };
+    const Mark mark = name == "mFileCreateProgram" ? Mark::New
+                      : name == "mFileCopyTo"      ? Mark::Copy
+                      : name == "mFileDelProgram"  ? Mark::Delete
+                                                   : Mark::None;
+    if (mark == Mark::None) return {};
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal u = size / 16.0;
+    const auto page = [&](qreal x, qreal y) {
+        p.setPen(QPen(QColor(30, 70, 150), u));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(x * u, y * u, 9 * u, 12 * u));
+    };
+    if (mark == Mark::Copy) {
+        page(2, 1);
+        page(6, 4);
+    } else {
+        page(3, 2);
+    }
+    if (mark == Mark::New) {
+        p.setPen(QPen(QColor(20, 140, 40), 2.2 * u));
+        p.drawLine(QPointF(12 * u, 9 * u), QPointF(12 * u, 15 * u));
+        p.drawLine(QPointF(9 * u, 12 * u), QPointF(15 * u, 12 * u));
+    } else if (mark == Mark::Delete) {
+        p.setPen(QPen(QColor(200, 30, 30), 2.2 * u));
+        p.drawLine(QPointF(9 * u, 9 * u), QPointF(15 * u, 15 * u));
+        p.drawLine(QPointF(15 * u, 9 * u), QPointF(9 * u, 15 * u));
+    }
+    return QIcon(pixmap);
 }
 
 class TAboutBox : public QDialog {
@@ -154,7 +189,9 @@ void TTramond::buildToolBar() {
     bar->setIconSize(QSize(kToolButtonSize - 6, kToolButtonSize - 6));
     for (auto name : toolBarItems()) {
         const auto* def = findMenuItem(name);
-        auto* act = bar->addAction(style()->standardIcon(toolGlyph(name)), QString());
+        QIcon icon = programIcon(name, kToolButtonSize - 6);
+        if (icon.isNull()) icon = style()->standardIcon(toolGlyph(name));
+        auto* act = bar->addAction(icon, QString());
         act->setObjectName(q(std::string(def->toolHandler)));
         const std::string handler(def->toolHandler);
         connect(act, &QAction::triggered, this, [this, handler] { runHandler(handler); });
