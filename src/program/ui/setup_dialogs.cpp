@@ -41,7 +41,7 @@ TSetupPlu::TSetupPlu(ApplicationBlock& app, InputMessages messages, std::functio
         auto* e = new QLineEdit(qs(controller_.text(f.field)), this);
         makeDigitsOnly(e, static_cast<int>(std::to_string(f.limit).size()));
         edits_[static_cast<std::size_t>(f.field)] = e;
-        QString label = withoutAccelerator(qs(f.label));
+        QString label = withoutAccelerator(labelText(messages_, f.label));
         if (f.field == SetupPlu::Field::RandomSize) label += QStringLiteral(" Digits");
         form->addRow(label, e);
         connect(e, &QLineEdit::textEdited, this, [this, e, field = f.field](const QString& t) {
@@ -51,7 +51,7 @@ TSetupPlu::TSetupPlu(ApplicationBlock& app, InputMessages messages, std::functio
         });
     }
     for (const auto& s : SetupPlu::switches()) {
-        auto* c = new QCheckBox(qs(s.label), this);
+        auto* c = new QCheckBox(labelText(messages_, s.label), this);
         checks_[static_cast<std::size_t>(s.sw)] = c;
         form->addRow(c);
         connect(c, &QCheckBox::clicked, this, [this, sw = s.sw] {
@@ -182,7 +182,7 @@ void TSetupPrevBalance::refresh() {
     filling_ = true;
     const auto& rows = SetupPrevBalance::rows();
     for (int r = 0; r < SetupPrevBalance::kRows; ++r) {
-        const QString texts[2] = {withoutFirstAmpersand(qs(rows[static_cast<std::size_t>(r)].caption)),
+        const QString texts[2] = {withoutFirstAmpersand(labelText(messages_, rows[static_cast<std::size_t>(r)].caption)),
                                   qs(controller_.value(r))};
         for (int c = 0; c < 2; ++c) {
             if (auto* item = StringGrid1->item(r, c)) {
@@ -275,7 +275,7 @@ TSetupFloatingClerks::TSetupFloatingClerks(ApplicationBlock& app, InputMessages 
         auto* e = new QLineEdit(qs(controller_.text(f.field)), this);
         makeDigitsOnly(e, 3);
         edits_[static_cast<std::size_t>(f.field)] = e;
-        form->addRow(qs(f.label), e);
+        form->addRow(labelText(messages_, f.label), e);
         connect(e, &QLineEdit::editingFinished, this, [this, field = f.field] { fieldLeft(field); });
     }
     BitBtn1 = okButton(this);

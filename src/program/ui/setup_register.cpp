@@ -64,7 +64,7 @@ void refresh(AppContext& ctx) {
 void runCount(AppContext& ctx, CountItem item) {
     const auto& info = countItemInfo(item);
     Enter2Numbers controller(info.limit, currentCount(ctx.session.app, item));
-    const QString max = QStringLiteral("Max.");
+    const QString max = ui::labelText(ui::inputMessages(ctx.texts), "Max.");
     const QString label = QString::fromStdString(Enter2Numbers::numberLabel(
         langText(ctx.texts, 277, "Number").toStdString(), max.toStdString(), info.limit));
     const QString captionLabel = QString::fromStdString(

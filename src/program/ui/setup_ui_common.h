@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <QString>
+#include <string_view>
 
 #include <string>
 
@@ -38,9 +39,22 @@ inline QString withoutAccelerator(const QString& s) {
 struct InputMessages {
     QString errorTitle = QStringLiteral("Error");
     QString wrongInput = QStringLiteral("Wrong Input!");
+    const LanguageTexts* texts = nullptr;  // for labelText
 };
 inline InputMessages inputMessages(const LanguageTexts& texts) {
-    return {langText(texts, 677, "Error"), langText(texts, 681, "Wrong Input!")};
+    return {langText(texts, 677, "Error"), langText(texts, 681, "Wrong Input!"), &texts};
+}
+
+// A label the dialogs know by its English text: the pack's entry when the
+// built-in table numbers that text, so a pack can translate it; the English
+// text itself while it has no number.
+inline QString labelText(const InputMessages& m, std::string_view english) {
+    if (m.texts) {
+        const auto& builtIn = LanguageTexts::builtIn();
+        for (int n = 0; n < LanguageTexts::kCount; ++n)
+            if (builtIn.text(n) == english) return QString::fromStdString(m.texts->text(n));
+    }
+    return QString::fromUtf8(english.data(), static_cast<qsizetype>(english.size()));
 }
 
 // Only the first "&" removed, as window titles show a language text

@@ -85,6 +85,17 @@ TEST_F(SetupDialogsTest, PluRandomDigitsRoundTripThroughTheDialog) {
     EXPECT_FALSE(again.PluOptionsButton->isEnabled());  // no handler to open
 }
 
+TEST_F(SetupDialogsTest, PluLabelsComeFromThePack) {
+    // "Price Levels :   " is language text 169: a pack translates it.
+    LanguageTexts pack = LanguageTexts::builtIn();
+    pack.setText(169, "Preisebenen :");
+    ui::TSetupPlu dlg(session.app, ui::inputMessages(pack), {}, {});
+    QStringList labels;
+    for (auto* l : dlg.findChildren<QLabel*>()) labels << l->text();
+    EXPECT_TRUE(labels.contains("Preisebenen :")) << labels.join('|').toStdString();
+    EXPECT_FALSE(labels.contains("Price Levels :   "));
+}
+
 TEST_F(SetupDialogsTest, PrevBalanceOkFitsTheTrackBlock) {
     session.app.setU8(2178, 4);
     session.app.setU8(2179, 3);
