@@ -28,7 +28,7 @@ struct AppContext {
     std::function<void()> refresh;
     // A program arrived other than through the open dialog (Load from
     // Register): it ends like a load from disk (history, last path, menus).
-    std::function<void(const std::filesystem::path&)> programLoaded;
+    std::function<void(const std::filesystem::path&)> programLoaded = {};
 };
 
 class MenuRegistry {
