@@ -338,15 +338,6 @@ bool RegisterOperations::registerSend(SendMode mode) {
         error(why);
         return false;
     }
-    if (mode == SendMode::ClearAndInstall) {
-        // The register will hold exactly this program: nothing is pending.
-        // A list that stays would resend its changes at the next update.
-        std::error_code ec;
-        if (!fs::remove(session_.file(".upd"), ec) && ec) {
-            error("Cannot remove the update list \"" + session_.file(".upd").string() + "\": " + ec.message());
-            return false;
-        }
-    }
     if (!openPort()) return false;
 
     FileTransfer xfer(link_, session_.app, session_.text);
