@@ -2,6 +2,7 @@
 
 #include <QEventLoop>
 #include <QProcess>
+#include <vector>
 #include <QStandardPaths>
 #include <QTimer>
 #include <memory>
@@ -24,6 +25,19 @@ QStringList XdgEmailClient::arguments(const MailMessage& message) {
     return args;
 }
 
+namespace {
+
+// Mail programs still composing a message we handed over. They are kept
+// here, not destroyed (that would kill the composer with the dealer's
+// message), and each leaves the list when it ends.
+std::vector<QProcess*>& composersStillOpen() {
+    // Never destroyed: a composer may outlive every other object of ours.
+    static auto* open = new std::vector<QProcess*>;
+    return *open;
+}
+
+}  // namespace
+
 MailHandOver XdgEmailClient::send(const MailMessage& message) {
     const QString program = QStandardPaths::findExecutable("xdg-email");
     if (program.isEmpty()) return MailHandOver::NoClient;
@@ -43,7 +57,11 @@ MailHandOver XdgEmailClient::send(const MailMessage& message) {
     if (process->state() != QProcess::NotRunning) {
         // Destroying it would kill the mail program with the dealer's message.
         QProcess* waiting = process.release();
-        QObject::connect(waiting, &QProcess::finished, waiting, &QObject::deleteLater);
+        composersStillOpen().push_back(waiting);
+        QObject::connect(waiting, &QProcess::finished, waiting, [waiting] {
+            std::erase(composersStillOpen(), waiting);
+            waiting->deleteLater();
+        });
         return MailHandOver::Handed;
     }
     if (process->error() == QProcess::FailedToStart) return MailHandOver::NoClient;
