@@ -5,8 +5,12 @@
 #include <QEvent>
 #include <QEventLoop>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
+#include <atomic>
+#include <condition_variable>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <thread>
 
@@ -24,10 +28,29 @@ struct WindowThreadBridge::Shared {
 
 namespace {
 
-// Runs f on the application's (the window's) thread and waits for it.
+// Runs f on the application's (the window's) thread and waits for it. The
+// wait is a standard condition variable rather than a blocking queued
+// connection: the hand-over is then one that race checkers can follow, and
+// the queued call object is destroyed on the window thread that ran it.
 template <class F>
 void onWindowThread(F&& f) {
-    QMetaObject::invokeMethod(QCoreApplication::instance(), std::forward<F>(f), Qt::BlockingQueuedConnection);
+    struct Done {
+        std::mutex m;
+        std::condition_variable cv;
+        bool done = false;
+    };
+    auto done = std::make_shared<Done>();
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [&f, done] {
+            f();
+            std::lock_guard lock(done->m);
+            done->done = true;
+            done->cv.notify_one();
+        },
+        Qt::QueuedConnection);
+    std::unique_lock lock(done->m);
+    done->cv.wait(lock, [&] { return done->done; });
 }
 
 bool isUserInput(QEvent::Type t) {
@@ -177,14 +200,22 @@ bool WindowThreadBridge::run(const std::function<bool()>& work) {
     QEventLoop loop;
     bool result = false;
     std::exception_ptr failure;
+    std::atomic<bool> finished{false};
     std::thread worker([&] {
         try {
             result = work();
         } catch (...) {
             failure = std::current_exception();
         }
-        QMetaObject::invokeMethod(&loop, [&loop] { loop.quit(); }, Qt::QueuedConnection);
+        finished.store(true);
     });
+    // The window thread looks for the end itself, so the worker's last act is
+    // a plain store that race checkers can follow, not a call into Qt.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (finished.load()) loop.quit();
+    });
+    poll.start(5);
     loop.exec();
     worker.join();
     if (failure) std::rethrow_exception(failure);
