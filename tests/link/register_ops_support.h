@@ -4,6 +4,8 @@
 // blocks the PC sent, and a fixture with a program on disk and a simulated
 // register on an in-process line.
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -218,7 +220,8 @@ protected:
     void SetUp() override {
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         dir = fs::temp_directory_path() /
-              (std::string("tramond_regops_") + info->test_suite_name() + "_" + info->name());
+              (std::string("tramond_regops_") + info->test_suite_name() + "_" + info->name() + "_" +
+               std::to_string(::getpid()));  // another checkout may run the same test
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
