@@ -9,6 +9,7 @@
 #include "editors/plu_record.h"
 #include "editors/record_editor.h"
 #include "program/file_io.h"
+#include "program/program_changes.h"
 #include "program/update_list.h"
 
 namespace tramond {
@@ -176,33 +177,14 @@ ImportOutcome importRecords(const ProgramImage& program, RecordKind kind, std::s
     }
     if (outcome.changedRecords.empty()) return outcome;
 
+    // Marked in the same step as the write, and before it: the changed
+    // records' change codes, or in code mode each PLU's "R" line.
     const auto path = program.file(kindInfo(kind).extension);
+    const UpdateList updates(program.file(".upd"));
     try {
-        writeFileAtomic(path, file);
-    } catch (const FileError& e) {
-        throw ProgramError(path.string() + ": " + e.what());
-    }
-    UpdateList updates(program.file(".upd"));
-    try {
-        const auto h = PluHeader::from(program.app);
-        if (kind == RecordKind::Plu && h.codeMode()) {
-            std::vector<std::string> lines;
-            for (auto number : outcome.changedRecords) {
-                const std::span<const std::uint8_t> record(file.data() + (number - 1) * table.recordSize,
-                                                           table.recordSize);
-                lines.push_back(pluUpdateLine(
-                    'R', packed_field::digits(record.subspan(plu::kCode, static_cast<std::size_t>(h.codeBytes))),
-                    static_cast<int>(number)));
-            }
-            updates.markLines(lines);
-        } else {
-            std::vector<std::uint32_t> codes;
-            for (auto number : outcome.changedRecords) codes.push_back(changeCode(kind, number));
-            updates.markMany(codes);
-        }
+        writeProgramFile(updates, program.app, path, file);
     } catch (const std::exception& e) {
-        throw ProgramError(updates.file().string() + ": the records were written but could not be marked for "
-                           "Update Register (" + e.what() + "); use Install Register");
+        throw ProgramError(path.string() + ": " + e.what() + "; nothing was imported");
     }
     return outcome;
 }

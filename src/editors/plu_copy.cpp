@@ -6,6 +6,7 @@
 #include "editors/packed_field.h"
 #include "editors/plu_list.h"
 #include "editors/record_editor.h"
+#include "program/program_changes.h"
 #include "program/update_list.h"
 
 namespace tramond {
@@ -26,23 +27,6 @@ constexpr std::array<PluCopyGroup, kPluCopyGroupCount> kGroups{{
     {"CheckBox11", "KP", 108, 108},
     {"CheckBox12", "Taxes", 109, 109},
 }};
-
-// Every target in one write of the update list.
-void markTargets(const ProgramSession& session, const PluHeader& header, std::span<const std::uint8_t> source,
-                 std::span<const int> targets) {
-    if (header.codeMode()) {
-        const auto code = packed_field::digits(source.subspan(plu::kCode, static_cast<std::size_t>(header.codeBytes)));
-        std::vector<std::string> lines;
-        lines.reserve(targets.size());
-        for (int t : targets) lines.push_back(pluUpdateLine('R', code, t));
-        session.updateList().markLines(lines);
-    } else {
-        std::vector<std::uint32_t> codes;
-        codes.reserve(targets.size());
-        for (int t : targets) codes.push_back(plu::kChangeBase + static_cast<std::uint32_t>(t) - 1);
-        session.updateList().markMany(codes);
-    }
-}
 
 // A number the user typed; anything else counts as 0.
 long long numberOrZero(std::string_view text) {
@@ -104,23 +88,20 @@ PluCopyResult copyPluFields(const ProgramSession& session, const PluHeader& head
                       source.begin() + static_cast<std::ptrdiff_t>(kGroups[g].last + 1), target + kGroups[g].first);
         }
     }
-    file.clear();
-    file.seekp(offset);
-    file.write(reinterpret_cast<const char*>(run.data()), static_cast<std::streamsize>(runBytes));
-    file.flush();
-    if (!file) {
-        result.outcome = Outcome::FileError;
+    file.close();
+    // Marked with the write: each changed target by its own change code, or
+    // in code mode by its own code (a target without a code is no PLU on the
+    // register and marks nothing).
+    try {
+        writeProgramFileAt(session.updateList(), session.app, session.file(".plu"), static_cast<std::size_t>(offset),
+                           run);
+    } catch (const std::exception&) {
+        result.outcome = Outcome::FileError;  // nothing was written
         return result;
     }
-    file.close();
 
     result.targets.reserve(static_cast<std::size_t>(range));
     for (long long t = first; t <= last; ++t) result.targets.push_back(static_cast<int>(t));
-    try {
-        markTargets(session, header, source, result.targets);
-    } catch (const std::exception&) {
-        result.updateListFailed = true;
-    }
     result.nameCopied = groups[kPluCopyName];
     result.outcome = Outcome::Copied;
     return result;

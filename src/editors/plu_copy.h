@@ -42,7 +42,6 @@ struct PluCopyResult {
     Outcome outcome = Outcome::Nothing;
     std::vector<int> targets;  // record numbers written
     bool nameCopied = false;
-    bool updateListFailed = false;  // the records were written; the list could not be
 };
 
 // Copies the ticked groups of `source` (the record numbered `sourceRecord`)

@@ -5,6 +5,7 @@
 #include "editors/packed_field.h"
 #include "editors/record_editor.h"
 #include "editors/record_file.h"
+#include "program/program_changes.h"
 #include "program/record_kinds.h"
 
 namespace tramond {
@@ -225,24 +226,17 @@ void PluEditorController::build() {
 }
 
 bool PluEditorController::writeRecord(int record, std::span<const std::uint8_t> bytes) {
-    RecordFile file;
-    if (!file.open(session_.file(".plu"), plu::kRecordSize, true)) {
-        prompts_.show(msg::errorOpeningFile(texts_));
-        return false;
-    }
-    if (!file.write(static_cast<std::size_t>(record - 1), bytes)) {
+    // Marked with the write: a change code, or in code mode the PLU line of
+    // what happened to the code ("N", "D" or "R").
+    try {
+        writeProgramFileAt(session_.updateList(), session_.app, session_.file(".plu"),
+                           static_cast<std::size_t>(record - 1) * plu::kRecordSize, bytes);
+    } catch (const std::exception&) {
+        storeFailed_ = true;
         prompts_.show(msg::errorWritingFile(texts_));
         return false;
     }
     return true;
-}
-
-void PluEditorController::markLine(char action, const std::string& code, int record) {
-    try {
-        session_.updateList().markLine(pluUpdateLine(action, code, record));
-    } catch (const std::exception&) {
-        prompts_.show(msg::error(texts_, -1, "Error writing update file !!"));
-    }
 }
 
 bool PluEditorController::store(bool always) {
@@ -255,26 +249,21 @@ bool PluEditorController::store(bool always) {
     build();
     const bool changed = buffer_ != snapshot_;
     if (!changed && !always) return false;
-    const int record = currentRecord();
-    if (!writeRecord(record, buffer_)) return false;
+    if (!writeRecord(currentRecord(), buffer_)) return false;
     snapshot_ = buffer_;
-    if (changed) {
-        if (header_.codeMode())
-            markLine('R', codeOf(buffer_), record);
-        else
-            try {
-                session_.updateList().mark(plu::kChangeBase + static_cast<std::uint32_t>(record - 1));
-            } catch (const std::exception&) {
-                prompts_.show(msg::error(texts_, -1, "Error writing update file !!"));
-            }
-    }
     return true;
+}
+
+bool PluEditorController::storeBeforeLeaving() {
+    storeFailed_ = false;
+    store();
+    return !storeFailed_;
 }
 
 void PluEditorController::next() {
     if (current_ < 0) return;
     if (allUnused()) return showUnusedName();
-    store();
+    if (!storeBeforeLeaving()) return;  // stays for a retry or Cancel
     int line = current_ + 1;
     if (line > lastNavigableLine()) line = 0;
     loadLine(line);
@@ -283,7 +272,7 @@ void PluEditorController::next() {
 void PluEditorController::selectLine(int line) {
     if (current_ < 0 || line < 0 || line >= static_cast<int>(list_.size())) return;
     if (allUnused()) return showUnusedName();
-    store();
+    if (!storeBeforeLeaving()) return;
     loadLine(std::min(line, lastNavigableLine()));
 }
 
@@ -318,7 +307,11 @@ void PluEditorController::enterEdit(PluEdit e) {
     if (edit(e).empty()) edit(e) = "0";
 }
 
-void PluEditorController::ok() { store(true); }
+bool PluEditorController::ok() {
+    storeFailed_ = false;
+    store(true);
+    return !storeFailed_;
+}
 
 PluEditorController::CodeOutcome PluEditorController::leaveCodeEdit() {
     if (!list_.codeMode() || current_ < 0) return CodeOutcome::Unchanged;
@@ -368,10 +361,7 @@ PluEditorController::CodeOutcome PluEditorController::leaveCodeEdit() {
     const auto asRead = rec;
     packed_field::store(std::span(rec).subspan(plu::kCode, plu::kCodeField), want);
     const auto code = codeOf(rec);
-    if (rec != asRead) {
-        if (!writeRecord(record, rec)) return restore();
-        markLine('N', code, record);
-    }
+    if (rec != asRead && !writeRecord(record, rec)) return restore();
     const auto index = list_.makeUsed(line, code, readDescriptor(rec, plu::kDescriptor, plu::kDescriptorField));
     current_ = static_cast<int>(index);
     buffer_ = rec;
@@ -383,11 +373,9 @@ PluEditorController::CodeOutcome PluEditorController::leaveCodeEdit() {
 bool PluEditorController::deleteCurrent() {
     if (!list_.codeMode() || current_ < 0 || allUnused() || current_ > lastNavigableLine()) return false;
     const int record = currentRecord();
-    const auto oldCode = codeOf(snapshot_);
     auto rec = snapshot_;  // what is on screen is discarded
     std::fill_n(rec.begin() + plu::kCode, plu::kCodeField, std::uint8_t{0});
     if (!writeRecord(record, rec)) return false;
-    if (rec != snapshot_) markLine('D', oldCode, record);
     snapshot_ = rec;
     const int line = current_;
     list_.makeUnused(static_cast<std::size_t>(current_));

@@ -58,7 +58,9 @@ public:
     void enterName();
     void enterInList();  // number mode: number and name again from the record buffer
     void enterEdit(PluEdit e);  // an empty edit becomes "0"
-    void ok();
+    // Stores (writing even an unchanged record); false when it could not be
+    // written, and the dialog stays open on it.
+    bool ok();
 
     enum class CodeOutcome { Unchanged, Found, Created, Restored };
     CodeOutcome leaveCodeEdit();
@@ -83,7 +85,7 @@ private:
     int lastNavigableLine() const;
     void showUnusedName();
     bool writeRecord(int record, std::span<const std::uint8_t> bytes);
-    void markLine(char action, const std::string& code, int record);
+    bool storeBeforeLeaving();
     std::string codeOf(std::span<const std::uint8_t> record) const;
 
     ProgramSession& session_;
@@ -95,6 +97,7 @@ private:
     int current_ = -1;
     std::vector<std::uint8_t> buffer_;
     std::vector<std::uint8_t> snapshot_;
+    bool storeFailed_ = false;
 };
 
 }  // namespace tramond

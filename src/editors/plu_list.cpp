@@ -176,15 +176,5 @@ std::size_t PluList::makeUnused(std::size_t i) {
     return *findRecord(record);
 }
 
-std::string pluUpdateLine(char action, std::string_view codeDigits, int record) {
-    std::string out(22, '0');
-    out[0] = action;
-    if (codeDigits.size() > 14) codeDigits = codeDigits.substr(codeDigits.size() - 14);
-    std::copy(codeDigits.begin(), codeDigits.end(), out.begin() + static_cast<std::ptrdiff_t>(15 - codeDigits.size()));
-    char number[16];
-    std::snprintf(number, sizeof number, "%05d", record);
-    std::copy_n(number, 5, out.begin() + 15);
-    return out;
-}
 
 }  // namespace tramond

@@ -20,6 +20,8 @@
 #include <string_view>
 #include <vector>
 
+#include "program/update_list.h"  // pluUpdateLine
+
 namespace tramond {
 
 enum class PluListOrder {
@@ -91,10 +93,5 @@ private:
     std::vector<PluListEntry> entries_;
     std::size_t used_ = 0;
 };
-
-// The 22-character update-list line of a PLU addressed by code: the action
-// letter ('R' changed, 'N' new, 'D' deleted), the code right-aligned in 14
-// digits, the record number in 5 digits, then "00".
-std::string pluUpdateLine(char action, std::string_view codeDigits, int record);
 
 }  // namespace tramond

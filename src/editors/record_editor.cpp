@@ -5,6 +5,7 @@
 
 #include "editors/packed_field.h"
 #include "program/codepage.h"
+#include "program/program_changes.h"
 #include "program/update_list.h"
 
 namespace tramond {
@@ -116,11 +117,15 @@ void RecordEditorController::writeWord(std::size_t offset, std::size_t width, st
 
 void RecordEditorController::load(int index) {
     if (index < 0 || index >= count()) return;
-    std::fill(buffer_.begin(), buffer_.end(), std::uint8_t{0});
-    if (!file_.read(static_cast<std::size_t>(index), buffer_)) {
+    std::vector<std::uint8_t> record(kind_.recordSize, 0);
+    if (!file_.read(static_cast<std::size_t>(index), record)) {
+        // The record on screen stays, with the bytes it was read with: a
+        // buffer of zeros would be stored over its kept bytes.
+        buffer_ = snapshot_;
         prompts_.show(msg::errorOpeningFile(texts_));
         return;
     }
+    buffer_ = std::move(record);
     snapshot_ = buffer_;
     current_ = index;
     showRecord();
@@ -243,31 +248,49 @@ void RecordEditorController::buildRecord() {
 }
 
 bool RecordEditorController::store() {
+    storeFailed_ = false;
     if (current_ < 0 || !file_.isOpen()) return false;
     buildRecord();
     if (buffer_ == snapshot_ && !layout_.storeUnchanged) return false;
-    if (!file_.write(static_cast<std::size_t>(current_), buffer_)) {
+    // Marked before the write, through the one marking function: what the
+    // file holds there now against the record as rebuilt.
+    const auto index = static_cast<std::size_t>(current_);
+    std::vector<std::uint8_t> disk(kind_.recordSize, 0);
+    if (!file_.read(index, disk)) disk.clear();
+    auto changes = programFileChanges(session_.file(kind_.extension), index * kind_.recordSize, disk, buffer_,
+                                      session_.app);
+    // The tax editor registers every store, changed or not.
+    if (layout_.storeUnchanged) changes.add({{kind_.changeBase + static_cast<std::uint32_t>(current_)}, {}});
+    try {
+        markChanges(session_.updateList(), changes);
+    } catch (const std::exception&) {
+        storeFailed_ = true;
+        prompts_.show(msg::error(texts_, -1, "Error writing update file !!"));
+        return false;
+    }
+    if (!file_.write(index, buffer_)) {
+        storeFailed_ = true;
         prompts_.show(msg::errorWritingFile(texts_));
         return false;
     }
     snapshot_ = buffer_;
-    try {
-        session_.updateList().mark(kind_.changeBase + static_cast<std::uint32_t>(current_));
-    } catch (const std::exception&) {
-        prompts_.show(msg::error(texts_, -1, "Error writing update file !!"));
-    }
     return true;
+}
+
+bool RecordEditorController::storeBeforeLeaving() {
+    store();
+    return !storeFailed_;
 }
 
 void RecordEditorController::next() {
     if (count() == 0 || current_ < 0) return;
-    store();
+    if (!storeBeforeLeaving()) return;  // stays for a retry or Cancel
     load((current_ + 1) % count());
 }
 
 void RecordEditorController::selectLine(int line) {
     if (line < 0 || line >= count() || current_ < 0) return;
-    store();
+    if (!storeBeforeLeaving()) return;
     load(line);
 }
 
@@ -278,7 +301,7 @@ bool RecordEditorController::enterNumber() {
         prompts_.show(msg::error(texts_, layout_.wrongNumberTextNumber, layout_.wrongNumberText));
         return false;
     }
-    store();
+    if (!storeBeforeLeaving()) return false;
     load(static_cast<int>(*n) - 1);
     return true;
 }
@@ -295,8 +318,9 @@ void RecordEditorController::enterInList(int line) {
         selectLine(line);
         return;
     }
+    // The number is shown again; a name just typed stays (it is stored with
+    // the record, as Enter in the name edit leaves it).
     numberText = std::to_string(current_ + 1);
-    descriptor = readDescriptor(buffer_, layout_.descriptorOffset, layout_.descriptorField);
 }
 
 bool RecordEditorController::refuse(std::size_t i) {
@@ -370,8 +394,6 @@ void RecordEditorController::setPrintOptionByte(std::uint8_t byte) {
     if (layout_.printOptions) buffer_.at(layout_.printOptionOffset) = byte;
 }
 
-void RecordEditorController::ok() {
-    store();
-}
+bool RecordEditorController::ok() { return storeBeforeLeaving(); }
 
 }  // namespace tramond

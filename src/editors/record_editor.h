@@ -65,15 +65,18 @@ public:
     void selectLine(int line);
     bool enterNumber();  // the number edit's text; false when refused
     void enterDescriptor();
-    // Enter in the list: refreshes number and descriptor from the buffer, or,
-    // where the layout says so, stores and loads `line` as a click would.
+    // Enter in the list: shows the record's number again (a name just typed
+    // is kept), or, where the layout says so, stores and loads `line` as a
+    // click would.
     void enterInList(int line = -1);
     // Enter in a number edit: its check (false when refused: edit cleared,
     // message shown); without one, an empty edit becomes "0".
     bool enterInNumberField(std::size_t i);
     // A key released in an edit whose check runs on every key.
     bool keyReleasedInField(std::size_t i);
-    void ok();
+    // Stores the record; false when it could not be written (the dialog stays
+    // open on it, so the user can retry or cancel).
+    bool ok();
 
     // Whether the program's record counts allow a field (the caption's
     // language-pack switches are the view's business).
@@ -90,11 +93,14 @@ public:
     std::uint8_t printOptionByte() const;
     void setPrintOptionByte(std::uint8_t byte);
 
-    // Controls -> record; writes and marks when it differs from the snapshot.
+    // Controls -> record; marks and writes when it differs from the snapshot.
     // Returns true when the record was written.
     bool store();
+    // The last store could not mark or write: navigation stays on the record.
+    bool storeFailed() const { return storeFailed_; }
 
 private:
+    bool storeBeforeLeaving();
     void load(int index);
     void showRecord();
     void buildRecord();
@@ -116,6 +122,7 @@ private:
     std::vector<FieldValue> values_;
     std::vector<std::uint8_t> buffer_;
     std::vector<std::uint8_t> snapshot_;
+    bool storeFailed_ = false;
 };
 
 // Reads a whole number made of digits only (blanks around it allowed);

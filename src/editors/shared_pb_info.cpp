@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "program/file_io.h"
+#include "program/program_changes.h"
 
 namespace tramond {
 
@@ -92,8 +93,10 @@ bool SharedPbInfoController::ok() {
     std::error_code ec;
     try {
         if (!std::filesystem::is_regular_file(session_.programPath, ec)) throw FileError("no application file");
-        writeFileAtomic(session_.programPath, block.bytes());
-    } catch (const FileError&) {
+        // Byte 2566 travels in block 93: marked with the write, or the
+        // sharing bits never reach the register by Update.
+        writeProgramFile(session_.updateList(), block, session_.programPath, block.bytes());
+    } catch (const std::exception&) {
         prompts_.show(msg::errorOpeningFile(texts_));
         return false;
     }

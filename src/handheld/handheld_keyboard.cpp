@@ -5,8 +5,6 @@
 namespace tramond {
 namespace {
 
-constexpr std::uint32_t kConfigBlock = 111;
-
 // The handheld's groups, in the order of its first list, as indices into
 // the register keyboard's group list (handhelds have no drawer, clerk or
 // modifier-as-PLU keys).
@@ -31,7 +29,7 @@ HandheldKeyboard::HandheldKeyboard(ProgramSession& session, const LanguageTexts&
                                    Prompter& prompter, PluLines* pluLines)
     : session_(session), prompter_(prompter),
       chooser_(session.app, texts, names, pluLines, session.programPath), captions_(session.app, texts, names),
-      file_(RegisterConfigFile::of(session.programPath)) {}
+      file_(RegisterConfigFile::forEditing(session)) {}
 
 std::size_t HandheldKeyboard::at(int key) {
     if (key < 1 || key > kHandheldKeys) throw std::out_of_range("handheld key " + std::to_string(key));
@@ -121,16 +119,10 @@ void HandheldKeyboard::assign(std::uint16_t code) {
 
 bool HandheldKeyboard::save() {
     if (!changed()) return true;
+    // Marked with the write (block 111): a failure leaves both undone, and
+    // a second OK finds the change again.
     try {
         file_.writeCommon(common_);
-    } catch (const FileError& e) {
-        prompter_.message(MessageKind::Error, std::string(kErrorTitle), e.what());
-        return false;
-    }
-    // The copy follows only once the block is marked too: a second OK after
-    // a failed mark must not find "no change" and leave the register behind.
-    try {
-        session_.updateList().mark(kConfigBlock);
     } catch (const std::exception& e) {
         prompter_.message(MessageKind::Error, std::string(kErrorTitle), e.what());
         return false;

@@ -6,6 +6,7 @@
 #include "program/codepage.h"
 #include "program/file_io.h"
 #include "program/machine_printer.h"
+#include "program/program_changes.h"
 #include "program/record_kinds.h"
 #include "program/setup_common.h"
 
@@ -18,8 +19,6 @@ constexpr int kTextNotUsed = 321;
 constexpr std::size_t kClerkRecordSize = 78;
 constexpr std::size_t kClerkDescriptor = 4;
 constexpr std::size_t kLayoutByte = 55;
-constexpr std::uint32_t kBlockFlags = 2;
-constexpr std::uint32_t kBlockConfig = 111;
 const char* const kInvalidTimer = "Invalid Entry   Possible values 0 - 250.";
 const char* const kTooBig = "Entered value too big!";
 
@@ -69,7 +68,11 @@ int portIndex(int layout, int code) {
 }  // namespace tovik
 
 TovikOptionsController::TovikOptionsController(ProgramSession& session, const LanguageTexts& texts)
-    : session_(session), texts_(texts), chk_(RegisterConfigFile::of(session.programPath)), snapshot_(session.app) {}
+    : session_(session),
+      texts_(texts),
+      chk_(RegisterConfigFile::forEditing(session)),
+      snapshot_(session.app),
+      machines_(session) {}
 
 std::string TovikOptionsController::fileError() const {
     const std::string& t = texts_.text(kTextErrorOpeningFile);
@@ -105,14 +108,20 @@ std::optional<std::string> TovikOptionsController::open() {
     controls.light = std::to_string(common_[tovik::kLight]);
     controls.doubleClick = std::to_string(common_[tovik::kDoubleClick]);
     for (int b = 0; b < 8; ++b) controls.options[static_cast<std::size_t>(b)] = (common_[tovik::kOptionBits] >> b) & 1;
-    for (int k = 0; k < 3; ++k) controls.general[static_cast<std::size_t>(k)] = session_.app.option(tovik::kGeneralFlag, k + 1);
-    snapshot_ = session_.app;
+    showGeneral();
     return error;
+}
+
+void TovikOptionsController::showGeneral() {
+    for (int k = 0; k < 3; ++k)
+        controls.general[static_cast<std::size_t>(k)] = session_.app.option(tovik::kGeneralFlag, k + 1);
 }
 
 void TovikOptionsController::readConfig() {
     common_ = commonRead_ = chk_.readCommon();
-    part_ = partRead_ = chk_.readPart(session_.machineNumber);
+    const int machine = std::max(session_.machineNumber, 1);
+    const auto it = parts_.find(machine);
+    part_ = it != parts_.end() ? it->second : chk_.readPart(session_.machineNumber);
     shown_ = 0;
     showRecord();
 }
@@ -151,10 +160,11 @@ bool TovikOptionsController::handheldControlsEnabled() const {
 int TovikOptionsController::portLayout(int terminal) const {
     const int flag90 = session_.app.flag(tovik::kHandheldPortFlag);
     if (session_.app.flag(appblock::kFlagNetworkSize) < 2) return flag90;
-    std::ifstream pr(machinePrinterFile(session_.programPath, terminal), std::ios::binary);
-    char byte = 0;
-    if (!pr || !pr.seekg(kLayoutByte) || !pr.get(byte)) return flag90;
-    return static_cast<std::uint8_t>(byte);
+    try {
+        return machines_.valuesOf(terminal)[kLayoutByte];
+    } catch (const FileError&) {
+        return flag90;
+    }
 }
 
 void TovikOptionsController::showRecord() {
@@ -244,33 +254,43 @@ std::optional<std::string> TovikOptionsController::saveHandheldSettings() {
     }
     if (auto refused = storeCommon()) return refused;
     storeRecord();
-    if (common_ == commonRead_ && part_ == partRead_) return std::nullopt;
+    parts_[std::max(session_.machineNumber, 1)] = part_;
     try {
-        chk_.writeCommon(common_);
-        chk_.writePart(session_.machineNumber, part_);
+        // Each write marks block 111 when it changes the file's bytes.
+        if (chk_.readCommon() != common_) chk_.writeCommon(common_);
+        for (const auto& [machine, part] : parts_)
+            if (chk_.readPart(machine) != part) chk_.writePart(machine, part);
     } catch (const FileError&) {
         return fileError();
     }
     commonRead_ = common_;
-    partRead_ = part_;
-    session_.updateList().mark(kBlockConfig);
     return std::nullopt;
 }
 
 std::optional<std::string> TovikOptionsController::changeRegister(int machine) {
-    if (auto error = saveHandheldSettings()) return error;
-    session_.machineNumber = machine;
+    // The register left: its general options and its handhelds as shown.
+    for (int k = 0; k < 3; ++k)
+        session_.app.setOption(tovik::kGeneralFlag, k + 1, controls.general[static_cast<std::size_t>(k)]);
+    storeRecord();
+    parts_[std::max(session_.machineNumber, 1)] = part_;
+    std::optional<std::string> error;
     try {
-        if (std::filesystem::exists(machinePrinterFile(session_.programPath, machine)))
-            readMachinePrinterFile(session_.programPath, machine, session_.app);
-        else
-            ensureMachinePrinterFile(session_.programPath, machine);
+        machines_.switchTo(machine);
+        const ConfigCommon shownCommon = common_;
         readConfig();
+        common_ = shownCommon;  // the common values are the same for every register
     } catch (const FileError&) {
-        return fileError();
+        error = fileError();
     }
+    showGeneral();
     registerChanged_ = true;
-    return std::nullopt;
+    return error;
+}
+
+void TovikOptionsController::cancel() {
+    parts_.clear();
+    machines_.cancel();
+    session_.app = snapshot_;
 }
 
 TovikOkResult TovikOptionsController::ok() {
@@ -285,28 +305,30 @@ TovikOkResult TovikOptionsController::ok() {
     for (int k = 0; k < 3; ++k)
         session_.app.setOption(tovik::kGeneralFlag, k + 1, controls.general[static_cast<std::size_t>(k)]);
     try {
-        if (session_.app != snapshot_) {
-            session_.updateList().mark(kBlockFlags);
-            setup::writeApplicationFile(session_);
-            snapshot_ = session_.app;
-            result.appWritten = true;
-        }
         // With individual printers the block holds this machine's printer
         // settings; its file must carry the new flag 23, or the next install
-        // loads the old one over it.
-        if (session_.app.get(appblock::kIndividualPrinters) && session_.app.flag(appblock::kFlagNetworkSize) > 1)
-            writeMachinePrinterFile(session_.programPath, session_.machineNumber, session_.app);
-    } catch (const FileError&) {
+        // loads the old one over it. Every register shown is written.
+        if ((session_.app.get(appblock::kIndividualPrinters) && session_.app.flag(appblock::kFlagNetworkSize) > 1) ||
+            machines_.switched())
+            machines_.save();
+        result.appWritten = writeApplication(session_).written;
+    } catch (const std::exception&) {
         result.error = fileError();
         return result;
     }
-    const ConfigCommon commonBefore = commonRead_;
-    const ConfigPart partBefore = partRead_;
+    const auto chkBytes = [this] {
+        try {
+            return chk_.exists() ? readFile(chk_.path()) : std::vector<std::uint8_t>{};
+        } catch (const FileError&) {
+            return std::vector<std::uint8_t>{};
+        }
+    };
+    const auto chkBefore = chkBytes();
     if (auto error = saveHandheldSettings()) {
         result.error = error;
         return result;
     }
-    result.saved = commonBefore != commonRead_ || partBefore != partRead_;
+    result.saved = chkBytes() != chkBefore;
     return result;
 }
 

@@ -6,11 +6,13 @@
 // The general options live in system flag 23 of the application block.
 
 #include <array>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/language_texts.h"
+#include "program/machine_printer.h"
 #include "program/register_config.h"
 #include "program/session.h"
 
@@ -85,6 +87,9 @@ public:
 
     void changeHandheld(int index);
     void changeTerminal(int terminal);
+    // The register left keeps what the dialog shows for it (its handhelds,
+    // its general options and printer values) until OK; the one chosen is
+    // shown with its own. Nothing is written.
     std::optional<std::string> changeRegister(int machine);
 
     // Leaving the number boxes: a refusal is the message to show, and the
@@ -92,9 +97,12 @@ public:
     std::optional<std::string> leaveTimer() const;
     std::optional<std::string> leaveValue(const std::string& text) const;
 
-    // Saves the handheld settings of the shown register.
+    // Writes the handheld settings of every register the dialog showed.
     std::optional<std::string> saveHandheldSettings();
     TovikOkResult ok();
+    // Cancel or the close box: the block, the current machine and every file
+    // are as they were when the dialog opened.
+    void cancel();
 
     const ConfigCommon& common() const { return common_; }
     const ConfigPart& part() const { return part_; }
@@ -107,12 +115,16 @@ private:
     std::optional<std::string> storeCommon();
     std::string fileError() const;
 
+    void showGeneral();
+
     ProgramSession& session_;
     const LanguageTexts& texts_;
     RegisterConfigFile chk_;
     ConfigCommon common_{}, commonRead_{};
-    ConfigPart part_{}, partRead_{};
+    ConfigPart part_{};
+    std::map<int, ConfigPart> parts_;  // every register shown: its part as edited
     ApplicationBlock snapshot_;
+    MachineEdits machines_;
     std::vector<std::string> clerks_;
     std::vector<std::string> ports_;
     int shown_ = 0;

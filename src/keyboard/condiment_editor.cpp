@@ -5,6 +5,7 @@
 
 #include "program/codepage.h"
 #include "program/file_io.h"
+#include "program/program_changes.h"
 
 namespace tramond {
 namespace {
@@ -140,8 +141,7 @@ bool CondimentEditor::store() {
         const auto at = static_cast<std::size_t>(current_ - 1) * kRecordSize;
         if (at + kRecordSize > con.size()) throw FileError("The condiment file is shorter than its table count");
         std::copy(record.begin(), record.end(), con.begin() + static_cast<std::ptrdiff_t>(at));
-        session_.updateList().mark(changeCode(RecordKind::Condiment, static_cast<std::uint32_t>(current_)));
-        writeFileAtomic(session_.file(".con"), con);
+        writeProgramFile(session_, session_.file(".con"), con);  // marks the table with the write
     } catch (const std::exception& e) {
         error(std::string(kErrorTitle), e.what());
         return false;

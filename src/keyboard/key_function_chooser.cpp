@@ -4,6 +4,7 @@
 
 #include "program/codepage.h"
 #include "program/file_io.h"
+#include "program/program_changes.h"
 #include "program/file_set.h"
 #include "program/packed.h"
 
@@ -151,8 +152,9 @@ KeyFunctionChooser::Link KeyFunctionChooser::linkModifier(int entry) {
         std::fill(field.begin(), field.end(), 0);
         std::copy_n(text.begin(), std::min(text.size(), place.field - 1), field.begin());
         try {
-            writeFileAtomic(modFile, mod);
-        } catch (const FileError& e) {
+            // Marked with the write (the modifier's change code).
+            writeProgramFile(UpdateList(fileset::sibling(programPath_, ".upd")), app_, modFile, mod);
+        } catch (const std::exception& e) {
             link.message = KeyMessage{"Error", e.what()};
             return link;
         }

@@ -6,6 +6,7 @@
 #include "keyboard/keyboard_geometry.h"
 #include "program/codepage.h"
 #include "program/file_io.h"
+#include "program/program_changes.h"
 #include "program/file_set.h"
 
 namespace tramond {
@@ -153,40 +154,38 @@ void KeyboardEditor::buildRecord(int p, KeyRecord& record, KeyCaptions& captions
     record.setText(0, c == 0 ? std::string() : captions.caption(c));
 }
 
-bool KeyboardEditor::writeKeyboardFile() {
-    try {
-        file_->write(session_.app);
-        return true;
-    } catch (const FileError& e) {
-        error(e.what());
-        return false;
-    }
-}
+bool KeyboardEditor::writeKeyboardFile() { return save(session_.app, *file_, false); }
 
-bool KeyboardEditor::commit(const std::vector<std::size_t>& changedOffsets) {
+bool KeyboardEditor::save(const ApplicationBlock& appBefore, const KeyboardFile& fileBefore, bool withApplication) {
     try {
-        writeFileAtomic(session_.programPath, session_.app.bytes());
-        file_->write(session_.app);
-        std::set<std::uint32_t> codes;
-        for (const auto o : changedOffsets)
-            if (services_.locate)
-                if (const auto block = services_.locate(o)) codes.insert(*block);
-        const std::vector<std::uint32_t> list(codes.begin(), codes.end());
-        session_.updateList().markMany(list);
+        // One step: both files' blocks marked, then the keyboard, then the
+        // ".app" (the keyboard file's header goes into the block whenever it
+        // is opened, so a change it holds is never lost).
+        const auto keyboard = file_->image(session_.app);
+        std::vector<ProgramFileImage> files{{file_->path(), keyboard}};
+        if (withApplication) files.push_back({session_.programPath, session_.app.bytes()});
+        writeProgramFiles(session_.updateList(), session_.app, files);
         return true;
     } catch (const std::exception& e) {
+        // Nothing stays in memory that a later save would write unmarked.
+        session_.app = appBefore;
+        *file_ = fileBefore;
         error(e.what());
         return false;
     }
 }
 
 bool KeyboardEditor::toggleManager(int p) {
+    const auto app = session_.app;
+    const auto file = *file_;
     const int bi = blockIndexOf(p);
     session_.app.setManagerKey(bi, !session_.app.managerKey(bi));
-    return commit({appblock::kManagerKeyMap + static_cast<std::size_t>(bi) / 8});
+    return save(app, file, true);
 }
 
 bool KeyboardEditor::removeKey(int p) {
+    const auto app = session_.app;
+    const auto file = *file_;
     const int bi = blockIndexOf(p);
     session_.app.setKeyCode(bi, 0);
     auto& r = file_->record(p);
@@ -194,8 +193,7 @@ bool KeyboardEditor::removeKey(int p) {
         r.setStyle(l, removedKeyStyle());
         r.setText(l, "");
     }
-    const auto at = appblock::kKeyCodes + 2 * static_cast<std::size_t>(bi);
-    return commit({at, at + 1});
+    return save(app, file, true);
 }
 
 void KeyboardEditor::applyAttributes() {
@@ -209,11 +207,13 @@ void KeyboardEditor::applyAttributes() {
 }
 
 bool KeyboardEditor::assignAttributes() {
+    const auto file = *file_;
     applyAttributes();
-    return writeKeyboardFile();
+    return save(session_.app, file, false);
 }
 
 bool KeyboardEditor::updateKeyboard() {
+    const auto file = *file_;
     KeyCaptions captions(session_.app, texts_, services_.names);
     for (int p = 0; p < kKeyPositions; ++p) {
         auto& r = file_->record(p);
@@ -221,11 +221,13 @@ bool KeyboardEditor::updateKeyboard() {
         buildRecord(p, r, captions);
     }
     showMessages(captions);
-    return writeKeyboardFile();
+    return save(session_.app, file, false);
 }
 
 bool KeyboardEditor::setKeyFunction(int p, std::uint16_t c) {
     if (c == 0) return false;
+    const auto app = session_.app;
+    const auto file = *file_;
     const int bi = blockIndexOf(p);
     session_.app.setKeyCode(bi, c);
     KeyCaptions captions(session_.app, texts_, services_.names);
@@ -233,12 +235,13 @@ bool KeyboardEditor::setKeyFunction(int p, std::uint16_t c) {
     r.setDisplayKind(DisplayKind::OneLine);
     r.setText(0, captions.caption(c));
     showMessages(captions);
-    const auto at = appblock::kKeyCodes + 2 * static_cast<std::size_t>(bi);
-    return commit({at, at + 1});
+    return save(app, file, true);
 }
 
 bool KeyboardEditor::setSpecialKey(int p, int k) {
     if (k < 0 || k >= static_cast<int>(appblock::kSpecialKeyCount)) return false;
+    const auto app = session_.app;
+    const auto file = *file_;
     const int previous = session_.app.specialKey(k);
     session_.app.setSpecialKey(k, static_cast<std::uint8_t>(blockIndexOf(p)));
     if (previous < kKeyPositions) {
@@ -246,7 +249,7 @@ bool KeyboardEditor::setSpecialKey(int p, int k) {
         if (old != p) file_->record(old).setSystemCaption(systemCaptionOf(old));
     }
     file_->record(p).setSystemCaption(specialKeyName(k));
-    return commit({appblock::kSpecialKeys + static_cast<std::size_t>(k)});
+    return save(app, file, true);
 }
 
 bool KeyboardEditor::acceptsCharacter(int p) const {
@@ -258,23 +261,27 @@ bool KeyboardEditor::acceptsCharacter(int p) const {
 }
 
 bool KeyboardEditor::setSystemCharacter(int p, std::optional<std::uint8_t> oem) {
+    const auto app = session_.app;
+    const auto file = *file_;
     const int bi = blockIndexOf(p);
     session_.app.setSystemChar(bi, oem.value_or(0));
     file_->record(p).setSystemCaption(systemCaptionOf(p));
     applyAttributes();
-    return commit({appblock::kSystemChars + static_cast<std::size_t>(bi)});
+    return save(app, file, true);
 }
 
 bool KeyboardEditor::storeRecord(int p, const KeyRecord& record) {
+    const auto file = *file_;
     file_->record(p) = record;
-    return writeKeyboardFile();
+    return save(session_.app, file, false);
 }
 
 bool KeyboardEditor::refreshCaption(int p) {
+    const auto file = *file_;
     KeyCaptions captions(session_.app, texts_, services_.names);
     file_->record(p).setText(0, captions.caption(code(p)));
     showMessages(captions);
-    return writeKeyboardFile();
+    return save(session_.app, file, false);
 }
 
 bool KeyboardEditor::setAttributes(int kind, const KeyLineStyle& style) {

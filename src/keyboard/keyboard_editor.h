@@ -23,14 +23,9 @@ namespace tramond {
 
 enum class KeyboardMode { Register, System };
 
-// The register block number that carries an application-block byte (the
-// block-number map); nullopt for bytes no system block carries.
-using BlockLocator = std::function<std::optional<std::uint32_t>(std::size_t appOffset)>;
-
 struct KeyboardEditorServices {
     Prompter& prompter;
     KeyNameSource& names;
-    BlockLocator locate;
     // The main window's status panel ("Settings for machine : 3").
     std::function<void(const std::string&)> status = {};
 };
@@ -105,9 +100,10 @@ private:
     bool openMachine(int machine);
     void buildRecord(int position, KeyRecord& record, KeyCaptions& captions) const;
     void applyKindLook(int position, KeyRecord& record) const;
-    // Writes the ".app" (when the block changed), the keyboard file, and
-    // marks the blocks of the changed block offsets.
-    bool commit(const std::vector<std::size_t>& changedOffsets);
+    // Marks every block whose bytes differ from the files on disk, then
+    // writes the ".app" (withApplication) and the keyboard file. On failure
+    // the block and the keyboard in memory are put back as given.
+    bool save(const ApplicationBlock& appBefore, const KeyboardFile& fileBefore, bool withApplication);
     bool writeKeyboardFile();
     void showMessages(KeyCaptions& captions);
     void error(const std::string& text);

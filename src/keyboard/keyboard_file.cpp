@@ -27,7 +27,9 @@ std::optional<KeyboardFile> KeyboardFile::read(const std::filesystem::path& path
     return f;
 }
 
-void KeyboardFile::write(const ApplicationBlock& app) const {
+void KeyboardFile::write(const ApplicationBlock& app) const { writeFileAtomic(path_, image(app)); }
+
+std::vector<std::uint8_t> KeyboardFile::image(const ApplicationBlock& app) const {
     std::vector<std::uint8_t> out;
     out.reserve(kFullSize + trailing_.size());
     const auto header = keyboardHeader(app);
@@ -35,7 +37,7 @@ void KeyboardFile::write(const ApplicationBlock& app) const {
     out.insert(out.end(), reserved_.begin(), reserved_.end());
     for (const auto& r : records_) out.insert(out.end(), r.bytes().begin(), r.bytes().end());
     out.insert(out.end(), trailing_.begin(), trailing_.end());
-    writeFileAtomic(path_, out);
+    return out;
 }
 
 }  // namespace tramond

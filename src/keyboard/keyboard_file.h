@@ -27,8 +27,10 @@ public:
     // it cannot be read. Records the file lacks are listed in missing().
     static std::optional<KeyboardFile> read(const std::filesystem::path& path, ApplicationBlock& app);
 
-    // Writes header (from the block), reserved bytes and records; bytes past
-    // the last record are kept. Throws FileError.
+    // Header (from the block), reserved bytes and records; bytes past the
+    // last record are kept.
+    std::vector<std::uint8_t> image(const ApplicationBlock& app) const;
+    // Writes the image. Throws FileError.
     void write(const ApplicationBlock& app) const;
 
     const std::filesystem::path& path() const { return path_; }

@@ -437,7 +437,8 @@ std::string RegisterOperations::checkBeforeSending(SendMode mode) {
             return e.what();
         }
         const bool byCode = app.u8(kAppPluRandomSizeOffset) != 0;
-        const UpdatePlan plan = planUpdate(lines, byCode);
+        UpdatePlan plan = planUpdate(lines, byCode);
+        dropStale(plan, app);
         if (auto why = checkUpdatePlan(plan, app, session_.programPath, byCode, needs); !why.empty()) return why;
         for (auto k : plan.systemBlocks) {
             if (k == kBlockPbTrailer && pbTrailer(app)) pxt();
@@ -601,7 +602,8 @@ RegisterOperations::Step RegisterOperations::sendUpdate(FileTransfer& xfer) {
         return Step::Reported;
     }
     const int codeBytes = app.u8(kAppPluRandomSizeOffset);
-    const UpdatePlan plan = planUpdate(lines, codeBytes != 0);
+    UpdatePlan plan = planUpdate(lines, codeBytes != 0);
+    dropStale(plan, app);
 
     const std::uint16_t pluCount = app.u16(2227);
     if (codeBytes != 0 && pluCount != 0) {

@@ -10,9 +10,9 @@
 namespace tramond {
 namespace {
 
-// The ranges overlap the kind headers on purpose: a header's own change
-// code (400, 2900, ...) rides with the group whose range holds it, and the
-// transfer layer sends a header from the application block.
+// A kind header's own code (400, 2900, ...) lies in its group's range too,
+// but planUpdate takes it as a system block first: it travels from the
+// application block, not from the group's file.
 constexpr UpdateGroupInfo kGroups[] = {
     {".cor", 300, 301, 399},     {".cur", 400, 400, 499},    {".dis", 500, 500, 599},
     {".drw", 600, 600, 699},     {".pbf", 700, 700, 799},    {".por", 800, 800, 899},
@@ -77,7 +77,7 @@ UpdatePlan planUpdate(const std::vector<std::string>& sortedLines, bool pluByCod
             if (!line.empty() && line[0] == 'N') ++plan.newPluCount;
             continue;
         }
-        if (*number >= kFirstSystemChange && *number <= kLastSystemChange) {
+        if ((*number >= kFirstSystemChange && *number <= kLastSystemChange) || findSystemBlock(*number)) {
             plan.systemBlocks.push_back(static_cast<std::uint32_t>(*number));
             continue;
         }
@@ -101,6 +101,31 @@ UpdatePlan planUpdate(const std::vector<std::string>& sortedLines, bool pluByCod
     plan.systemBlocks.erase(std::unique(plan.systemBlocks.begin(), plan.systemBlocks.end()),
                             plan.systemBlocks.end());
     return plan;
+}
+
+void dropStale(UpdatePlan& plan, const ApplicationBlock& app) {
+    if (std::find(plan.systemBlocks.begin(), plan.systemBlocks.end(), kBlockApplicationCheck) == plan.systemBlocks.end())
+        return;
+    for (auto& group : plan.recordGroups) {
+        const KindBlock* kind = findKindByBase(group.info->base);
+        const std::uint32_t count = kind ? kindCount(app, *kind) : 0;
+        std::erase_if(group.codes, [&](std::uint32_t code) {
+            if (findSystemBlock(code) || code <= group.info->base || code - group.info->base <= count) return false;
+            plan.stale.push_back(UpdateList::formatCode(code));
+            return true;
+        });
+    }
+    std::erase_if(plan.recordGroups, [](const UpdateRecordGroup& g) { return g.codes.empty(); });
+    const long pluCount = app.u16(2227);
+    std::erase_if(plan.pluLines, [&](const std::string& line) {
+        if (pluCommandFor(line) == PluCommand::Delete) return false;
+        const auto pos = pluLinePosition(line);
+        if (!pos || *pos <= pluCount) return false;  // a bad position is reported, not dropped
+        plan.stale.push_back(line);
+        return true;
+    });
+    plan.newPluCount = static_cast<int>(std::count_if(plan.pluLines.begin(), plan.pluLines.end(),
+                                                      [](const std::string& l) { return !l.empty() && l[0] == 'N'; }));
 }
 
 bool newPluEntriesFit(long pluCount, long newPlus, long usedPlus) {

@@ -31,7 +31,8 @@ struct UpdateGroupInfo {
 std::span<const UpdateGroupInfo> updateGroups();
 
 // Change codes 2..122 are system blocks (122: the system characters of
-// key columns 128-168, which the keyboard editor marks).
+// key columns 128-168, which the keyboard editor marks); so are the kind
+// headers (300, 2900, 10000, ...), which travel from the application block.
 inline constexpr std::uint32_t kFirstSystemChange = 2;
 inline constexpr std::uint32_t kLastSystemChange = 122;
 
@@ -46,6 +47,7 @@ struct UpdatePlan {
     std::vector<std::string> pluLines;            // lines that are not numbers, in list order
     int newPluCount = 0;                          // PLU lines beginning with "N"
     std::vector<std::string> ignored;             // numbers that belong to no group
+    std::vector<std::string> stale;               // records past their kind's count (dropStale)
 
     bool empty() const { return systemBlocks.empty() && recordGroups.empty() && pluLines.empty(); }
 };
@@ -61,6 +63,15 @@ std::vector<std::string> readUpdateFileLines(const std::filesystem::path& file);
 // left out (the PLU lines carry those changes) and the PLU lines are kept;
 // otherwise the PLU lines are left out and ".plu" codes go by record.
 UpdatePlan planUpdate(const std::vector<std::string>& sortedLines, bool pluByCode);
+
+// When the memory map changed (block 3 is in the plan), leaves out the
+// record codes and PLU lines that name records past their kind's count in
+// `app`: marked before the count was lowered, they name nothing a register
+// with this program's map holds, and a register with the old map is told by
+// the application check to be cleared and installed. They move to `stale`.
+// Without a changed map such a line is no line of this program, and the
+// checks before sending refuse it.
+void dropStale(UpdatePlan& plan, const ApplicationBlock& app);
 
 // "Number of new plu entries is too big, please use INSTALL" is due when
 // this is false: the register must keep half of its free PLU entries

@@ -65,7 +65,6 @@ void CountryInfo::confirm(std::string_view prefixText) {
         session_.app.setFlag(kPrefixFlags[i], i < oem.size() ? oem[i] : 0);
     if (!session_.loaded) return;
     setup::writeApplicationFile(session_);
-    session_.updateList().mark(2);
 }
 
 }  // namespace tramond

@@ -26,7 +26,7 @@ public:
     static constexpr int kHelpContext = 54;
     static constexpr std::size_t kMaxPrefix = 3;
 
-    explicit CountryInfo(ProgramSession& session) : session_(session) {}
+    explicit CountryInfo(ProgramSession& session) : session_(session), snapshot_(session.app) {}
 
     // 2 x flag 1 + option 1 of flag 2; -1 when flag 1 holds no known format.
     int amountIndex() const;
@@ -42,12 +42,16 @@ public:
     void chooseDate(int index);       // written at once, the whole byte
 
     // OK: stores the prefix (at most three characters), writes the whole
-    // block to the ".app" file and marks block 2 changed when a program is
-    // loaded. Throws FileError when the file cannot be written.
+    // block to the ".app" file and marks what differs from it (block 2)
+    // when a program is loaded. Throws FileError when the file cannot be
+    // written.
     void confirm(std::string_view prefixText);
+    // Closing without OK: the block as it was when the dialog opened.
+    void cancel() { session_.app = snapshot_; }
 
 private:
     ProgramSession& session_;
+    ApplicationBlock snapshot_;
 };
 
 }  // namespace tramond

@@ -249,12 +249,7 @@ ControlRow machineChooser() {
         s.value = shown <= size ? shown - 1 : -1;
     };
     c.changed = [](OptionDialog& d) {
-        const int machine = d.control("ComboBox2").value + 1;
-        try {
-            switchMachine(d.session(), machine);
-        } catch (const FileError&) {
-            d.post(d.fileError());
-        }
+        switchOfferedMachine(d, d.control("ComboBox2").value + 1);
         d.refill();
         if (d.sessionChanged) d.sessionChanged();
     };
@@ -270,16 +265,11 @@ OptionDialogTable buildHandheld() {
                     .withItems(portItems(6)));
     c.push_back(machineChooser());
     d.opened = [](OptionDialog& dlg) {
-        if (!machineChoiceOffered(dlg.block())) return;
-        try {
-            prepareMachine(dlg.session());
-        } catch (const FileError&) {
-            dlg.post(dlg.fileError());
-        }
+        loadOfferedMachine(dlg);
+        dlg.refill();
     };
-    // Saved on every OK. The block is marked when it changed: a handheld
-    // port the register never gets would be a change reported as done.
-    d.alwaysSave = true;
+    // Marked like every option dialog: a handheld port the register never
+    // gets would be a change reported as done.
     d.beforeSave = &saveOfferedMachine;
     return d;
 }

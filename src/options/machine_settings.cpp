@@ -13,26 +13,28 @@ bool machineChoiceOffered(const ApplicationBlock& app) {
 
 int shownMachine(const ProgramSession& session) { return std::max(session.machineNumber, 1); }
 
-void prepareMachine(const ProgramSession& session) {
-    ensureMachinePrinterFile(session.programPath, session.machineNumber);
+void loadOfferedMachine(OptionDialog& dialog) {
+    if (!machineChoiceOffered(dialog.block())) return;
+    try {
+        dialog.machines().open();
+    } catch (const FileError&) {
+        dialog.post(dialog.fileError());
+    }
 }
 
-void saveMachine(const ProgramSession& session) {
-    writeMachinePrinterFile(session.programPath, session.machineNumber, session.app);
-}
-
-void switchMachine(ProgramSession& session, int machine) {
-    saveMachine(session);
-    session.machineNumber = machine;
-    ensureMachinePrinterFile(session.programPath, machine);
-    readMachinePrinterFile(session.programPath, machine, session.app);
+void switchOfferedMachine(OptionDialog& dialog, int machine) {
+    try {
+        dialog.machines().switchTo(machine);
+    } catch (const FileError&) {
+        dialog.post(dialog.fileError());
+    }
 }
 
 void saveOfferedMachine(OptionDialog& dialog) {
-    if (!machineChoiceOffered(dialog.block())) return;
+    if (!machineChoiceOffered(dialog.block()) && !dialog.machines().switched()) return;
     try {
-        saveMachine(dialog.session());
-    } catch (const FileError&) {
+        dialog.machines().save();
+    } catch (const std::exception&) {
         dialog.post(dialog.fileError());
     }
 }

@@ -15,18 +15,16 @@ bool machineChoiceOffered(const ApplicationBlock& app);
 // The machine the dialogs show first: the current one, machine 0 as 1.
 int shownMachine(const ProgramSession& session);
 
-// Creates the current machine's file empty when it is missing.
-void prepareMachine(const ProgramSession& session);
-// Saves the block's settings into the current machine's file.
-void saveMachine(const ProgramSession& session);
-// Saves the current machine, makes `machine` current and loads its file
-// into the block (a missing file is created empty and nothing is loaded).
-// Throws FileError; the current machine is unchanged when the save fails.
-void switchMachine(ProgramSession& session, int machine);
-
-// An option dialog's save of the current machine on OK, where a machine is
-// offered: a network of one register never reads a machine printer file, so
-// none is written for it. A failure is posted as "Error opening File !!".
+// Opening a dialog with a machine choice: the current machine's values in
+// the block (its file, or the block's own when it has none). A failure is
+// posted as "Error opening File !!".
+void loadOfferedMachine(OptionDialog& dialog);
+// The machine chooser: keeps the values shown, makes `machine` current with
+// its values in the block. A failure is posted.
+void switchOfferedMachine(OptionDialog& dialog, int machine);
+// An option dialog's save of its machines on OK, where a machine is offered
+// or was switched: a network of one register never reads a machine printer
+// file, so none is written for it. A failure is posted.
 void saveOfferedMachine(OptionDialog& dialog);
 
 }  // namespace tramond

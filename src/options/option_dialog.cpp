@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "program/file_io.h"
+#include "program/program_changes.h"
 #include "program/system_blocks.h"
 
 namespace tramond {
@@ -153,8 +154,14 @@ DialogPosition placeDialog(int mainWindowLeft, int mainWindowTop) {
 // --- the dialog -------------------------------------------------------------
 
 OptionDialog::OptionDialog(const OptionDialogTable& table, ProgramSession& session,
-                           const LanguageTexts& texts, Mode mode)
-    : table_(table), session_(session), texts_(texts), mode_(mode), snapshot_(session.app) {
+                           const LanguageTexts& texts, Mode mode, OptionDialog* opener)
+    : table_(table),
+      session_(session),
+      texts_(texts),
+      mode_(mode),
+      opener_(opener),
+      snapshot_(session.app),
+      machines_(session) {
     states_.resize(table_.controls.size());
     for (std::size_t i = 0; i < states_.size(); ++i) fillControl(i);
     if (table_.opened) table_.opened(*this);
@@ -351,6 +358,24 @@ OptionDialogTable dialogTable(std::string_view name, int captionText, std::strin
     return d;
 }
 
+bool saveApplication(ProgramSession& session, OkResult& result) {
+    try {
+        const auto changes = writeApplication(session);
+        result.saved = changes.written;
+        result.marked.assign(changes.codes.begin(), changes.codes.end());
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+void OptionDialog::cancel() {
+    session_.app = snapshot_;
+    if (mode_ == Mode::Standalone) machines_.cancel();
+    refill();
+    if (sessionChanged) sessionChanged();
+}
+
 Message OptionDialog::wrongInput() const {
     return {Message::Kind::Error, text(kErrorTitle, "Error"), text(kWrongInput, "Wrong Input!"), {}};
 }
@@ -376,24 +401,10 @@ OkResult OptionDialog::ok() {
     if (table_.beforeSave) table_.beforeSave(*this);
 
     r.changed = block() != snapshot_;
-    if (mode_ == Mode::Standalone) {
-        const bool mark = table_.shouldMark ? table_.shouldMark(snapshot_, block()) : r.changed;
-        if (r.changed || table_.alwaysSave) {
-            try {
-                writeFileAtomic(session_.programPath, block().bytes());
-                r.saved = true;
-                if (mark) {
-                    r.marked = changedApplicationBlocks(snapshot_, block());
-                    std::vector<std::uint32_t> codes(r.marked.begin(), r.marked.end());
-                    session_.updateList().markMany(codes);
-                }
-            } catch (const FileError&) {
-                // The dialog stays open: OK again retries, since the block
-                // still differs from the snapshot.
-                r.message = fileError();
-                return r;
-            }
-        }
+    if (mode_ == Mode::Standalone && !saveApplication(session_, r)) {
+        // The dialog stays open: OK again retries; Cancel restores.
+        r.message = fileError();
+        return r;
     }
     if (table_.afterOk) table_.afterOk(*this, r.changed);
     r.close = true;

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/language_texts.h"
+#include "program/machine_printer.h"
 #include "program/session.h"
 
 namespace tramond {
@@ -169,11 +170,6 @@ struct OptionDialogTable {
     int captionText = -1;       // window caption, accelerator removed
     std::string_view caption;   // used when captionText < 0 or the text is empty
     std::vector<ControlRow> controls;
-    // Save every time OK is pressed, not only when the block changed.
-    bool alwaysSave = false;
-    // Whether a changed block is marked (default: whenever it changed). The
-    // block numbers marked are those of the slices whose bytes changed.
-    std::function<bool(const ApplicationBlock& before, const ApplicationBlock& after)> shouldMark;
     // Runs once the controls are filled on opening; it may post messages.
     std::function<void(OptionDialog&)> opened;
     // Runs on OK before any control is written; a message keeps the dialog
@@ -213,10 +209,17 @@ inline constexpr int kDialogTopOffset = 45;
 struct OkResult {
     bool close = false;    // the dialog closes
     bool changed = false;  // the block differed from the snapshot
-    bool saved = false;    // the ".app" file was written
-    std::vector<std::uint16_t> marked;  // block numbers added to the update list
+    bool saved = false;    // the ".app" file was written (the block differed from it)
+    // Block numbers added to the update list: every block whose bytes differ
+    // from the ".app" on disk, whichever dialog changed them.
+    std::vector<std::uint16_t> marked;
     std::optional<Message> message;
 };
+
+// OK's save of the ".app": written against the disk, not a snapshot, so
+// whatever differs from it reaches the update list with this save. Fills
+// `saved` and `marked`; false (nothing written) when it failed.
+bool saveApplication(ProgramSession& session, OkResult& result);
 
 class OptionDialog {
 public:
@@ -225,9 +228,10 @@ public:
     // and leaves the comparison and the save to the dialog that opened it.
     enum class Mode { Standalone, Nested };
 
-    // Opening: takes the snapshot and fills every control from the block.
+    // Opening: takes the snapshot and fills every control from the block. A
+    // nested dialog shares the machines of the dialog that opened it.
     OptionDialog(const OptionDialogTable& table, ProgramSession& session, const LanguageTexts& texts,
-                 Mode mode = Mode::Standalone);
+                 Mode mode = Mode::Standalone, OptionDialog* opener = nullptr);
 
     const OptionDialogTable& table() const { return table_; }
     std::string caption() const;
@@ -252,6 +256,10 @@ public:
 
     // OK: writes every control, compares, saves.
     OkResult ok();
+    // Cancel, Escape or the close box: the block, the current machine and
+    // every file are as they were when the dialog opened, whatever the
+    // change handlers wrote at once.
+    void cancel();
 
     // Shows every control from the block again (after another machine's
     // settings were loaded into it).
@@ -269,6 +277,9 @@ public:
     ApplicationBlock& block() { return session_.app; }
     const ApplicationBlock& block() const { return session_.app; }
     const ApplicationBlock& snapshot() const { return snapshot_; }
+    // The machines' printer and port values while the dialog is open.
+    MachineEdits& machines() { return opener_ ? opener_->machines() : machines_; }
+    const MachineEdits& machines() const { return opener_ ? opener_->machines() : machines_; }
     ProgramSession& session() { return session_; }
     const ProgramSession& session() const { return session_; }
     const LanguageTexts& texts() const { return texts_; }
@@ -296,7 +307,9 @@ private:
     ProgramSession& session_;
     const LanguageTexts& texts_;
     Mode mode_;
+    OptionDialog* opener_;
     ApplicationBlock snapshot_;
+    MachineEdits machines_;
     std::vector<ControlState> states_;
     std::vector<Message> messages_;
 };

@@ -31,16 +31,16 @@ int kpFlag(int k, int byte) { return 35 + 3 * (k - 1) + byte; }
 
 bool sameMachine(int a, int b) { return std::max(a, 1) == std::max(b, 1); }
 
+// Another machine's handheld port: what this dialog holds for it, its file,
+// or (no file, or one too short) the block's own value; nothing is created.
 int handheldPortOf(const OptionDialog& d, int machine) {
     const auto& s = d.session();
     if (s.app.flag(appblock::kFlagNetworkSize) < 2 || sameMachine(machine, s.machineNumber))
         return s.app.flag(kHandheldPortFlag);
     try {
-        ensureMachinePrinterFile(s.programPath, machine);
-        const auto bytes = readFile(machinePrinterFile(s.programPath, machine));
-        return bytes.size() >= kMachinePrinterSize ? bytes[kHandheldPortInPrinterFile] : 0;
+        return d.machines().valuesOf(machine)[kHandheldPortInPrinterFile];
     } catch (const FileError&) {
-        return 0;
+        return s.app.flag(kHandheldPortFlag);
     }
 }
 
@@ -221,13 +221,7 @@ OptionDialogTable buildPrepTime() {
 // --- the printers dialog -----------------------------------------------------
 
 void loadCurrentMachine(OptionDialog& d) {
-    if (!machineChoiceOffered(d.block())) return;
-    try {
-        prepareMachine(d.session());
-        readMachinePrinterFile(d.session().programPath, d.session().machineNumber, d.block());
-    } catch (const FileError&) {
-        d.post(d.fileError());
-    }
+    loadOfferedMachine(d);
     d.refill();
 }
 
@@ -384,13 +378,10 @@ std::string journalButtonCaption(const OptionDialog& d) {
 std::optional<Message> switchPrinterMachine(OptionDialog& printers, int machine) {
     for (std::size_t i = 0; i < printers.size(); ++i)
         if (printers.row(i).writeOnOk) printers.writeControl(i);
-    std::optional<Message> m;
-    try {
-        switchMachine(printers.session(), machine);
-    } catch (const FileError&) {
-        m = printers.fileError();
-    }
+    switchOfferedMachine(printers, machine);
     printers.refill();
+    std::optional<Message> m;
+    if (auto posted = printers.takeMessages(); !posted.empty()) m = posted.front();
     return m;
 }
 

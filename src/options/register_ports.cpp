@@ -4,6 +4,7 @@
 
 #include "options/machine_settings.h"
 #include "program/file_io.h"
+#include "program/program_changes.h"
 #include "program/system_blocks.h"
 
 namespace tramond {
@@ -131,9 +132,9 @@ PortStatusReport portStatus(const ApplicationBlock& app, int pcBaudRate) {
 // --- the dialog --------------------------------------------------------------
 
 RegisterPortsDialog::RegisterPortsDialog(ProgramSession& session, const LanguageTexts& texts, int pcBaudRate)
-    : session_(session), texts_(texts), pcBaudRate_(pcBaudRate), snapshot_(session.app) {
+    : session_(session), texts_(texts), pcBaudRate_(pcBaudRate), snapshot_(session.app), machines_(session) {
     try {
-        if (machineChoice()) prepareMachine(session_);
+        if (machineChoice()) machines_.open();
     } catch (const FileError&) {
         post(fileError());
     }
@@ -167,15 +168,18 @@ void RegisterPortsDialog::loadFromBlock() {
 }
 
 void RegisterPortsDialog::loadChannels() {
-    const auto file = RegisterConfigFile::of(session_.programPath);
+    const auto file = RegisterConfigFile::forEditing(session_);
     try {
         file.ensure();
-        part_ = file.readPart(session_.machineNumber);
+        const auto pending = pendingParts_.find(std::max(session_.machineNumber, 1));
+        part_ = pending != pendingParts_.end() ? pending->second : file.readPart(session_.machineNumber);
+        channelsRead_ = dectTable(file.readPart(session_.machineNumber));
     } catch (const FileError&) {
         part_ = {};
+        channelsRead_ = {};
         post(fileError());
     }
-    channels_ = channelsRead_ = dectTable(part_);
+    channels_ = dectTable(part_);
 }
 
 int RegisterPortsDialog::baud(int port) const {
@@ -224,9 +228,11 @@ int RegisterPortsDialog::machineIndex() const { return machineChoice() ? shownMa
 void RegisterPortsDialog::chooseMachine(int index) {
     if (!machineChoice() || index < 0 || index >= static_cast<int>(machineItems().size())) return;
     storeIntoBlock();
-    saveChannels();
+    // The machine left keeps its channels until OK (or Cancel drops them).
+    setDectTable(part_, channels_);
+    pendingParts_[std::max(session_.machineNumber, 1)] = part_;
     try {
-        switchMachine(session_, index + 1);
+        machines_.switchTo(index + 1);
     } catch (const FileError&) {
         post(fileError());
     }
@@ -309,17 +315,26 @@ void RegisterPortsDialog::storeIntoBlock() {
 }
 
 bool RegisterPortsDialog::saveChannels() {
-    if (channels_ == channelsRead_) return true;
     setDectTable(part_, channels_);
+    pendingParts_[std::max(session_.machineNumber, 1)] = part_;
     try {
-        RegisterConfigFile::of(session_.programPath).writePart(session_.machineNumber, part_);
-        session_.updateList().mark(111);
+        // Each write marks block 111 when it changes the file.
+        const auto file = RegisterConfigFile::forEditing(session_);
+        for (const auto& [machine, part] : pendingParts_)
+            if (file.readPart(machine) != part) file.writePart(machine, part);
     } catch (const FileError&) {
         post(fileError());
         return false;
     }
+    pendingParts_.clear();
     channelsRead_ = channels_;
     return true;
+}
+
+void RegisterPortsDialog::cancel() {
+    pendingParts_.clear();
+    machines_.cancel();
+    session_.app = snapshot_;
 }
 
 bool RegisterPortsDialog::resetTovikChannels() {
@@ -327,7 +342,7 @@ bool RegisterPortsDialog::resetTovikChannels() {
     const bool randomPb = app.pbRandomCodeSize() != 0;
     const bool variablePb = app.option(kVariablePbNumbersFlag, kVariablePbNumbersOption);
     if (!randomPb && !variablePb) return true;
-    const auto file = RegisterConfigFile::of(session_.programPath);
+    const auto file = RegisterConfigFile::forEditing(session_);
     const int machines = std::max<int>(app.flag(appblock::kFlagNetworkSize), 1);
     bool found = false;
     try {
@@ -345,9 +360,6 @@ bool RegisterPortsDialog::resetTovikChannels() {
             setDectTable(part, table);
             file.writePart(m, part);
         }
-        // The reset changed the file after the table was compared: it must
-        // reach the register too.
-        if (found) session_.updateList().mark(111);
     } catch (const FileError&) {
         post(fileError());
         return false;
@@ -381,16 +393,14 @@ OkResult RegisterPortsDialog::ok() {
         }
     }
     storeIntoBlock();
+    r.changed = session_.app != snapshot_;
+    bool saved = false;
     try {
-        if (machineChoice()) saveMachine(session_);
-        r.changed = session_.app != snapshot_;
-        if (r.changed) {
-            writeFileAtomic(session_.programPath, session_.app.bytes());
-            r.saved = true;
-            r.marked = changedApplicationBlocks(snapshot_, session_.app);
-            session_.updateList().markMany(std::vector<std::uint32_t>(r.marked.begin(), r.marked.end()));
-        }
-    } catch (const FileError&) {
+        if (machineChoice() || machines_.switched()) machines_.save();
+        saved = saveApplication(session_, r);
+    } catch (const std::exception&) {
+    }
+    if (!saved) {
         r.message = fileError();
         return r;
     }

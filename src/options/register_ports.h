@@ -5,6 +5,7 @@
 // channel table of each machine in the register configuration file.
 
 #include <array>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "app/language_texts.h"
 #include "options/option_dialog.h"
 #include "program/register_config.h"
+#include "program/machine_printer.h"
 #include "program/session.h"
 
 namespace tramond {
@@ -74,6 +76,9 @@ public:
 
     // OK: the dialog closes when the result says so; messages are posted.
     OkResult ok();
+    // Cancel or the close box: the block, the current machine and the files
+    // are as they were when the dialog opened.
+    void cancel();
 
     std::vector<Message> takeMessages() { return std::exchange(messages_, {}); }
     const ProgramSession& session() const { return session_; }
@@ -104,6 +109,9 @@ private:
     DectTable channels_{};
     DectTable channelsRead_{};
     ConfigPart part_{};
+    // The channel tables of machines left by a machine change, written on OK.
+    std::map<int, ConfigPart> pendingParts_;
+    MachineEdits machines_;
     PortStatusReport status_;
     std::vector<Message> messages_;
 };

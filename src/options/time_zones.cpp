@@ -53,16 +53,10 @@ TimeZones::Edit TimeZones::setCell(int row, int column, std::string_view text) {
     const auto r = static_cast<std::size_t>(row);
     if (column == 1) {
         session_.app.setU16(kStartTimes + 2 * r, packStartTime(text));
-        mark(kStartTimeCode);
     } else {
         session_.app.setU8((column == 2 ? kPriceLevels : kArticleLevels) + r, static_cast<std::uint8_t>(*n));
-        mark(kLevelsCode);
     }
     return Edit::Stored;
-}
-
-void TimeZones::mark(std::uint32_t code) {
-    if (session_.loaded) session_.updateList().mark(code);
 }
 
 void TimeZones::confirm() { setup::writeApplicationFile(session_); }

@@ -20,8 +20,6 @@ public:
     // The start-time table ends where the salesperson header begins.
     static constexpr int kMaxZones = 48;
     static constexpr int kColumns = 4;
-    static constexpr std::uint32_t kStartTimeCode = 7;
-    static constexpr std::uint32_t kLevelsCode = 80;
 
     static constexpr int kCaptionText = 288;
     static constexpr int kStartZoneText = 421;
@@ -31,7 +29,7 @@ public:
 
     // startZone and notUsed are the language texts 421 and 321.
     TimeZones(ProgramSession& session, std::string startZone = "Start Zone", std::string notUsed = "Not Used")
-        : session_(session), startZone_(std::move(startZone)), notUsed_(std::move(notUsed)) {}
+        : session_(session), snapshot_(session.app), startZone_(std::move(startZone)), notUsed_(std::move(notUsed)) {}
 
     // Zones in the table (the stored count, kept within the table).
     int zoneCount() const;
@@ -39,22 +37,24 @@ public:
     std::string cell(int row, int column) const;
 
     enum class Edit { Stored, Ignored, WrongInput, NotUsed };
-    // A cell edit stores at once and marks the update list (7 for start
+    // A cell edit stores into the block at once (OK marks 7 for start
     // times, 80 for levels). NotUsed: the cell must show cell(row, column)
     // again; WrongInput: "Wrong Input!", the cell keeps the typed text.
     Edit setCell(int row, int column, std::string_view text);
 
-    // OK: writes the whole block to the ".app" file of a loaded program.
+    // OK: writes the whole block to the ".app" file of a loaded program,
+    // marking the blocks that differ from it.
     void confirm();
+    // Closing without OK: the block as it was when the dialog opened.
+    void cancel() { session_.app = snapshot_; }
 
     // Packs the digits of a text into an HHMM word, two per byte from the
     // right, low byte first ("830" gives 0x0830). Non-digits are skipped.
     static std::uint16_t packStartTime(std::string_view text);
 
 private:
-    void mark(std::uint32_t code);
-
     ProgramSession& session_;
+    ApplicationBlock snapshot_;
     std::string startZone_;
     std::string notUsed_;
 };

@@ -4,6 +4,7 @@
 
 #include "program/codepage.h"
 #include "program/file_io.h"
+#include "program/program_changes.h"
 #include "program/sizing.h"
 #include "program/system_blocks.h"
 
@@ -315,7 +316,7 @@ UserReportEditor::Result UserReportEditor::ok() {
     Result r;
     r.changed = session_.app != before;
     try {
-        r.marked = saveApplicationChange(session_, before);
+        r.marked = saveApplicationChange(session_);
     } catch (const FileError&) {
         session_.app = before;
         throw;
@@ -323,12 +324,9 @@ UserReportEditor::Result UserReportEditor::ok() {
     return r;
 }
 
-std::vector<std::uint16_t> saveApplicationChange(ProgramSession& session, const ApplicationBlock& before) {
-    if (session.app == before) return {};
-    writeFileAtomic(session.programPath, session.app.bytes());
-    auto marked = changedApplicationBlocks(before, session.app);
-    session.updateList().markMany(std::vector<std::uint32_t>(marked.begin(), marked.end()));
-    return marked;
+std::vector<std::uint16_t> saveApplicationChange(ProgramSession& session) {
+    const auto changes = writeApplication(session);
+    return {changes.codes.begin(), changes.codes.end()};
 }
 
 }  // namespace tramond

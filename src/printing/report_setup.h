@@ -152,8 +152,8 @@ private:
 };
 
 // Writes the application block and marks every block whose bytes differ
-// from `before`; nothing when the block did not change. Returns the marked
-// blocks. Throws FileError when the ".app" cannot be written.
-std::vector<std::uint16_t> saveApplicationChange(ProgramSession& session, const ApplicationBlock& before);
+// from the ".app" on disk; nothing when they are the same. Returns the
+// marked blocks. Throws FileError when the ".app" cannot be written.
+std::vector<std::uint16_t> saveApplicationChange(ProgramSession& session);
 
 }  // namespace tramond

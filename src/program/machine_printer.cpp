@@ -4,6 +4,7 @@
 #include <string>
 
 #include "program/file_io.h"
+#include "program/program_changes.h"
 #include "program/file_set.h"
 
 namespace tramond {
@@ -99,6 +100,51 @@ void ensureMachinePrinterFile(const std::filesystem::path& appPath, int machine)
     std::error_code ec;
     if (std::filesystem::exists(file, ec)) return;
     writeFileAtomic(file, std::span<const std::uint8_t>{});
+}
+
+void saveMachinePrinterFile(const ProgramSession& session, int machine) {
+    const auto bytes = machinePrinterBytes(session.app);
+    writeProgramFile(session, machinePrinterFile(session.programPath, machine), bytes);
+}
+
+std::array<std::uint8_t, kMachinePrinterSize> machinePrinterValuesOf(const std::filesystem::path& appPath,
+                                                                     int machine, const ApplicationBlock& app) {
+    ApplicationBlock block = app;
+    readMachinePrinterFile(appPath, machine, block);
+    return machinePrinterBytes(block);
+}
+
+MachineEdits::MachineEdits(ProgramSession& session) : session_(session), openingMachine_(session.machineNumber) {}
+
+void MachineEdits::open() { readMachinePrinterFile(session_.programPath, session_.machineNumber, session_.app); }
+
+std::array<std::uint8_t, kMachinePrinterSize> MachineEdits::valuesOf(int machine) const {
+    if (std::max(machine, 1) == std::max(session_.machineNumber, 1)) return machinePrinterBytes(session_.app);
+    if (auto it = pending_.find(std::max(machine, 1)); it != pending_.end()) return it->second;
+    return machinePrinterValuesOf(session_.programPath, machine, session_.app);
+}
+
+void MachineEdits::switchTo(int machine) {
+    auto next = session_.app;
+    if (auto it = pending_.find(std::max(machine, 1)); it != pending_.end())
+        applyMachinePrinterBytes(next, it->second);
+    else
+        readMachinePrinterFile(session_.programPath, machine, next);
+    pending_[std::max(session_.machineNumber, 1)] = machinePrinterBytes(session_.app);
+    session_.app = next;
+    session_.machineNumber = machine;
+}
+
+void MachineEdits::save() {
+    pending_[std::max(session_.machineNumber, 1)] = machinePrinterBytes(session_.app);
+    for (const auto& [machine, values] : pending_)
+        writeProgramFile(session_, machinePrinterFile(session_.programPath, machine), values);
+    pending_.clear();
+}
+
+void MachineEdits::cancel() {
+    pending_.clear();
+    session_.machineNumber = openingMachine_;
 }
 
 }  // namespace tramond

@@ -6,6 +6,8 @@
 
 #include "program/default_records.h"
 #include "program/file_io.h"
+#include "program/program_changes.h"
+#include "program/session.h"
 
 namespace tramond {
 
@@ -53,6 +55,12 @@ int RegisterConfigFile::partCount() const {
     return static_cast<int>((size - kConfigCommonSize + kConfigPartSize - 1) / kConfigPartSize);
 }
 
+RegisterConfigFile RegisterConfigFile::forEditing(const ProgramSession& session) {
+    auto file = of(session.programPath);
+    file.marks_ = session.updateList();
+    return file;
+}
+
 bool RegisterConfigFile::holdsPart(int machine) const {
     const int part = machine == 0 ? 1 : machine;
     return part <= partCount();
@@ -87,7 +95,10 @@ void RegisterConfigFile::writeAt(std::size_t offset, const std::uint8_t* data, s
     }
     if (bytes.size() < offset + size) bytes.resize(offset + size, 0);
     std::copy_n(data, size, bytes.begin() + static_cast<std::ptrdiff_t>(offset));
-    writeFileAtomic(path_, bytes);
+    if (marks_)
+        writeProgramFile(*marks_, ApplicationBlock{}, path_, bytes);
+    else
+        writeFileAtomic(path_, bytes);
 }
 
 void RegisterConfigFile::writeCommon(const ConfigCommon& common) const {

@@ -9,9 +9,14 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 
+#include "program/update_list.h"
+
 namespace tramond {
+
+struct ProgramSession;
 
 inline constexpr std::size_t kConfigCommonSize = 56;
 inline constexpr std::size_t kConfigPartSize = 112;
@@ -31,6 +36,9 @@ public:
     explicit RegisterConfigFile(std::filesystem::path path) : path_(std::move(path)) {}
     // The ".chk" beside a program's ".app".
     static RegisterConfigFile of(const std::filesystem::path& appPath);
+    // The loaded program's ".chk", whose writes mark block 111 in its update
+    // list whenever they change the file's bytes.
+    static RegisterConfigFile forEditing(const ProgramSession& session);
 
     const std::filesystem::path& path() const { return path_; }
     bool exists() const;
@@ -54,6 +62,7 @@ private:
     void writeAt(std::size_t offset, const std::uint8_t* data, std::size_t size) const;
 
     std::filesystem::path path_;
+    std::optional<UpdateList> marks_;
 };
 
 // The four DECT channel entries at the start of a machine's part, 14 bytes

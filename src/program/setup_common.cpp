@@ -1,6 +1,7 @@
 #include "program/setup_common.h"
 
 #include "program/file_io.h"
+#include "program/program_changes.h"
 
 namespace tramond::setup {
 
@@ -21,9 +22,31 @@ std::optional<long> parseNumberOrZero(std::string_view text, long max) {
     return parseNumber(text, max);
 }
 
+namespace {
+std::vector<std::uint8_t> applicationOnDisk(const ProgramSession& session) {
+    try {
+        if (session.loaded && !session.programPath.empty()) return readFile(session.programPath);
+    } catch (const FileError&) {
+    }
+    return {};
+}
+}  // namespace
+
+SetupCancel::SetupCancel(ProgramSession& session)
+    : session_(session), snapshot_(session.app), disk_(applicationOnDisk(session)) {}
+
+void SetupCancel::restore() {
+    const auto now = applicationOnDisk(session_);
+    if (now == disk_ || now.size() != ApplicationBlock::kSize) {
+        session_.app = snapshot_;
+        return;
+    }
+    std::copy(now.begin(), now.end(), session_.app.bytes().begin());
+}
+
 void writeApplicationFile(const ProgramSession& session) {
     if (!session.loaded || session.programPath.empty()) return;
-    writeFileAtomic(session.programPath, session.app.bytes());
+    writeApplication(session);
 }
 
 }  // namespace tramond::setup

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "program/default_records.h"
+#include "program/program_changes.h"
 #include "program/setup_common.h"
 
 namespace tramond {
@@ -93,7 +94,17 @@ namespace tramond::setup {
 
 std::uint32_t extendRecordFile(const ProgramSession& session, RecordKind kind) {
     if (!session.loaded || session.programPath.empty()) return 0;
-    return tramond::extendRecordFile(session.file(kindInfo(kind).extension), kind, session.app, session.text);
+    const auto file = session.file(kindInfo(kind).extension);
+    // The records about to be appended are marked first, as any write is.
+    std::error_code ec;
+    const auto size = std::filesystem::exists(file, ec) ? std::filesystem::file_size(file, ec) : 0;
+    const auto recordSize = kindInfo(kind).recordSize;
+    const auto count = recordCount(session.app, kind);
+    if (const auto first = ec ? 0 : firstMissingRecord(size, recordSize, count); first != 0) {
+        const auto added = defaultRecords(kind, first, count, session.app, session.text);
+        markChanges(session.updateList(), programFileChanges(file, (first - 1) * recordSize, {}, added, session.app));
+    }
+    return tramond::extendRecordFile(file, kind, session.app, session.text);
 }
 
 }  // namespace tramond::setup

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "program/default_logo.h"
+#include "program/program_changes.h"
 #include "program/setup_common.h"
 
 namespace tramond {
@@ -48,7 +49,8 @@ MemoryRequirement finishSetupGraphLogo(ProgramSession& session, bool confirmed) 
     // "Do not send" keeps the register's own logo: it has no picture size to
     // create a file for, and writeDefaultLogo leaves it alone.
     if ((session.app.u8(SetupGraphLogo::kSettingByte) & 0x0f) != 0 && !std::filesystem::exists(bmp, ec))
-        writeDefaultLogo(bmp, session.app);
+        if (const auto logo = defaultLogoBitmap(session.app.logoSize()); !logo.empty())
+            writeProgramFile(session, bmp, logo);  // marks block 91 with the write
     if (confirmed) setup::writeApplicationFile(session);
     return memory;
 }

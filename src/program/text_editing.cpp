@@ -7,6 +7,7 @@
 
 #include "program/codepage.h"
 #include "program/file_io.h"
+#include "program/program_changes.h"
 
 namespace tramond {
 
@@ -242,14 +243,19 @@ TextEditorController::Outcome TextEditorController::finish() {
             if (std::filesystem::exists(path, ec)) content = readFile(path);
             if (content.size() < bytes.size()) content.resize(bytes.size(), 0);
             std::copy(bytes.begin(), bytes.end(), content.begin());
-            writeFileAtomic(path, content);
+            // The section's codes are added on every close, changed or not,
+            // and before anything is written; the write adds what differs.
+            markChanges(session_.updateList(), {{info_.changeCodes.begin(), info_.changeCodes.end()}, {}});
+            writeProgramFile(session_, path, content);
         } else {
             applyEntryRule(bytes, info_.width, info_.rule);
-            auto section = session_.text.slice(info_.offset, sectionSize(info_));
+            auto text = session_.text;
+            auto section = text.slice(info_.offset, sectionSize(info_));
             std::copy(bytes.begin(), bytes.end(), section.begin());
-            writeFileAtomic(session_.file(".txt"), session_.text.bytes());
+            markChanges(session_.updateList(), {{info_.changeCodes.begin(), info_.changeCodes.end()}, {}});
+            writeProgramFile(session_, session_.file(".txt"), text.bytes());
+            session_.text = text;  // only once it is on disk: a failed save leaves nothing to save unmarked
         }
-        session_.updateList().markMany(info_.changeCodes);
     } catch (const FileError&) {
         return Outcome::WriteFailed;
     }

@@ -112,22 +112,22 @@ std::string UpdateList::formatCode(std::uint32_t code) {
     return buf;
 }
 
-void UpdateList::mark(std::uint32_t code) {
+void UpdateList::mark(std::uint32_t code) const {
     addAll(file_, {formatCode(code)});
 }
 
-void UpdateList::markMany(std::span<const std::uint32_t> codes) {
+void UpdateList::markMany(std::span<const std::uint32_t> codes) const {
     std::vector<std::string> added;
     added.reserve(codes.size());
     for (auto c : codes) added.push_back(formatCode(c));
     addAll(file_, std::move(added));
 }
 
-void UpdateList::markLine(const std::string& line) {
+void UpdateList::markLine(const std::string& line) const {
     addAll(file_, {checkedLine(line)});
 }
 
-void UpdateList::markLines(std::span<const std::string> lines) {
+void UpdateList::markLines(std::span<const std::string> lines) const {
     std::vector<std::string> added;
     added.reserve(lines.size());
     for (const auto& l : lines) added.push_back(checkedLine(l));
@@ -167,6 +167,27 @@ void UpdateList::ensureExists() const {
 
 void UpdateList::clear() const {
     writeTextFileAtomic(file_, std::string());
+}
+
+std::string pluUpdateLine(char action, std::string_view codeDigits, int record) {
+    std::string out(22, '0');
+    out[0] = action;
+    if (codeDigits.size() > 14) codeDigits = codeDigits.substr(codeDigits.size() - 14);
+    std::copy(codeDigits.begin(), codeDigits.end(), out.begin() + static_cast<std::ptrdiff_t>(15 - codeDigits.size()));
+    char number[16];
+    std::snprintf(number, sizeof number, "%05d", record);
+    std::copy_n(number, 5, out.begin() + 15);
+    return out;
+}
+
+std::string pluUpdateLine(char action, std::span<const std::uint8_t> codeField, int record) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string digits;
+    for (auto it = codeField.rbegin(); it != codeField.rend(); ++it) {
+        digits.push_back(kDigits[*it >> 4]);
+        digits.push_back(kDigits[*it & 15]);
+    }
+    return pluUpdateLine(action, digits, record);
 }
 
 }  // namespace tramond

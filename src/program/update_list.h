@@ -23,10 +23,10 @@ public:
     // std::out_of_range for a code above 999999999, std::invalid_argument
     // for a line that is neither a code nor a PLU line, FileError when the
     // file cannot be read or written (the file is then unchanged).
-    void mark(std::uint32_t code);
-    void markMany(std::span<const std::uint32_t> codes);
-    void markLine(const std::string& line);
-    void markLines(std::span<const std::string> lines);
+    void mark(std::uint32_t code) const;
+    void markMany(std::span<const std::uint32_t> codes) const;
+    void markLine(const std::string& line) const;
+    void markLines(std::span<const std::string> lines) const;
 
     // A "D" PLU line cancels pending "N" and "R" lines of the same code and
     // position, and is not written when it cancelled an "N".
@@ -43,5 +43,12 @@ public:
 private:
     std::filesystem::path file_;
 };
+
+// The 22-character update-list line of a PLU addressed by code: the action
+// letter ('R' changed, 'N' new, 'D' deleted), the code right-aligned in 14
+// digits, the record number in 5 digits, then "00".
+std::string pluUpdateLine(char action, std::string_view codeDigits, int record);
+// The same from the packed code field of the record (each byte two digits).
+std::string pluUpdateLine(char action, std::span<const std::uint8_t> codeField, int record);
 
 }  // namespace tramond

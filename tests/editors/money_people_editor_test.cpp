@@ -294,7 +294,7 @@ TEST_F(LayoutEditorTest, TenderListEnterStoresThenLoadsOthersRefresh) {
     drw->descriptor = "TILL";
     drw->enterInList(2);
     EXPECT_EQ(drw->currentIndex(), 0);
-    EXPECT_EQ(drw->descriptor, "R1");
+    EXPECT_EQ(drw->descriptor, "TILL");  // what was typed stays
 }
 
 TEST(RecordEditorLayouts, EveryEditorIsReachableAndItsAcceleratorsAreDistinct) {

@@ -22,6 +22,7 @@ protected:
         std::vector<std::uint8_t> bytes(6 * kSize);
         for (std::size_t r = 0; r < 6; ++r) std::fill_n(bytes.begin() + r * kSize, kSize, std::uint8_t(r + 1));
         dir.write(".plu", bytes);
+        dir.session.app.setU16(2227, 6);
         source.assign(kSize, 0xEE);
     }
     PluCopyResult copy(std::initializer_list<std::size_t> ticked, std::string start, std::string range,
@@ -100,15 +101,18 @@ TEST_F(PluCopyTest, RangeIsCheckedInRecordNumbersAfterTheSkip) {
     EXPECT_EQ(dir.updates(), (std::vector<std::string>{"000010005", "000010006"}));
 }
 
-TEST_F(PluCopyTest, CodeModeMarksRLinesAndNeverCopiesNames) {
+// Issue 26: every target was marked with the source's code, so Update
+// replaced the source PLU on the register, never the targets.
+TEST_F(PluCopyTest, CodeModeMarksEachTargetByItsOwnCodeAndNeverCopiesNames) {
     header.codeBytes = 2;
+    dir.session.app.setU8(2234, 2);
     source[2] = 0x34;  // code 1234
     source[3] = 0x12;
     const auto result = copy({0, 1}, "4", "2");
     ASSERT_EQ(result.outcome, Outcome::Copied);
     EXPECT_FALSE(result.nameCopied);
     EXPECT_EQ(changed(4), span(34, 35));
-    EXPECT_EQ(dir.updates(), (std::vector<std::string>{"R000000000012340000400", "R000000000012340000500"}));
+    EXPECT_EQ(dir.updates(), (std::vector<std::string>{"R000000000004040000400", "R000000000005050000500"}));
 }
 
 TEST_F(PluCopyTest, ShortOrMissingFileIsNeverExtended) {

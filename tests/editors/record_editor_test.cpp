@@ -280,10 +280,11 @@ TEST_F(DepartmentEditorTest, CloseWithoutOkStoresNothingAndListEnterRefreshes) {
     {
         auto ed = editor();
         ASSERT_TRUE(ed.activate());
-        ed.descriptor = "LOST";
+        // Issue 26: Enter in the list dropped a name just typed.
+        ed.descriptor = "TYPED";
         ed.numberText = "99";
         ed.enterInList();
-        EXPECT_EQ(ed.descriptor, "DEPT 1");
+        EXPECT_EQ(ed.descriptor, "TYPED");
         EXPECT_EQ(ed.numberText, "1");
         ed.descriptor = "NOT STORED";
         ed.close();
@@ -311,14 +312,42 @@ TEST(EntryLimitationCode, DecodeAndEncodeAgree) {
 namespace tramond {
 namespace {
 
-TEST_F(DepartmentEditorTest, UnwritableUpdateListIsReportedNotIgnored) {
+// Issue 26: a failed read zero-filled the buffer, and the next store wrote
+// zeros over the record's kept bytes.
+TEST_F(DepartmentEditorTest, AFailedReadKeepsTheRecordOnScreenWithItsKeptBytes) {
+    auto bytes = departments(4);
+    std::fill_n(bytes.begin() + 30, 9, std::uint8_t{0x77});  // department 1's kept bytes
+    dir.write(".dpt", bytes);
+    auto ed = editor();
+    ASSERT_TRUE(ed.activate());
+    std::filesystem::resize_file(dir.session.file(".dpt"), kDept);  // records 2.. can no longer be read
+    ed.next();
+    EXPECT_EQ(prompts.texts(), (std::vector<std::string>{"Error opening File !!"}));
+    EXPECT_EQ(ed.currentIndex(), 0);
+    ed.descriptor = "FRESH";
+    EXPECT_TRUE(ed.ok());
+    const auto now = dir.read(".dpt");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&now[4])), "FRESH");
+    EXPECT_TRUE(std::all_of(now.begin() + 30, now.begin() + 39, [](std::uint8_t b) { return b == 0x77; }));
+}
+
+// A record is written only once it is marked: an unwritable update list
+// keeps it unwritten, and the editor on it for a retry.
+TEST_F(DepartmentEditorTest, UnwritableUpdateListIsReportedAndNothingLandsUnmarked) {
     std::filesystem::create_directory(dir.session.file(".upd"));
     auto ed = editor();
     ASSERT_TRUE(ed.activate());
     ed.descriptor = "STORED";
     ed.next();
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&dir.read(".dpt")[4])), "STORED");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&dir.read(".dpt")[4])), "DEPT 1");
     EXPECT_EQ(prompts.texts(), (std::vector<std::string>{"Error writing update file !!"}));
+    EXPECT_EQ(ed.currentIndex(), 0);
+    EXPECT_EQ(ed.descriptor, "STORED");
+    EXPECT_FALSE(ed.ok());
+    std::filesystem::remove(dir.session.file(".upd"));
+    EXPECT_TRUE(ed.ok());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(&dir.read(".dpt")[4])), "STORED");
+    EXPECT_EQ(dir.updates(), std::vector<std::string>{"000005001"});
 }
 
 }  // namespace

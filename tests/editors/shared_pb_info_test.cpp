@@ -97,7 +97,8 @@ TEST_F(SharedPbInfoTest, OkWritesTheBitsTheWholeApplicationAndTheList) {
     ASSERT_TRUE(c.ok());
     EXPECT_EQ(dir.session.app.u8(2566), 0x01);
     EXPECT_EQ(std::filesystem::file_size(dir.session.file(".stf")), 0u);
-    EXPECT_TRUE(dir.updates().empty());
+    // Issue 26: byte 2566 travels in block 93, marked with the write.
+    EXPECT_EQ(dir.updates(), std::vector<std::string>{"000000093"});
 }
 
 TEST_F(SharedPbInfoTest, UnwritableApplicationChangesNothing) {

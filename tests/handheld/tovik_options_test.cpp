@@ -190,5 +190,47 @@ TEST_F(TovikOptions, OkWritesFlag23IntoTheBlockAndTheMachinesPrinterFile) {
     EXPECT_EQ(loaded.flag(23) & 0x07, 0x05);
 }
 
+// Issue 26: changing the register lost the general options of the register
+// left and showed the first register's over the second's; OK then wrote them
+// into the second register's ".pr".
+TEST_F(TovikOptions, ChangingTheRegisterKeepsEachRegistersGeneralOptions) {
+    setNetwork(2, 0);
+    session.app.set(appblock::kIndividualPrinters, true);
+    session.app.setFlag(23, 0);
+    snapshotApp();
+    ApplicationBlock two = session.app;
+    two.setFlag(23, 0x04);  // register 2: option 3
+    writeMachinePrinterFile(session.programPath, 2, two);
+    session.machineNumber = 1;
+    TovikOptionsController c(session, texts);
+    ASSERT_FALSE(c.open());
+    c.controls.general = {true, false, false};
+    ASSERT_FALSE(c.changeRegister(2));
+    EXPECT_EQ(c.controls.general, (std::array<bool, 3>{false, false, true}));  // register 2's own
+    c.controls.general[1] = true;
+    ASSERT_FALSE(c.ok().error);
+    ApplicationBlock read = ApplicationBlock::builtIn();
+    ASSERT_EQ(readMachinePrinterFile(session.programPath, 1, read), SideFileRead::Read);
+    EXPECT_EQ(read.flag(23) & 0x07, 0x01);
+    ASSERT_EQ(readMachinePrinterFile(session.programPath, 2, read), SideFileRead::Read);
+    EXPECT_EQ(read.flag(23) & 0x07, 0x06);
+    EXPECT_TRUE(marked("000000002"));
+
+    // Cancel after a change of register: files, block and machine as before.
+    const auto pr1 = readFile(machinePrinterFile(session.programPath, 1));
+    const auto chk = chkBytes();
+    const auto app = session.app;
+    TovikOptionsController cancelled(session, texts);
+    ASSERT_FALSE(cancelled.open());
+    cancelled.controls.general = {true, true, true};
+    cancelled.controls.timer = "99";
+    ASSERT_FALSE(cancelled.changeRegister(1));
+    cancelled.cancel();
+    EXPECT_EQ(session.machineNumber, 2);
+    EXPECT_EQ(session.app, app);
+    EXPECT_EQ(readFile(machinePrinterFile(session.programPath, 1)), pr1);
+    EXPECT_EQ(chkBytes(), chk);
+}
+
 }  // namespace
 }  // namespace tramond

@@ -4,6 +4,7 @@
 
 #include "keyboard/keyboard_geometry.h"
 #include "keyboard_fixture.h"
+#include "program/file_io.h"
 #include "program/keyboard_header.h"
 #include "program/update_list.h"
 
@@ -61,9 +62,8 @@ TEST(KeyboardEditor, ManagerTwiceRestoresTheMapAndWritesTheAppBothTimes) {
     ASSERT_TRUE(ed.toggleManager(p));
     EXPECT_TRUE(program.read(".app")[25] & 0x40);
     EXPECT_TRUE(program.read(".kbf")[363] & 0x40);
-    std::filesystem::remove(program.session.programPath);
     ASSERT_TRUE(ed.toggleManager(p));
-    EXPECT_TRUE(std::filesystem::exists(program.session.programPath));
+    EXPECT_FALSE(program.read(".app")[25] & 0x40);
     EXPECT_EQ(program.session.app, before);
     EXPECT_EQ(program.session.updateList().lines(), std::vector<std::string>{"000000020"});
 }
@@ -72,7 +72,8 @@ TEST(KeyboardEditor, RemovingAKeyMarksTheBlockHoldingItsCode) {
     KeyboardProgram program;
     auto& ed = program.editor();
     const int p = 12;  // column 12, row 0: block index 156, code bytes 677-678 in block 15
-    program.session.app.setKeyCode(156, 2005);
+    ASSERT_TRUE(ed.setKeyFunction(p, 2005));
+    program.session.updateList().clear();
     ASSERT_TRUE(ed.removeKey(p));
     EXPECT_EQ(program.session.app.keyCode(156), 0);
     EXPECT_EQ(fileCode(program.read(".kbf"), 156), 0);
@@ -83,6 +84,7 @@ TEST(KeyboardEditor, RemovingAKeyMarksTheBlockHoldingItsCode) {
 TEST(KeyboardEditor, AddingAFunctionRewritesTheHeaderSoReopeningKeepsIt) {
     KeyboardProgram program;
     program.writeRecords(RecordKind::Tender, 8, [](int n) { return "TENDER " + std::to_string(n); });
+    writeFileAtomic(program.session.programPath, program.session.app.bytes());
     auto& ed = program.editor();
     const int p = 1;  // block index 13
     ASSERT_TRUE(ed.setKeyFunction(p, 907));
@@ -95,6 +97,36 @@ TEST(KeyboardEditor, AddingAFunctionRewritesTheHeaderSoReopeningKeepsIt) {
     program.editor();
     EXPECT_EQ(program.session.app.keyCode(13), 907);
     EXPECT_FALSE(program.ed->setKeyFunction(p, 0));
+}
+
+int g_creates = 0;
+int g_failCreate = 0;
+bool failNthCreate(WriteStage stage, std::size_t) { return stage == WriteStage::Create && ++g_creates == g_failCreate; }
+
+// Issue 26: ".app" was written, then ".kbf", then the mark: a failed ".kbf"
+// write left ".app" changed and nothing marked, a failed ".app" write left
+// the change in memory for a later save to write unmarked.
+TEST(KeyboardEditor, AFailedSaveLeavesNothingUnmarkedOnDiskOrInMemory) {
+    for (int failing : {2, 3}) {  // 1: the update list, 2: ".kbf", 3: ".app"
+        SCOPED_TRACE(failing);
+        KeyboardProgram program;
+        auto& ed = program.editor();
+        const auto app = program.session.app;
+        const auto appOnDisk = program.read(".app");
+        const auto record = ed.record(1);
+        g_creates = 0;
+        g_failCreate = failing;
+        setWriteFaultHookForTesting(failNthCreate);
+        EXPECT_FALSE(ed.setKeyFunction(1, 2005));
+        setWriteFaultHookForTesting(nullptr);
+        EXPECT_EQ(program.session.app, app);
+        EXPECT_EQ(ed.record(1).bytes(), record.bytes());
+        EXPECT_EQ(program.read(".app"), appOnDisk);
+        EXPECT_EQ(program.session.updateList().lines(), std::vector<std::string>{"000000011"});
+        EXPECT_TRUE(ed.setKeyFunction(1, 2005));  // a retry saves it
+        EXPECT_EQ(fileCode(program.read(".kbf"), 13), 2005);
+        EXPECT_EQ(program.read(".app")[365 + 26], 2005 & 0xFF);
+    }
 }
 
 TEST(KeyboardEditor, IndividualKeysKeepTheirLookThroughAssignAndUpdate) {
@@ -129,7 +161,7 @@ TEST(KeyboardEditor, NetworkChooserOpensOrCreatesEachMachinesKeyboard) {
     std::string status;
     ProgramKeyNames names(program.session.programPath, program.session.app);
     KeyboardEditor ed(program.session, LanguageTexts::builtIn(), KeyboardMode::Register, program.dir / "b.set",
-                      {program.prompter, names, keyboardBlockOf, [&](const std::string& s) { status = s; }});
+                      {program.prompter, names, [&](const std::string& s) { status = s; }});
     ASSERT_TRUE(ed.open());
     ASSERT_TRUE(ed.chooserVisible());
     EXPECT_EQ(ed.chooserEntries(), (std::vector<std::string>{"SHOP.kbf", "SHOP.kb2", "SHOP.kb3"}));

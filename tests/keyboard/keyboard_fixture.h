@@ -31,16 +31,6 @@ struct RecordingPrompter : Prompter {
     std::optional<std::filesystem::path> saveFile(const FileDialogRequest&) override { return {}; }
 };
 
-// The register's blocks for the keyboard regions, as the block-number map
-// lists them: 19 (0-23), 20 (24-45), 120-122 (characters), 11-16 (codes).
-inline std::optional<std::uint32_t> keyboardBlockOf(std::size_t o) {
-    if (o < 24) return 19;
-    if (o < 46) return 20;
-    if (o >= 196 && o < 365) return 120 + (o - 196) / 64;
-    if (o >= 365 && o < 703) return 11 + (o - 365) / 64;
-    return std::nullopt;
-}
-
 class KeyboardProgram {
 public:
     KeyboardProgram() {
@@ -78,7 +68,7 @@ public:
     KeyboardEditor& editor(KeyboardMode mode = KeyboardMode::Register) {
         names = std::make_unique<ProgramKeyNames>(session.programPath, session.app);
         ed = std::make_unique<KeyboardEditor>(session, LanguageTexts::builtIn(), mode, dir / "bkeyboard.set",
-                                              KeyboardEditorServices{prompter, *names, keyboardBlockOf});
+                                              KeyboardEditorServices{prompter, *names});
         EXPECT_TRUE(ed->open());
         return *ed;
     }

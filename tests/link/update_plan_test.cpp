@@ -28,24 +28,62 @@ TEST(UpdatePlanTest, CodesGoToTheirGroupsInSendingOrder) {
     EXPECT_EQ(plan.recordGroups[1].codes, std::vector<std::uint32_t>{5002});
 
     // Salespersons and tax are separate groups, salespersons first; the tax
-    // header's code 2900 rides with the salespersons as the ranges say.
+    // header's code 2900 travels from the application block.
     plan = planUpdate({"000002101", "000002105", "000002900", "000002901", "000002916"}, false);
     ASSERT_EQ(extensionsOf(plan), (std::vector<std::string>{".sps", ".tax"}));
-    EXPECT_EQ(plan.recordGroups[0].codes, (std::vector<std::uint32_t>{2101, 2105, 2900}));
+    EXPECT_EQ(plan.recordGroups[0].codes, (std::vector<std::uint32_t>{2101, 2105}));
     EXPECT_EQ(plan.recordGroups[1].codes, (std::vector<std::uint32_t>{2901, 2916}));
+    EXPECT_EQ(plan.systemBlocks, std::vector<std::uint32_t>{2900});
+}
+
+// Issue 26: re-splitting the System Reports totals marked kind headers that
+// Update took for "no change code" (300), for a salesperson (2900) or left
+// out in code mode (10000), so the nightly update failed every night.
+TEST(UpdatePlanTest, EveryKindHeaderIsASystemBlockInBothModes) {
+    std::vector<std::string> lines;
+    for (std::uint32_t base : {300u, 400u, 500u, 600u, 700u, 800u, 900u, 1000u, 2100u, 2900u, 3000u, 4000u, 4500u,
+                               5000u, 10000u})
+        lines.push_back(UpdateList::formatCode(base));
+    for (bool byCode : {false, true}) {
+        const auto plan = planUpdate(lines, byCode);
+        EXPECT_EQ(plan.systemBlocks.size(), lines.size()) << byCode;
+        EXPECT_TRUE(plan.recordGroups.empty()) << byCode;
+        EXPECT_TRUE(plan.ignored.empty()) << byCode;
+    }
+}
+
+TEST(UpdatePlanTest, RecordsPastTheCountAreDroppedWhenTheMapChanged) {
+    ApplicationBlock app;
+    app.setU16(1059, 10);  // departments
+    app.setU16(2227, 5);   // PLUs
+    const std::vector<std::string> lines = {"000000003", "000005003", "000005015", "D000000000000560000900",
+                                            "N000000000000120000400", "R000000000000340000700"};
+    auto kept = planUpdate({lines.begin() + 1, lines.end()}, true);
+    dropStale(kept, app);  // the map did not change: no line of this program, refused later
+    EXPECT_TRUE(kept.stale.empty());
+    auto plan = planUpdate(lines, true);
+    dropStale(plan, app);
+    ASSERT_EQ(plan.recordGroups.size(), 1u);
+    EXPECT_EQ(plan.recordGroups[0].codes, std::vector<std::uint32_t>{5003});
+    EXPECT_EQ(plan.pluLines, (std::vector<std::string>{"D000000000000560000900", "N000000000000120000400"}));
+    EXPECT_EQ(plan.newPluCount, 1);
+    EXPECT_EQ(plan.stale, (std::vector<std::string>{"000005015", "R000000000000340000700"}));
 }
 
 TEST(UpdatePlanTest, GroupBoundaries) {
+    // "system": a kind header, sent from the application block.
     const std::vector<std::pair<std::uint32_t, const char*>> cases = {
-        {300, nullptr}, {301, ".cor"}, {399, ".cor"},  {400, ".cur"},   {999, ".tnd"},
-        {1000, ".mod"}, {2099, ".mod"}, {2100, ".sps"}, {3000, ".clk"}, {4499, ".grp"},
-        {4500, ".con"}, {9999, ".dpt"}, {10000, ".plu"}, {39999, ".plu"}, {40000, nullptr},
+        {300, "system"}, {301, ".cor"}, {399, ".cor"},  {401, ".cur"},   {999, ".tnd"},
+        {1000, "system"}, {2099, ".mod"}, {2101, ".sps"}, {3000, "system"}, {4499, ".grp"},
+        {4501, ".con"}, {9999, ".dpt"}, {10000, "system"}, {39999, ".plu"}, {40000, nullptr},
         {60000, nullptr}, {60001, ".pbr"}, {65000, ".pbr"}, {65001, nullptr}, {1, nullptr},
         {123, nullptr}, {299, nullptr},
     };
     for (const auto& [code, ext] : cases) {
         const auto plan = planUpdate({UpdateList::formatCode(code)}, false);
-        if (!ext) {
+        if (ext && std::string_view(ext) == "system") {
+            EXPECT_EQ(plan.systemBlocks, std::vector<std::uint32_t>{code});
+        } else if (!ext) {
             EXPECT_TRUE(plan.empty()) << code;
             EXPECT_EQ(plan.ignored.size(), 1u) << code;
         } else {

@@ -167,22 +167,34 @@ TEST_F(FlagOptionsTest, HandheldPortPerMachineIsSavedAndMarked) {
     session_.machineNumber = 1;
     saveApp();
     OptionDialog d(handheldOptionsDialog(), session_, texts_);
-    EXPECT_TRUE(std::filesystem::exists(machinePrinterFile(session_.programPath, 1)));
+    // Nothing is created in order to read a machine's settings.
+    EXPECT_FALSE(std::filesystem::exists(machinePrinterFile(session_.programPath, 1)));
     ASSERT_TRUE(d.control("ComboBox2").enabled);
     EXPECT_EQ(d.control("ComboBox2").items.size(), 3u);
     ASSERT_TRUE(d.select("ComboBox1", 4));
     int told = 0;
     d.sessionChanged = [&] { ++told; };
-    ASSERT_TRUE(d.select("ComboBox2", 1));  // machine 2: machine 1 saved, machine 2 created
+    ASSERT_TRUE(d.select("ComboBox2", 1));  // machine 2: machine 1's port kept until OK
     EXPECT_EQ(session_.machineNumber, 2);
     EXPECT_EQ(told, 1);  // the status text follows
-    EXPECT_EQ(readFile(machinePrinterFile(session_.programPath, 1)).size(), kMachinePrinterSize);
-    EXPECT_EQ(readFile(machinePrinterFile(session_.programPath, 1))[55], 4);  // flag 90
+    EXPECT_FALSE(std::filesystem::exists(machinePrinterFile(session_.programPath, 1)));
     ASSERT_TRUE(d.select("ComboBox1", 2));
     const auto r = d.ok();
     EXPECT_TRUE(r.saved);
+    EXPECT_EQ(readFile(machinePrinterFile(session_.programPath, 1))[55], 4);  // flag 90
     EXPECT_EQ(readFile(machinePrinterFile(session_.programPath, 2))[55], 2);
     EXPECT_EQ(updateLines(), Codes{"000000002"});
+
+    // Cancel after a switch: the machine of the opening, files untouched.
+    const auto pr2 = readFile(machinePrinterFile(session_.programPath, 2));
+    OptionDialog cancelled(handheldOptionsDialog(), session_, texts_);
+    ASSERT_TRUE(cancelled.select("ComboBox1", 5));
+    ASSERT_TRUE(cancelled.select("ComboBox2", 2));
+    cancelled.cancel();
+    EXPECT_EQ(session_.machineNumber, 2);
+    EXPECT_EQ(session_.app.flag(90), 2);
+    EXPECT_EQ(readFile(machinePrinterFile(session_.programPath, 2)), pr2);
+    EXPECT_FALSE(std::filesystem::exists(machinePrinterFile(session_.programPath, 3)));
 
     // Back on machine 1 its port is shown again.
     OptionDialog back(handheldOptionsDialog(), session_, texts_);

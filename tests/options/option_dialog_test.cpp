@@ -121,17 +121,33 @@ TEST_F(OptionDialogTest, ControlsShowTheBlock) {
 }
 
 TEST_F(OptionDialogTest, UntouchedOkWritesNothingAndMarksNothing) {
-    session_.app.setFlag(31, 0x13);
-    const auto before = session_.app;
-    const auto onDisk = appOnDisk();  // the file still holds the block as loaded
+    const auto onDisk = appOnDisk();
     OptionDialog d(table_, session_, texts_);
     const auto r = d.ok();
     EXPECT_TRUE(r.close);
     EXPECT_FALSE(r.changed);
     EXPECT_FALSE(r.saved);
-    EXPECT_EQ(session_.app, before);
     EXPECT_EQ(appOnDisk(), onDisk);
     EXPECT_TRUE(updateLines().empty());
+}
+
+// Issue 26: a change written at once and left by closing without OK stayed
+// in memory; the next dialog's OK saved it but marked only its own blocks.
+TEST_F(OptionDialogTest, CancelRestoresAtOnceWritesAndOkMarksAllThatDiffersFromDisk) {
+    OptionDialog closed(table_, session_, texts_);
+    ASSERT_TRUE(closed.select("ComboBox3", 4));  // written into the block at once
+    EXPECT_EQ(session_.app.flag(111) % 10, 4);
+    closed.cancel();
+    EXPECT_EQ(session_.app.flag(111) % 10, 0);
+
+    session_.app.setFlag(84, 23);  // left in memory by some other path
+    OptionDialog other(table_, session_, texts_);
+    ASSERT_TRUE(other.setChecked("CBFlag106opt3", true));
+    const auto r = other.ok();
+    EXPECT_TRUE(r.saved);
+    EXPECT_TRUE(appOnDiskEquals(session_.app));
+    EXPECT_EQ(updateLines(), std::vector<std::string>{"000000002"});
+    EXPECT_EQ(appOnDisk()[45 + 84], 23);
 }
 
 TEST_F(OptionDialogTest, OkWritesEveryControlAndSavesAChangedBlock) {
@@ -237,19 +253,15 @@ TEST_F(OptionDialogTest, AFailedSaveKeepsTheDialogOpenAndOkRetries) {
 }
 
 TEST_F(OptionDialogTest, DialogRulesForMarkingAndSaving) {
-    // A dialog that saves on every OK and never marks (the handheld dialog).
-    table_.alwaysSave = true;
-    table_.shouldMark = [](const ApplicationBlock&, const ApplicationBlock&) { return false; };
+    // A missing ".app" holds nothing: OK writes it and marks every block.
     std::filesystem::remove(session_.programPath);
     OptionDialog d(table_, session_, texts_);
     auto r = d.ok();
     EXPECT_TRUE(r.saved);
     EXPECT_TRUE(appOnDiskEquals(session_.app));
-    EXPECT_TRUE(updateLines().empty());
+    EXPECT_FALSE(updateLines().empty());
 
     // A check before OK keeps the dialog open and the block as it was.
-    table_.alwaysSave = false;
-    table_.shouldMark = nullptr;
     table_.validateOk = [](OptionDialog& dlg) -> std::optional<Message> {
         return Message{Message::Kind::Error, "Error", "ID number has to be 12 digits long!", {}};
     };

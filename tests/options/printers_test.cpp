@@ -120,18 +120,22 @@ TEST_F(PrintersTest, SwitchingMachinesSavesTheCurrentAndLoadsTheOther) {
     ASSERT_TRUE(hub.setChecked("CheckBox3", true));  // flag 59 option 4, machine 1's
     session_.app.setFlag(65, 3);                      // as a nested dialog would
     EXPECT_FALSE(switchPrinterMachine(hub, 2));
-    const auto pr1 = readFile(machinePrinterFile(session_.programPath, 1));
-    ASSERT_EQ(pr1.size(), 62u);
-    EXPECT_EQ(pr1[43], 3);  // flag 65
-    EXPECT_EQ(pr1[40], 1);  // flag 59 option 4
+    EXPECT_FALSE(std::filesystem::exists(machinePrinterFile(session_.programPath, 1)));  // until OK
     EXPECT_EQ(session_.machineNumber, 2);
     EXPECT_EQ(session_.app.flag(65), 9);
     EXPECT_EQ(hub.control("CheckBox2").value, 1);  // refilled from machine 2
     EXPECT_EQ(hub.control("CheckBox3").value, 0);
+    EXPECT_FALSE(switchPrinterMachine(hub, 1));    // back: machine 1's values as left
+    EXPECT_EQ(session_.app.flag(65), 3);
+    EXPECT_FALSE(switchPrinterMachine(hub, 2));
 
     session_.app.setFlag(65, 10);
     const auto r = hub.ok();
     EXPECT_TRUE(r.saved);
+    const auto pr1 = readFile(machinePrinterFile(session_.programPath, 1));
+    ASSERT_EQ(pr1.size(), 62u);
+    EXPECT_EQ(pr1[43], 3);  // flag 65
+    EXPECT_EQ(pr1[40], 1);  // flag 59 option 4
     EXPECT_EQ(readFile(machinePrinterFile(session_.programPath, 2))[43], 10);
     EXPECT_EQ(updateLines(), Codes{"000000002"});
 }

@@ -164,13 +164,31 @@ TEST_F(RegisterPortsTest, ChangingTheMachineSavesItsChannelsAndShowsTheOther) {
     EXPECT_EQ(d.machineIndex(), 0);
     d.setBaud(2, 5);
     ASSERT_TRUE(d.setDectId(2, "111111111111"));
+    const auto file = RegisterConfigFile::of(session_.programPath);
+    const auto chk = readFile(file.path());
     d.chooseMachine(2);
     EXPECT_EQ(session_.machineNumber, 3);
     EXPECT_TRUE(d.dectChannels()[1].id.empty());
-    const auto file = RegisterConfigFile::of(session_.programPath);
+    EXPECT_EQ(readFile(file.path()), chk);  // nothing written before OK
+    d.chooseMachine(0);
+    EXPECT_EQ(d.dectChannels()[1].id, "111111111111");  // as left
+    d.chooseMachine(2);
+    ASSERT_TRUE(d.ok().close);
     EXPECT_EQ(dectTable(file.readPart(1))[1].id, "111111111111");
     EXPECT_EQ(readFile(session_.file(".pr1"))[8], 15);  // flag 28: 8,N,1 now at 38400
-    EXPECT_EQ(updateLines(), Codes{"000000111"});
+    EXPECT_EQ(updateLines(), (Codes{"000000002", "000000111"}));
+
+    // Cancel leaves the files and the machine as they were.
+    const auto pr1 = readFile(session_.file(".pr1"));
+    const auto chkNow = readFile(file.path());
+    RegisterPortsDialog again(session_, texts_, 38400);
+    again.setBaud(2, 1);
+    ASSERT_TRUE(again.setDectId(3, "222222222222"));
+    again.chooseMachine(0);
+    again.cancel();
+    EXPECT_EQ(session_.machineNumber, 3);
+    EXPECT_EQ(readFile(session_.file(".pr1")), pr1);
+    EXPECT_EQ(readFile(file.path()), chkNow);
 }
 
 }  // namespace

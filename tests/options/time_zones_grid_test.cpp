@@ -51,6 +51,8 @@ TEST_F(TimeZonesTest, StartTimeUpTo2400) {
     EXPECT_EQ(tz.setCell(0, 1, ""), Edit::Ignored);
     EXPECT_EQ(tz.setCell(30, 1, "830"), Edit::Stored);  // zones beyond 24 keep a start time
     EXPECT_EQ(session.app.u16(TimeZones::kStartTimes + 60), 0x0830);
+    EXPECT_TRUE(session.updateList().lines().empty());  // marked with the write on OK
+    tz.confirm();
     EXPECT_EQ(session.updateList().lines(), std::vector<std::string>{"000000007"});
 }
 
@@ -68,9 +70,16 @@ TEST_F(TimeZonesTest, LevelsAndNotUsedZones) {
     EXPECT_EQ(tz.setCell(2, 3, "256"), Edit::WrongInput);
     EXPECT_EQ(session.app.u8(TimeZones::kPriceLevels + 2), 4);
     EXPECT_EQ(session.app.u8(TimeZones::kArticleLevels + 2), 255);
-    EXPECT_EQ(session.updateList().lines(), std::vector<std::string>{"000000080"});
     tz.confirm();
+    EXPECT_EQ(session.updateList().lines(), std::vector<std::string>{"000000080"});
     EXPECT_EQ(appOnDisk().u8(TimeZones::kArticleLevels + 2), 255);
+
+    // Closing without OK leaves the block as it was.
+    TimeZones closed(session);
+    const auto saved = session.app;
+    EXPECT_EQ(closed.setCell(3, 2, "1"), Edit::Stored);
+    closed.cancel();
+    EXPECT_EQ(session.app, saved);
 }
 
 TEST_F(TimeZonesTest, ACorruptCountStaysInsideTheTable) {

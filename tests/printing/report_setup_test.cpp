@@ -110,19 +110,18 @@ TEST_F(SystemReports, ClosingMarksTheKindHeadersThatChangedEvenWhenTheMapStays) 
     recomputeSizes(app);
     saveApp();
     const ApplicationBlock snapshot = app;
-
     SystemReportsEditor editor(app, texts_);
     editor.selectFile(1);  // Groups: a period on a set of size 0
     editor.setPeriod(0, true);
     recomputeSizes(app);
     ASSERT_EQ(app.memorySlot(21), snapshot.memorySlot(21));
 
-    const auto marked = saveApplicationChange(session_, snapshot);
+    const auto marked = saveApplicationChange(session_);
     EXPECT_EQ(marked, std::vector<std::uint16_t>{4000});
     EXPECT_EQ(updateLines(), std::vector<std::string>{"000004000"});
     EXPECT_TRUE(appOnDiskEquals(app));
 
-    EXPECT_TRUE(saveApplicationChange(session_, app).empty());  // nothing changed: nothing marked
+    EXPECT_TRUE(saveApplicationChange(session_).empty());  // nothing changed: nothing marked
 }
 
 // --- user reports ---------------------------------------------------------------

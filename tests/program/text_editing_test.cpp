@@ -34,6 +34,9 @@ protected:
         fs::create_directories(dir_);
         session_.programPath = dir_ / "shop.app";
         session_.loaded = true;
+        // The program's text on disk as in memory: only what an editor
+        // changes differs from it.
+        writeFileAtomic(dir_ / "shop.txt", session_.text.bytes());
     }
     void TearDown() override {
         setWriteFaultHookForTesting(nullptr);
@@ -260,7 +263,6 @@ TEST_F(TextEditorTest, TextsAreEditedInUnicodeAndStoredInTheOemCodePage) {
 TEST_F(TextEditorTest, ClosingWithoutOkStillRewritesTheFileAndMarksTheCodes) {
     const auto before = session_.text;
     const auto txt = session_.file(".txt");
-    ASSERT_FALSE(fs::exists(txt));
     {
         TextEditorController c(session_, editor("mReceiptHeader1Click"));
         c.grid().edit(0, "never confirmed");
@@ -277,6 +279,7 @@ TEST_F(TextEditorTest, UntouchedOkOnSpecialCaptionsPadsEveryEntry) {
     // padded, and the whole range of codes is marked.
     std::fill_n(session_.text.bytes().begin() + 17, 17, 0);
     session_.text.bytes()[17] = 'S';
+    writeFileAtomic(session_.file(".txt"), session_.text.bytes());
     {
         TextEditorController c(session_, editor("mSpecialCaptions1Click"));
         c.grid().accept();
@@ -292,14 +295,18 @@ std::atomic<bool> g_failWrites{false};
 bool failWrites(WriteStage, std::size_t) { return g_failWrites.load(); }
 
 TEST_F(TextEditorTest, AFailedWriteIsReportedAndMarksNothing) {
+    const auto onDisk = readAll(session_.file(".txt"));
+    const auto before = session_.text;
     g_failWrites = true;
     setWriteFaultHookForTesting(&failWrites);
     TextEditorController c(session_, editor("mMonthDescriptors1Click"));
+    c.grid().edit(0, "JAN");
     c.grid().accept();
     EXPECT_EQ(c.finish(), TextEditorController::Outcome::WriteFailed);
     g_failWrites = false;
     EXPECT_TRUE(updateLines().empty());
-    EXPECT_FALSE(fs::exists(session_.file(".txt")));
+    EXPECT_EQ(readAll(session_.file(".txt")), onDisk);
+    EXPECT_EQ(session_.text, before);  // nothing left in memory to be saved unmarked later
 }
 
 // --- PB extra trailer --------------------------------------------------------

@@ -40,6 +40,75 @@ void RegisterMemory::clear() {
     clears = c;
 }
 
+namespace {
+
+constexpr std::uint16_t kPluBase = 10000;
+constexpr std::size_t kPluCode = 2;
+constexpr std::size_t kPluCodeSize = 7;
+
+// A code as a number that orders like the register's list (0: unused).
+std::uint64_t codeValue(std::span<const std::uint8_t> code) {
+    std::uint64_t v = 0;
+    for (auto it = code.rbegin(); it != code.rend(); ++it) v = v * 100 + (*it >> 4) * 10 + (*it & 15);
+    return v;
+}
+
+std::uint64_t recordCode(const std::vector<std::uint8_t>& rec) {
+    if (rec.size() < kPluCode + kPluCodeSize) return 0;
+    return codeValue(std::span(rec).subspan(kPluCode, kPluCodeSize));
+}
+
+}  // namespace
+
+void RegisterMemory::replacePlu(std::span<const std::uint8_t> record) {
+    if (record.size() < kPluCode + kPluCodeSize) return;
+    const auto code = codeValue(record.subspan(kPluCode, kPluCodeSize));
+    const auto count = countOf(kPluBase);
+    for (std::uint32_t n = 1; n <= count; ++n) {
+        auto it = records.find(static_cast<std::uint16_t>(kPluBase + n));
+        if (it != records.end() && code != 0 && recordCode(it->second) == code) {
+            it->second.assign(record.begin(), record.end());
+            return;
+        }
+    }
+}
+
+void RegisterMemory::insertPlu(std::span<const std::uint8_t> record) {
+    if (record.size() < kPluCode + kPluCodeSize) return;
+    const auto code = codeValue(record.subspan(kPluCode, kPluCodeSize));
+    const auto count = countOf(kPluBase);
+    std::uint32_t at = count + 1;
+    for (std::uint32_t n = 1; n <= count; ++n) {
+        const auto it = records.find(static_cast<std::uint16_t>(kPluBase + n));
+        const auto c = it == records.end() ? 0 : recordCode(it->second);
+        if (c == code) {
+            records[static_cast<std::uint16_t>(kPluBase + n)].assign(record.begin(), record.end());
+            return;
+        }
+        if (c == 0 || c > code) {
+            at = n;
+            break;
+        }
+    }
+    if (at > count) return;  // no room: the register's file is full
+    for (std::uint32_t n = count; n > at; --n)
+        records[static_cast<std::uint16_t>(kPluBase + n)] = records[static_cast<std::uint16_t>(kPluBase + n - 1)];
+    records[static_cast<std::uint16_t>(kPluBase + at)].assign(record.begin(), record.end());
+}
+
+void RegisterMemory::deletePlu(std::span<const std::uint8_t, 7> code) {
+    const auto value = codeValue(code);
+    const auto count = countOf(kPluBase);
+    for (std::uint32_t n = 1; n <= count && value != 0; ++n) {
+        const auto it = records.find(static_cast<std::uint16_t>(kPluBase + n));
+        if (it == records.end() || recordCode(it->second) != value) continue;
+        for (std::uint32_t m = n; m < count; ++m)
+            records[static_cast<std::uint16_t>(kPluBase + m)] = records[static_cast<std::uint16_t>(kPluBase + m + 1)];
+        records[static_cast<std::uint16_t>(kPluBase + count)] = std::vector<std::uint8_t>(it->second.size(), 0);
+        return;
+    }
+}
+
 std::uint32_t RegisterMemory::countOf(std::uint16_t base) const {
     std::uint16_t block = base;
     std::size_t word = 0;

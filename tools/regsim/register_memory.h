@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <span>
 #include <vector>
 
 namespace tramond::regsim {
@@ -31,6 +32,15 @@ struct RegisterMemory {
 
     // CLR: everything but the identification.
     void clear();
+    // PLUs addressed by code (commands 100, 101, 102): the register keeps its
+    // PLU records 10001.. sorted by code, used ones first. Replace finds the
+    // PLU by its code; insert puts it in its place and moves the later ones
+    // up (the last record drops off); delete moves them back and leaves an
+    // empty record at the end. `record` is the 137-byte wire record; `code`
+    // the 7 packed bytes, least significant pair first.
+    void replacePlu(std::span<const std::uint8_t> record);
+    void insertPlu(std::span<const std::uint8_t> record);
+    void deletePlu(std::span<const std::uint8_t, 7> code);
     // The record count the register's kind header holds.
     std::uint32_t countOf(std::uint16_t base) const;
     int logoType() const;

@@ -179,10 +179,17 @@ std::vector<std::vector<std::uint8_t>> RegisterSimulator::process(RegisterMemory
             std::array<std::uint8_t, 7> code{};
             const std::size_t codeAt = k == kCmdPluDelete ? 0 : 2;
             if (data.size() >= codeAt + 7) std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(codeAt), 7, code.begin());
-            if (k == kCmdPluDelete)
+            if (k == kCmdPluDelete) {
                 mem.codedPlus.erase(code);
-            else
+                mem.deletePlu(code);
+            } else {
                 mem.codedPlus[code] = Bytes(data.begin(), data.end());
+                const auto record = data.first(std::min(data.size(), kPluRecordSize));
+                if (k == kCmdPluInsert)
+                    mem.insertPlu(record);
+                else
+                    mem.replacePlu(record);
+            }
             if (k != kCmdPluReplace) out.push_back(answer(0, std::array<std::uint8_t, 1>{0}));
         } else if (k == kBlockPbTrailer) {
             if (data.size() >= 2) {

@@ -78,7 +78,6 @@ void TCopyPluRecord::onOk() {
             return;
         case Outcome::Copied:
             if (result_.nameCopied) editor_.showNameOnRecords(result_.targets);
-            if (result_.updateListFailed) prompts_.show(msg::error(texts_, -1, "Error writing update file !!"));
             break;
         case Outcome::Nothing:
             break;

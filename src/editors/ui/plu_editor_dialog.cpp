@@ -230,8 +230,8 @@ void PluEditorDialog::build() {
         }
     });
     connect(ok_, &QPushButton::clicked, this, [this] {
-        controller_->ok();
-        accept();
+        // A record that could not be written keeps the dialog open on it.
+        if (controller_->ok()) accept();
     });
 }
 

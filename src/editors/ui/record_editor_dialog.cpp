@@ -292,7 +292,11 @@ void RecordEditorDialog::refreshCaptions() {
 }
 
 void RecordEditorDialog::onOk() {
-    controller_->ok();
+    // A record that could not be written keeps the dialog open on it.
+    if (!controller_->ok()) {
+        refresh();
+        return;
+    }
     controller_->close();
     accept();
 }

@@ -197,4 +197,10 @@ void TTovikOptions::BitBtn1Click() {
     accept();
 }
 
+void TTovikOptions::reject() {
+    controller_.cancel();
+    if (machineChanged) machineChanged();
+    QDialog::reject();
+}
+
 }  // namespace tramond

@@ -35,6 +35,8 @@ public:
     std::array<QCheckBox*, 3> CBGeneral{};
 
     void BitBtn1Click();
+    // Escape, Cancel and the close box: the controller puts everything back.
+    void reject() override;
     // Told after the current machine changed (the main window's status text
     // follows it). May be empty.
     std::function<void()> machineChanged;

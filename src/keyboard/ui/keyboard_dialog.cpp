@@ -126,7 +126,7 @@ TKeyboard::TKeyboard(AppContext& context, KeyboardMode mode, std::filesystem::pa
                        : qs(withoutAccelerators(texts.text(mode == KeyboardMode::Register ? 18 : 19))));
     names_ = std::make_unique<ProgramKeyNames>(context.session.programPath, context.session.app);
     usePluListOrder(*names_, context.session);
-    KeyboardEditorServices services{prompter_, *names_, registerBlockOf, [this](const std::string& s) {
+    KeyboardEditorServices services{prompter_, *names_, [this](const std::string& s) {
                                         if (auto* w = qobject_cast<TTramond*>(context_.mainWindow))
                                             w->statusPanel(2)->setText(qs(s));
                                     }};
@@ -269,14 +269,8 @@ void TKeyboard::keyLeftClick(int p) {
                                    context_.session.programPath);
         TAddKeyFunction dialog(chooser, memory, context_.texts, prompter_, this);
         dialog.exec();
-        if (const auto change = dialog.modifierChange()) {
-            names_->reload();
-            try {
-                context_.session.updateList().mark(*change);
-            } catch (const std::exception& e) {
-                prompter_.message(MessageKind::Error, "Error", e.what());
-            }
-        }
+        // The modifier linked to a PLU was marked with its write.
+        if (dialog.modifierChange()) names_->reload();
         if (const auto code = dialog.code()) editor_->setKeyFunction(p, *code);
     }
     selected_ = -1;

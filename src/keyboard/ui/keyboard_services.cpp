@@ -11,13 +11,6 @@
 
 namespace tramond {
 
-std::optional<std::uint32_t> registerBlockOf(std::size_t appOffset) {
-    for (const auto& b : systemBlocks())
-        if (b.area == BlockArea::Application && appOffset >= b.offset && appOffset < b.offset + b.length)
-            return b.number;
-    return std::nullopt;
-}
-
 std::filesystem::path toolDirectory() {
     std::optional<std::filesystem::path> home;
     if (const char* h = std::getenv("TRAMOND_HOME"); h && *h) home = std::filesystem::path(h);

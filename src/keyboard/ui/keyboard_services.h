@@ -1,8 +1,7 @@
 #pragma once
-// What the keyboard editor needs from the rest of the tool: the register
-// block that carries a byte of the application block (the block-number map),
-// the tool's directory where "bkeyboard.set" lives, and messages on a
-// stream for the command line.
+// What the keyboard editor needs from the rest of the tool: the tool's
+// directory where "bkeyboard.set" lives, and messages on a stream for the
+// command line.
 
 #include <cstdint>
 #include <filesystem>
@@ -12,8 +11,6 @@
 #include "app/prompter.h"
 
 namespace tramond {
-
-std::optional<std::uint32_t> registerBlockOf(std::size_t appOffset);
 
 // TRAMOND_HOME, or the executable's directory, or the user's data directory.
 std::filesystem::path toolDirectory();

@@ -59,7 +59,7 @@ int runPrintKeyboard(VerbContext& context) {
     ProgramKeyNames names(session.programPath, session.app);
     usePluListOrder(names, session);
     KeyboardEditor editor(session, texts, args.has("--system") ? KeyboardMode::System : KeyboardMode::Register,
-                          dir / std::string(KeyAttributes::kFileName), {prompter, names, registerBlockOf});
+                          dir / std::string(KeyAttributes::kFileName), {prompter, names});
     if (!editor.open()) return kVerbFailed;
     const std::filesystem::path out = args.value("-o");
     const auto problem = writeKeyboardPdf(editor, out, [&](const std::string& m) { context.err << m << '\n'; });

@@ -72,6 +72,7 @@ TCountryInfo::TCountryInfo(ProgramSession& session, const LanguageTexts& texts, 
             controller_.confirm(Edit1->text().toStdString());
         } catch (const std::exception&) {
             writeFailed_ = true;
+            controller_.cancel();  // nothing stays in memory that was not saved
             showMessage(this, MessageKind::Error, langText(texts, 677, "Error"),
                         langText(texts, 398, "Error opening File !!"));
         }
@@ -112,6 +113,7 @@ TTimeZones::TTimeZones(ProgramSession& session, const LanguageTexts& texts, QWid
             controller_.confirm();
         } catch (const std::exception&) {
             writeFailed_ = true;
+            controller_.cancel();  // nothing stays in memory that was not saved
             showMessage(this, MessageKind::Error, messages_.errorTitle,
                         langText(texts, 398, "Error opening File !!"));
         }

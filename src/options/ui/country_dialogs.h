@@ -31,6 +31,11 @@ public:
     QPushButton* BitBtn1 = nullptr;
     // Set when OK could not write the file.
     bool writeFailed() const { return writeFailed_; }
+    // Escape and the close box: the block as it was when the dialog opened.
+    void reject() override {
+        controller_.cancel();
+        QDialog::reject();
+    }
 
 private:
     CountryInfo controller_;
@@ -45,6 +50,10 @@ public:
     QTableWidget* StringGrid1 = nullptr;
     QPushButton* BitBtn1 = nullptr;
     bool writeFailed() const { return writeFailed_; }
+    void reject() override {
+        controller_.cancel();
+        QDialog::reject();
+    }
 
 private:
     void StringGrid1SetEditText(QTableWidgetItem* item);

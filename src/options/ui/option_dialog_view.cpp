@@ -208,6 +208,11 @@ void OptionDialogView::showPosted() {
     for (auto& m : controller_.takeMessages()) present(m);
 }
 
+void OptionDialogView::reject() {
+    controller_.cancel();
+    QDialog::reject();
+}
+
 void OptionDialogView::okClicked() {
     auto result = controller_.ok();
     refresh();
@@ -242,9 +247,7 @@ void runOptionDialog(AppContext& context, const OptionDialogTable& table) {
     controller.sessionChanged = context.refresh;
     OptionDialogView view(controller, context.mainWindow);
     view.showPosted();
-    const bool accepted = view.exec() == QDialog::Accepted;
-    // Change handlers may have written the block even without OK.
-    (void)accepted;
+    view.exec();
     if (context.refresh) context.refresh();
 }
 

@@ -34,6 +34,8 @@ public:
 
     // Shows a message box; a message naming a control focuses it.
     void present(const std::optional<Message>& message);
+    // Escape and the close box: the controller puts everything back.
+    void reject() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

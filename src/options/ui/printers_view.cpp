@@ -96,7 +96,8 @@ void PrintersView::refreshPrinters() {
 }
 
 void PrintersView::openNested(const OptionDialogTable& table) {
-    OptionDialog nested(table, controller().session(), controller().texts(), OptionDialog::Mode::Nested);
+    OptionDialog nested(table, controller().session(), controller().texts(), OptionDialog::Mode::Nested,
+                        &controller());
     showNested(nested);
     refreshPrinters();
     // A choice left checked would not open the dialog again on a click.

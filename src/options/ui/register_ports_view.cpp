@@ -237,4 +237,10 @@ void runRegisterPortsDialog(AppContext& context) {
     if (context.refresh) context.refresh();
 }
 
+void RegisterPortsView::reject() {
+    controller_.cancel();
+    if (machineChanged_) machineChanged_();
+    QDialog::reject();
+}
+
 }  // namespace tramond::ui

@@ -35,6 +35,8 @@ public:
 
     void refresh();
     void showPosted();
+    // Escape and the close box: the controller puts everything back.
+    void reject() override;
 
 private:
     void refreshStatus();

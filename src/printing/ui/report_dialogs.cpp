@@ -196,7 +196,6 @@ bool TSetupReports::eventFilter(QObject* watched, QEvent* event) {
 void runSetupReports(AppContext& context) {
     if (!programLoaded(context)) return;
     auto& session = context.session;
-    const ApplicationBlock snapshot = session.app;
     {
         TSetupReports dialog(session.app, context.texts, context.refresh, context.mainWindow);
         placeBelowMainWindow(&dialog, context.mainWindow);
@@ -206,7 +205,7 @@ void runSetupReports(AppContext& context) {
     // whose bytes changed (kind headers, memory map) is marked for Update.
     recomputeSizes(session.app);
     try {
-        saveApplicationChange(session, snapshot);
+        saveApplicationChange(session);
     } catch (const FileError&) {
         showMessage(context.mainWindow, MessageKind::Error, QStringLiteral("Error"),
                     langText(context.texts, kErrorOpeningFile, "Error opening File !!"));

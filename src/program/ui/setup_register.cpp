@@ -90,6 +90,7 @@ std::function<void()> menuAction(MenuRegistry& registry, AppContext& ctx, const 
 
 void runPlu(MenuRegistry& registry, AppContext& ctx) {
     bool confirmed = false;
+    setup::SetupCancel cancel(ctx.session);
     {
         ui::TSetupPlu dialog(ctx.session.app, ui::inputMessages(ctx.texts),
                              menuAction(registry, ctx, "mPLUOptionsClick"),
@@ -99,12 +100,14 @@ void runPlu(MenuRegistry& registry, AppContext& ctx) {
         dialog.exec();
         confirmed = dialog.confirmed();
     }
+    if (!confirmed) cancel.restore();
     reportingFileErrors(ctx, [&] { finishSetupPlu(ctx.session, confirmed); });
     refresh(ctx);
 }
 
 void runPrevBalance(AppContext& ctx) {
     bool confirmed = false;
+    setup::SetupCancel cancel(ctx.session);
     {
         ui::TSetupPrevBalance dialog(ctx.session.app, ui::inputMessages(ctx.texts), ctx.mainWindow);
         dialog.setWindowTitle(dialogTitle(ctx.texts, 46, "Prev. &Balances"));
@@ -112,12 +115,14 @@ void runPrevBalance(AppContext& ctx) {
         dialog.exec();
         confirmed = dialog.confirmed();
     }
+    if (!confirmed) cancel.restore();
     reportingFileErrors(ctx, [&] { finishSetupPrevBalance(ctx.session, confirmed); });
     refresh(ctx);
 }
 
 void runClerks(AppContext& ctx) {
     bool confirmed = false;
+    setup::SetupCancel cancel(ctx.session);
     {
         const auto label = QString::fromStdString(
             SetupClerk::numberLabel(langText(ctx.texts, 277, "Number").toStdString(), "Max."));
@@ -127,16 +132,20 @@ void runClerks(AppContext& ctx) {
         dialog.exec();
         confirmed = dialog.confirmed();
     }
+    if (!confirmed) cancel.restore();
     reportingFileErrors(ctx, [&] { finishSetupClerk(ctx.session, confirmed); });
     refresh(ctx);
 }
 
 void runFloatingClerks(AppContext& ctx) {
+    setup::SetupCancel cancel(ctx.session);
     {
         ui::TSetupFloatingClerks dialog(ctx.session.app, ui::inputMessages(ctx.texts), ctx.mainWindow);
         ui::placeBelowMainWindow(&dialog, ctx.mainWindow);
         if (dialog.exec() == QDialog::Accepted && dialog.confirmed())
             reportingFileErrors(ctx, [&] { setup::writeApplicationFile(ctx.session); });
+        else
+            cancel.restore();
     }
     recomputeSizes(ctx.session.app);
     refresh(ctx);
@@ -144,6 +153,7 @@ void runFloatingClerks(AppContext& ctx) {
 
 void runGraphLogo(AppContext& ctx) {
     bool confirmed = false;
+    setup::SetupCancel cancel(ctx.session);
     {
         ui::TSetupGraphLogo dialog(ctx.session.app,
                                    withoutAccelerator(langText(ctx.texts, 695, "Graphic &Logo Receipt   :")),
@@ -152,6 +162,7 @@ void runGraphLogo(AppContext& ctx) {
         dialog.exec();
         confirmed = dialog.confirmed();
     }
+    if (!confirmed) cancel.restore();
     reportingFileErrors(ctx, [&] { finishSetupGraphLogo(ctx.session, confirmed); });
     refresh(ctx);
 }

@@ -114,13 +114,6 @@ TEST_F(KeyboardUi, PrintKeyboardVerbRefusesBadInputAndReportsAFailedWrite) {
     EXPECT_FALSE(std::filesystem::exists(dir / "x.pdf"));
 }
 
-TEST(KeyboardBlocks, EachKeyboardByteTravelsInTheBlockThatHoldsIt) {
-    const std::pair<std::size_t, std::uint32_t> cases[] = {
-        {0, 19}, {12, 19}, {24, 20}, {45, 20}, {196, 120}, {260, 121}, {336, 122}, {365, 11}, {678, 15}, {702, 16},
-    };
-    for (const auto& [offset, block] : cases) EXPECT_EQ(registerBlockOf(offset), block) << offset;
-}
-
 TEST(KeyPainter, AMissingBitmapDrawsTheTextWarnsOnceAndKeepsTheRecord) {
     installKeyFontSubstitutes();
     KeyRecord r;

@@ -128,6 +128,7 @@ TEST_F(TextEditorsMenuTest, EveryEditorIsRegistered) {
 }
 
 TEST_F(TextEditorsMenuTest, ProgramCaptionsEditorStoresItsLineAndMarksItsCodes) {
+    writeFileAtomic(session_.file(".txt"), session_.text.bytes());  // the program's text as loaded
     QString title;
     ModalDriver driver([&](ui::TextEditDialog& dialog) {
         title = dialog.windowTitle();
