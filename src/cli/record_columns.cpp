@@ -63,18 +63,22 @@ std::string oemText(std::string_view text, std::size_t maxChars, std::vector<std
     return {};
 }
 
-RecordColumn numberColumn(std::string name, std::size_t offset, std::size_t width, std::uint32_t limit) {
-    return {std::move(name), [=](Bytes r) { return std::to_string(readLe(r, offset, width)); },
+RecordColumn numberColumn(std::string name, std::size_t offset, std::size_t width, std::uint64_t max,
+                          int shownOffset = 0) {
+    const auto first = static_cast<std::uint64_t>(shownOffset);
+    return {std::move(name), {},
+            [=](Bytes r) { return std::to_string(readLe(r, offset, width) + first); },
             [=](MutableBytes r, std::string_view cell) -> std::string {
                 const auto n = number(cell);
-                if (!n || *n > limit) return numberError(limit);
-                writeLe(r, offset, width, static_cast<std::uint32_t>(*n));
+                if (!n || *n < first || *n - first > max)
+                    return "not a whole number from " + std::to_string(first) + " to " + std::to_string(max + first);
+                writeLe(r, offset, width, static_cast<std::uint32_t>(*n - first));
                 return {};
             }};
 }
 
 RecordColumn bitColumn(std::string name, std::size_t offset, std::size_t width, int bit, bool inverted) {
-    return {std::move(name),
+    return {std::move(name), {},
             [=](Bytes r) { return (((readLe(r, offset, width) >> bit) & 1u) != 0) != inverted ? "1" : "0"; },
             [=](MutableBytes r, std::string_view cell) -> std::string {
                 const auto on = flag(cell);
@@ -87,7 +91,7 @@ RecordColumn bitColumn(std::string name, std::size_t offset, std::size_t width, 
 }
 
 RecordColumn packedColumn(std::string name, std::size_t offset, std::size_t width, std::size_t maxDigits) {
-    return {std::move(name), [=](Bytes r) { return packed_field::show(r.subspan(offset, width)); },
+    return {std::move(name), {}, [=](Bytes r) { return packed_field::show(r.subspan(offset, width)); },
             [=](MutableBytes r, std::string_view cell) -> std::string {
                 const auto t = trimmed(cell);
                 const auto digits = packed_field::stripZeros(t);
@@ -100,7 +104,7 @@ RecordColumn packedColumn(std::string name, std::size_t offset, std::size_t widt
 }
 
 RecordColumn descriptorColumn(std::size_t offset, std::size_t field, std::size_t maxChars, bool emptyAsBlank) {
-    return {"name", [=](Bytes r) { return readDescriptor(r, offset, field); },
+    return {"name", {}, [=](Bytes r) { return readDescriptor(r, offset, field); },
             [=](MutableBytes r, std::string_view cell) -> std::string {
                 std::string text(cell);
                 if (text.empty() && emptyAsBlank) text = " ";
@@ -113,7 +117,7 @@ RecordColumn descriptorColumn(std::size_t offset, std::size_t field, std::size_t
 
 // A printer or tax set: the numbers 1..8 of its bits, as one word ("135").
 RecordColumn bitSetColumn(std::string name, std::size_t offset) {
-    return {std::move(name),
+    return {std::move(name), {},
             [=](Bytes r) {
                 std::string out;
                 for (int n = 0; n < 8; ++n)
@@ -132,19 +136,39 @@ RecordColumn bitSetColumn(std::string name, std::size_t offset) {
             }};
 }
 
-RecordColumn layoutColumn(const FieldRow& f) {
+// A column that takes a new value only where the field is enabled: a box the
+// program's count disables keeps its stored value.
+RecordColumn lockedColumn(RecordColumn column, std::string why) {
+    auto write = column.write;
+    auto read = column.read;
+    column.write = [=](MutableBytes r, std::string_view cell) -> std::string {
+        if (const auto on = flag(cell); on && (*on ? "1" : "0") == read(r)) return {};
+        return why;
+    };
+    return column;
+}
+
+RecordColumn layoutColumn(const FieldRow& f, const ApplicationBlock& app) {
     std::string name(f.name);
+    const auto rule = fieldRule(f, app);
     switch (f.encoding) {
-        case FieldEncoding::Bit:
-            return bitColumn(name, f.offset, f.width, f.bit, f.inverted);
+        case FieldEncoding::Bit: {
+            auto column = bitColumn(name, f.offset, f.width, f.bit, f.inverted);
+            if (rule.locked && f.countKind)
+                return lockedColumn(std::move(column), "cannot change: the program has only " +
+                                                           std::to_string(recordCount(app, *f.countKind)) + " " +
+                                                           std::string(kindInfo(*f.countKind).name) + " records");
+            return column;
+        }
         case FieldEncoding::BitGroup: {
             const auto offset = f.offset, width = f.width;
             const auto bit = f.bit;
             const auto mask = f.mask;
-            return {name, [=](Bytes r) { return std::to_string((readLe(r, offset, width) >> bit) & mask); },
+            const auto max = rule.max;
+            return {name, {}, [=](Bytes r) { return std::to_string((readLe(r, offset, width) >> bit) & mask); },
                     [=](MutableBytes r, std::string_view cell) -> std::string {
                         const auto n = number(cell);
-                        if (!n || *n > mask) return numberError(mask);
+                        if (!n || *n > max) return numberError(max);
                         auto word = readLe(r, offset, width) & ~(mask << bit);
                         writeLe(r, offset, width, word | (static_cast<std::uint32_t>(*n) << bit));
                         return {};
@@ -155,7 +179,7 @@ RecordColumn layoutColumn(const FieldRow& f) {
             const auto mask = f.mask;
             const auto values = f.values;
             const auto fallback = f.defaultItem;
-            return {name,
+            return {name, {},
                     [=](Bytes r) {
                         const auto bits = readLe(r, offset, width) & mask;
                         const auto it = std::find(values.begin(), values.end(), bits);
@@ -170,12 +194,12 @@ RecordColumn layoutColumn(const FieldRow& f) {
                     }};
         }
         case FieldEncoding::Byte:
-            return numberColumn(name, f.offset, 1, 0xFF);
+            return numberColumn(name, f.offset, 1, rule.max, rule.shownOffset);
         case FieldEncoding::Word:
-            return numberColumn(name, f.offset, 2, 0xFFFF);
+            return numberColumn(name, f.offset, 2, rule.max, rule.shownOffset);
         case FieldEncoding::EntryLimitation: {
             const auto offset = f.offset;
-            return {name, [=](Bytes r) { return std::to_string(decodeEntryLimitation(r[offset])); },
+            return {name, {}, [=](Bytes r) { return std::to_string(decodeEntryLimitation(r[offset])); },
                     [=](MutableBytes r, std::string_view cell) -> std::string {
                         const auto n = number(cell);
                         const auto code = n ? encodeEntryLimitation(*n) : std::nullopt;
@@ -185,11 +209,10 @@ RecordColumn layoutColumn(const FieldRow& f) {
                     }};
         }
         case FieldEncoding::Packed:
-            return packedColumn(name, f.offset, f.width,
-                                f.maxDigits > 0 ? static_cast<std::size_t>(f.maxDigits) : 2 * f.width);
+            return packedColumn(name, f.offset, f.width, static_cast<std::size_t>(rule.digits));
         case FieldEncoding::Chars: {
             const auto offset = f.offset, width = f.width;
-            return {name, [=](Bytes r) { return oemToUtf8(r.subspan(offset, width)); },
+            return {name, {}, [=](Bytes r) { return oemToUtf8(r.subspan(offset, width)); },
                     [=](MutableBytes r, std::string_view cell) -> std::string {
                         std::vector<std::uint8_t> oem;
                         if (auto e = oemText(cell, width, oem); !e.empty()) return e;
@@ -200,7 +223,12 @@ RecordColumn layoutColumn(const FieldRow& f) {
                     }};
         }
     }
-    return {name, [](Bytes) { return std::string(); }, {}};
+    return {name, {}, [](Bytes) { return std::string(); }, {}};
+}
+
+// The header of a column: the name, with the unit of an amount of money.
+void setHeader(RecordColumn& c, bool money, const ApplicationBlock& app) {
+    c.header = money ? c.name + " [" + moneyUnit(app) + "]" : c.name;
 }
 
 RecordTable pluTable(const ApplicationBlock& app) {
@@ -213,7 +241,7 @@ RecordTable pluTable(const ApplicationBlock& app) {
     if (h.codeMode()) {
         // The code is the PLU's address on the register: it changes only by
         // creating or deleting the PLU in the editor.
-        t.columns.push_back({"code",
+        t.columns.push_back({"code", {},
                              [=](Bytes r) {
                                  return std::string(packed_field::stripZeros(
                                      packed_field::digits(r.subspan(plu::kCode, codeBytes))));
@@ -223,7 +251,7 @@ RecordTable pluTable(const ApplicationBlock& app) {
     }
     t.columns.push_back(descriptorColumn(plu::kDescriptor, plu::kDescriptorField,
                                          static_cast<std::size_t>(h.descriptorLength), false));
-    t.columns.push_back(numberColumn("department", plu::kDepartment, 2, 0xFFFF));
+    t.columns.push_back(layoutColumn(pluDepartmentField(), app));
     const std::size_t priceDigits = h.priceSize > 0 ? 2 * static_cast<std::size_t>(h.priceSize) : 16;
     for (const auto& e : pluEdits()) {
         auto name = columnNameFromCaption(e.caption.english);
@@ -232,6 +260,7 @@ RecordTable pluTable(const ApplicationBlock& app) {
                 const bool price = e.id == PluEdit::Price1 || e.id == PluEdit::Price2 || e.id == PluEdit::Price3 ||
                                    e.id == PluEdit::Price4 || e.id == PluEdit::CostPrice;
                 t.columns.push_back(packedColumn(name, e.offset, e.width, price ? priceDigits : 2 * e.width));
+                setHeader(t.columns.back(), e.money, app);
                 break;
             }
             case PluEditKind::Byte:
@@ -249,6 +278,8 @@ RecordTable pluTable(const ApplicationBlock& app) {
         t.columns.push_back(bitColumn(std::string(c.name), c.offset, c.width, c.bit, c.inverted));
     t.columns.push_back(bitSetColumn("kitchenPrinters", plu::kKitchenPrinters));
     t.columns.push_back(bitSetColumn("taxable", plu::kTaxable));
+    for (auto& c : t.columns)
+        if (c.header.empty()) c.header = c.name;
     return t;
 }
 
@@ -262,7 +293,7 @@ std::string lower(std::string_view s) {
 
 std::optional<std::size_t> RecordTable::column(std::string_view name) const {
     for (std::size_t i = 0; i < columns.size(); ++i)
-        if (columns[i].name == name) return i;
+        if (columns[i].name == name || columns[i].header == name) return i;
     return std::nullopt;
 }
 
@@ -325,7 +356,16 @@ std::optional<RecordTable> recordTable(RecordKind kind, const ApplicationBlock& 
                                              headerMax == 0 ? fieldMax : std::min(headerMax, fieldMax),
                                              layout->emptyDescriptorAsBlank));
     }
-    for (const auto& f : layout->fields) t.columns.push_back(layoutColumn(f));
+    for (std::size_t i = 0; i < layout->fields.size(); ++i) {
+        const auto& f = layout->fields[i];
+        auto column = layoutColumn(f, app);
+        setHeader(column, f.money, app);
+        if (layout->recaption)
+            column.hidden = [layout, i](Bytes r) { return fieldHiddenIn(*layout, i, r); };
+        t.columns.push_back(std::move(column));
+    }
+    for (auto& c : t.columns)
+        if (c.header.empty()) c.header = c.name;
     return t;
 }
 

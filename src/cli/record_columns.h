@@ -20,13 +20,18 @@
 namespace tramond {
 
 struct RecordColumn {
-    std::string name;
+    std::string name;  // the field's name (the comparison's item)
+    // The spreadsheet's header: the name, and for an amount of money its
+    // unit, "price1 [0.01]" (import takes the bare name too).
+    std::string header;
     // The value as the editor shows it.
     std::function<std::string(std::span<const std::uint8_t> record)> read;
     // Stores a value into the record; the error text when it cannot be held
     // ("" when stored). Empty for the key columns, which never change.
     std::function<std::string(std::span<std::uint8_t> record, std::string_view value)> write;
     bool key() const { return !write; }
+    // Another field of the record hides this one (stored as 0); empty: never.
+    std::function<bool(std::span<const std::uint8_t> record)> hidden;
 };
 
 struct RecordTable {
@@ -38,6 +43,7 @@ struct RecordTable {
     // Records that are not exchanged: in code mode a PLU without a code.
     std::function<bool(std::span<const std::uint8_t> record)> inUse;
 
+    // By name or by header.
     std::optional<std::size_t> column(std::string_view name) const;
 };
 

@@ -60,7 +60,7 @@ std::string exportRecords(const ProgramImage& program, RecordKind kind) {
     out.reserve((n + 1) * 128);
     std::vector<std::string> row;
     row.push_back("record");
-    for (const auto& c : table.columns) row.push_back(c.name);
+    for (const auto& c : table.columns) row.push_back(c.header);
     csv::appendRecord(out, row);
     for (std::size_t i = 0; i < n; ++i) {
         const std::span<const std::uint8_t> record(file.data() + i * table.recordSize, table.recordSize);
@@ -146,6 +146,7 @@ ImportOutcome importRecords(const ProgramImage& program, RecordKind kind, std::s
                                             " has no code; new PLUs are made in the PLU editor"});
             continue;
         }
+        std::vector<bool> written(row.fields.size(), false);
         for (std::size_t i = 0; i < row.fields.size(); ++i) {
             if (!columnOf[i]) continue;
             const auto& column = table.columns[*columnOf[i]];
@@ -164,7 +165,19 @@ ImportOutcome importRecords(const ProgramImage& program, RecordKind kind, std::s
                 continue;
             }
             touched[index] = true;
+            written[i] = true;
         }
+        // A field another one hides is stored as 0, as the editor stores it:
+        // a row may not set it, and a row that hides it clears it.
+        for (std::size_t i = 0; i < row.fields.size(); ++i) {
+            if (!columnOf[i]) continue;
+            const auto& column = table.columns[*columnOf[i]];
+            if (written[i] && column.hidden && column.hidden(record) && column.read(record) != "0")
+                outcome.problems.push_back({row.line, column.name, "is not used by this record's type; only 0"});
+        }
+        if (touched[index])
+            for (const auto& column : table.columns)
+                if (column.hidden && column.hidden(record) && column.read(record) != "0") column.write(record, "0");
     }
     if (!outcome.problems.empty()) return outcome;
 

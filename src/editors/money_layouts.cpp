@@ -11,7 +11,8 @@ namespace {
 constexpr Caption kWrongInput{-1, "Wrong Input"};
 
 constexpr FieldRow amount(std::string_view name, std::string_view caption, std::size_t offset, std::size_t width,
-                          int digits, Caption message = kWrongInput, FieldCheck check = FieldCheck::WholeNumber) {
+                          int digits, Caption message = kWrongInput, FieldCheck check = FieldCheck::WholeNumber,
+                          bool money = false) {
     return FieldRow{.name = name,
                     .caption = {-1, caption},
                     .control = FieldControl::NumberEdit,
@@ -20,7 +21,8 @@ constexpr FieldRow amount(std::string_view name, std::string_view caption, std::
                     .width = width,
                     .maxDigits = digits,
                     .check = check,
-                    .checkMessage = message};
+                    .checkMessage = message,
+                    .money = money};
 }
 
 // "NO" and then the drawers; `max` items at most (0: every drawer).
@@ -40,7 +42,7 @@ constexpr std::array kTenderWords{OptionWord{.offset = 0, .width = 2, .base = 4,
 constexpr std::array kTenderFields{
     drawerSelector("drawerTotal", "Add in DrawerTotal", 3),
     drawerSelector("changeTip", "Add Change/Tip", 4),
-    amount("presetAmount", "Preset Amount", 5, 4, 8, kWrongInput, FieldCheck::None),
+    amount("presetAmount", "Preset Amount", 5, 4, 8, kWrongInput, FieldCheck::None, true),
     optionBox("openDrawer", "&Open Drawer", 0),
     optionBox("amountCompulsory", "Amount &Compulsory", 1),
     optionBox("amountEntryAllowed", "&Amount Entry Allowed", 2, true),
@@ -146,7 +148,7 @@ constexpr std::array kDiscountFields{
              .mask = 3,
              .items = kDiscountTypes},
     amount("fixedDiscount", "Fixed Discount", 3, 3, 6),
-    amount("maximumDiscount", "Maximum Discount", 7, 4, 8),
+    amount("maximumDiscount", "Maximum Discount", 7, 4, 8, kWrongInput, FieldCheck::WholeNumber, true),
     taxBox("tax1", "Tax &1", 1),
     taxBox("tax2", "Tax &2", 2),
     taxBox("tax3", "Tax &3", 3),

@@ -18,7 +18,7 @@ constexpr Caption kWrongInputBang{681, "Wrong Input!"};
 // Tax, 25 bytes. Every store writes and marks, changed or not.
 constexpr std::array<Caption, 2> kTaxTypes{{{-1, "ADD ON"}, {-1, "VAT"}}};
 constexpr std::array kTaxWords{OptionWord{.offset = 0, .width = 2, .base = 0, .keep = 0}};
-constexpr FieldRow taxAmount(std::string_view name, std::string_view caption, std::size_t offset) {
+constexpr FieldRow taxAmount(std::string_view name, std::string_view caption, std::size_t offset, bool money) {
     return FieldRow{.name = name,
                     .caption = {-1, caption},
                     .control = FieldControl::NumberEdit,
@@ -27,7 +27,8 @@ constexpr FieldRow taxAmount(std::string_view name, std::string_view caption, st
                     .width = 3,
                     .maxDigits = 6,
                     .check = FieldCheck::WholeNumber,
-                    .checkMessage = kWrongInputBang};
+                    .checkMessage = kWrongInputBang,
+                    .money = money};
 }
 constexpr std::array kTaxFields{
     FieldRow{.name = "type",
@@ -39,8 +40,8 @@ constexpr std::array kTaxFields{
              .bit = 0,
              .mask = 1,
              .items = kTaxTypes},
-    taxAmount("rate", "Tax Rate", 19),
-    taxAmount("exempt", "Exempt Amount", 22),
+    taxAmount("rate", "Tax Rate", 19, false),
+    taxAmount("exempt", "Exempt Amount", 22, true),
     box("printTax", "Print &Tax", 1, false, false),
     box("printZeroTax", "Print &Zero Tax", 2, false, false),
     box("calculationOnGst", "Calculation on &GST", 3, false, false),

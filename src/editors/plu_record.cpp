@@ -22,11 +22,11 @@ PluHeader PluHeader::from(const ApplicationBlock& app) {
 namespace {
 
 constexpr std::array kEdits{
-    PluEditRow{PluEdit::Price1, "Edit5", {-1, "Price 1"}, PluEditKind::Packed, 37, 8},
-    PluEditRow{PluEdit::Price2, "Edit6", {-1, "Price 2"}, PluEditKind::Packed, 46, 8},
-    PluEditRow{PluEdit::Price3, "Edit7", {-1, "Price 3"}, PluEditKind::Packed, 55, 8},
-    PluEditRow{PluEdit::Price4, "Edit8", {-1, "Price 4"}, PluEditKind::Packed, 64, 8},
-    PluEditRow{PluEdit::CostPrice, "Edit9", {-1, "Cost Price"}, PluEditKind::Packed, 73, 8},
+    PluEditRow{PluEdit::Price1, "Edit5", {-1, "Price 1"}, PluEditKind::Packed, 37, 8, true},
+    PluEditRow{PluEdit::Price2, "Edit6", {-1, "Price 2"}, PluEditKind::Packed, 46, 8, true},
+    PluEditRow{PluEdit::Price3, "Edit7", {-1, "Price 3"}, PluEditKind::Packed, 55, 8, true},
+    PluEditRow{PluEdit::Price4, "Edit8", {-1, "Price 4"}, PluEditKind::Packed, 64, 8, true},
+    PluEditRow{PluEdit::CostPrice, "Edit9", {-1, "Cost Price"}, PluEditKind::Packed, 73, 8, true},
     PluEditRow{PluEdit::LinkedPlu, "Edit10", {-1, "Linked PL&U  :    "}, PluEditKind::Linked, 82, 7},
     PluEditRow{PluEdit::LinkedQuantity, "Edit11", {-1, "Quantity of Linked Plu"}, PluEditKind::Packed, 90, 8},
     PluEditRow{PluEdit::CondimentLink, "Edit4", {-1, "Condiment Table Link"}, PluEditKind::Byte, 81, 1},
@@ -58,7 +58,16 @@ constexpr std::array kChecks{
 
 }  // namespace
 
+constexpr FieldRow kDepartmentField{.name = "department",
+                                    .caption = {-1, "Add in Department"},
+                                    .control = FieldControl::ComboBox,
+                                    .encoding = FieldEncoding::Word,
+                                    .offset = plu::kDepartment,
+                                    .width = 2,
+                                    .lookup = Lookup{RecordKind::Department}};
+
 std::span<const PluEditRow> pluEdits() { return kEdits; }
+const FieldRow& pluDepartmentField() { return kDepartmentField; }
 std::span<const PluCheckRow> pluChecks() { return kChecks; }
 std::size_t pluCondimentCheck() { return 1; }
 

@@ -64,8 +64,12 @@ struct PluEditRow {
     PluEditKind kind;
     std::size_t offset;
     std::size_t width;
+    bool money = false;  // prices: whole units of the program's smallest unit
 };
 std::span<const PluEditRow> pluEdits();  // indexed by PluEdit
+// The PLU's department as a field of the record-editor layouts: a list of
+// the department file, stored as the index from 0, shown as its number.
+const FieldRow& pluDepartmentField();
 
 struct PluCheckRow {
     std::string_view name;

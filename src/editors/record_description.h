@@ -8,6 +8,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <climits>
+#include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
@@ -102,6 +104,9 @@ struct FieldRow {
     // this kind (the discount's tax boxes).
     std::optional<RecordKind> countKind{};
     int countAtLeast = 0;
+    // An amount of money: whole units of the program's smallest unit (the
+    // decimals of system flag 1), as the register keeps it.
+    bool money = false;
 };
 
 // A button that opens another dialog by its menu handler name; disabled
@@ -181,6 +186,29 @@ const RecordEditorLayout* editorLayoutFor(RecordKind kind);
 
 // Where the descriptor of a kind's record lies: descriptorPlace() of the
 // record-kind table (program/record_kinds.h), shared with the key captions.
+
+// --- the rule of a field -----------------------------------------------------
+
+// What one field may hold in one program, worked out from its row: the
+// editor offers exactly this, and the spreadsheet exchange and the program
+// comparison read and check values by it. One rule for every path.
+struct FieldRule {
+    std::uint64_t max = UINT64_MAX;  // largest stored value (a lookup: its count)
+    int shownOffset = 0;             // added where the value is shown (1: the 1-based item of a list)
+    int digits = 0;                  // packed fields: the digits the program allows (0: the field's room)
+    bool locked = false;             // disabled by a count: the stored value stays as it is
+    bool money = false;              // an amount in the program's smallest unit
+};
+// The parts of the rule that depend on the program, not on the record.
+FieldRule fieldRule(const FieldRow& row, const ApplicationBlock& app);
+// Whether another field's value in this record hides field i (the PB
+// function's extra options): a hidden field is stored as 0.
+bool fieldHiddenIn(const RecordEditorLayout& layout, std::size_t field, std::span<const std::uint8_t> record);
+// The stored value of a Bit, BitGroup, Byte, Word or Mapped field (Mapped: its item).
+std::uint32_t storedFieldValue(const FieldRow& row, std::span<const std::uint8_t> record);
+// The smallest money unit of a program, as column headers name it: "0.01"
+// for two decimals, "1" for none.
+std::string moneyUnit(const ApplicationBlock& app);
 
 // Entry limitation code: byte d*10+e for the amount d*10^e.
 std::uint64_t decodeEntryLimitation(std::uint8_t code);

@@ -210,7 +210,10 @@ void RecordEditorController::buildRecord() {
                 const std::size_t width = f.encoding == FieldEncoding::Byte ? 1 : 2;
                 const std::uint64_t limit = width == 1 ? 0xFFu : 0xFFFFu;
                 if (f.control == FieldControl::ComboBox) {
-                    if (v.index >= 0 && static_cast<std::uint64_t>(v.index) <= limit)
+                    // An item the list holds; a stored value beyond it (a
+                    // record past the lookup's count) is kept as read.
+                    const auto max = std::min<std::uint64_t>(limit, fieldRule(f, session_.app).max);
+                    if (v.index >= 0 && static_cast<std::uint64_t>(v.index) <= max)
                         writeWord(f.offset, width, static_cast<std::uint32_t>(v.index));
                 } else {
                     const auto n = v.text.empty() ? std::optional<std::uint64_t>(0) : parseWholeNumber(v.text);
@@ -357,15 +360,13 @@ const FieldRow& RecordEditorController::row(std::size_t i) const {
 }
 
 bool RecordEditorController::fieldAllowedByCount(std::size_t i) const {
-    const auto& f = row(i);
-    if (!f.countKind) return true;
-    return recordCount(session_.app, *f.countKind) >= static_cast<std::uint32_t>(std::max(f.countAtLeast, 0));
+    return !fieldRule(row(i), session_.app).locked;
 }
 
 int RecordEditorController::fieldMaxDigits(std::size_t i) const {
     const auto& f = row(i);
-    if (f.digitsFromAppByte == 0) return f.maxDigits;
-    return 2 * (session_.app.u8(f.digitsFromAppByte) & 0x0F);
+    if (f.encoding != FieldEncoding::Packed) return f.maxDigits;
+    return fieldRule(f, session_.app).digits;
 }
 
 std::optional<Caption> RecordEditorController::currentCaption(std::size_t i) const {

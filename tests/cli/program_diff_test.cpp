@@ -75,6 +75,14 @@ TEST_F(ProgramDiffTest, EachChangeIsNamedWhereItLies) {
     }
 }
 
+TEST_F(ProgramDiffTest, ListNumbersReadAsTheEditorNumbersThem) {
+    patch(".plu", 4 * plu::kRecordSize + plu::kDepartment, {2, 0});  // the index of department 3
+    const auto d = diffPrograms(program, copy);
+    ASSERT_EQ(d.size(), 1u) << diffText(d);
+    EXPECT_EQ(d[0].item, "department");
+    EXPECT_EQ(d[0].b, "3");
+}
+
 TEST_F(ProgramDiffTest, RecordsOnlyOneSideHasAreListed) {
     copy.app.setKindCount(appblock::kGroup, 4);
     writeBytes(copy.appPath, {copy.app.bytes().begin(), copy.app.bytes().end()});

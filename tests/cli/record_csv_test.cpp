@@ -17,11 +17,15 @@ namespace {
 
 class RecordCsvTest : public CliFixture {};
 
-// Sets cell (row, column) of an exported sheet.
+// Sets cell (row, column) of an exported sheet; an amount's header carries
+// its unit after the name.
 std::string withCell(const std::string& text, std::size_t row, const std::string& column, const std::string& value) {
     auto parsed = csv::parse(text);
     const auto& header = parsed.rows[0].fields;
-    const auto c = static_cast<std::size_t>(std::find(header.begin(), header.end(), column) - header.begin());
+    const auto c = static_cast<std::size_t>(
+        std::find_if(header.begin(), header.end(),
+                     [&](const std::string& h) { return h == column || h.rfind(column + " [", 0) == 0; }) -
+        header.begin());
     EXPECT_LT(c, header.size()) << column;
     parsed.rows.at(row).fields.at(c) = value;
     std::string out;
@@ -108,6 +112,66 @@ TEST_F(RecordCsvTest, AnyBadRowWritesNothingAndEveryProblemIsNamed) {
 
     EXPECT_EQ(importRecords(program, RecordKind::Plu, "record,colour\r\n1,red\r\n").problems.at(0).field, "colour");
     EXPECT_FALSE(importRecords(program, RecordKind::Plu, "name\r\nx\r\n").ok()) << "rows must name their record";
+}
+
+// Issue 26: the import stored what the dialogs for the same fields refuse.
+// Each field's rule comes from the layout tables, as the editor's does.
+TEST_F(RecordCsvTest, ImportKeepsTheRulesOfTheEditorsFields) {
+    program.app.setU16(2328, 3);               // three taxes
+    program.app.setU8(2175, 2);                // PB numbers of 4 digits
+    program.app.setU16(2173, 3);               // PB info records
+    struct Case {
+        RecordKind kind;
+        const char* column;
+        const char* value;
+        bool accepted;
+    } cases[] = {
+        {RecordKind::PoRa, "drawerTotal", "16", false},  // four bits: 16 would read as "NO"
+        {RecordKind::PoRa, "drawerTotal", "15", true},
+        {RecordKind::Tender, "drawerTotal", "200", false},  // 32 drawers
+        {RecordKind::Tender, "changeTip", "32", true},
+        {RecordKind::PbFunction, "option5", "1", false},  // type 0 hides options 5 and 6
+        {RecordKind::Discount, "tax5", "1", false},        // only three taxes
+        {RecordKind::Discount, "tax3", "1", true},
+        {RecordKind::PbInfo, "pbNumber", "12345", false},  // 4 digits
+        {RecordKind::PbInfo, "pbNumber", "1234", true},
+        {RecordKind::Plu, "department", "500", false},  // six departments, numbered from 1
+        {RecordKind::Plu, "department", "0", false},
+        {RecordKind::Plu, "department", "6", true},
+        {RecordKind::Department, "group", "5", true},
+        {RecordKind::Department, "group", "6", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(kindWord(c.kind)) + " " + c.column + " = " + c.value);
+        const auto sheet = withCell(exportRecords(program, c.kind), 1, c.column, c.value);
+        const auto outcome = importRecords(program, c.kind, sheet);
+        EXPECT_EQ(outcome.ok(), c.accepted) << (outcome.ok() ? "" : outcome.problems.front().describe());
+        if (c.accepted) EXPECT_EQ(withCell(exportRecords(program, c.kind), 1, c.column, c.value),
+                                  exportRecords(program, c.kind));
+    }
+    // 1-based where the dialogs number them: department 6 is the index 5.
+    EXPECT_EQ(fileBytes(program.file(".plu"))[plu::kDepartment], 5);
+    // Type 5 shows options 5 and 6; a row turning a PB function into type 4
+    // clears them, as the editor stores a hidden box.
+    auto sheet = withCell(exportRecords(program, RecordKind::PbFunction), 1, "type", "5");
+    ASSERT_TRUE(importRecords(program, RecordKind::PbFunction, withCell(sheet, 1, "option5", "1")).ok());
+    ASSERT_TRUE(importRecords(program, RecordKind::PbFunction,
+                              withCell(exportRecords(program, RecordKind::PbFunction), 1, "type", "4"))
+                    .ok());
+    EXPECT_EQ(fileBytes(program.file(".pbf"))[1] & 0x03, 0);
+}
+
+TEST_F(RecordCsvTest, AmountsAreWholeSmallestUnitsNamedInTheHeader) {
+    program.app.setFlag(1, 2);  // two decimals
+    const auto header = csv::parse(exportRecords(program, RecordKind::Plu)).rows[0].fields;
+    EXPECT_NE(std::find(header.begin(), header.end(), "price1 [0.01]"), header.end());
+    EXPECT_NE(std::find(header.begin(), header.end(), "name"), header.end());
+    program.app.setFlag(1, 0);
+    const auto tender = csv::parse(exportRecords(program, RecordKind::Tender)).rows[0].fields;
+    EXPECT_NE(std::find(tender.begin(), tender.end(), "presetAmount [1]"), tender.end());
+    // The bare name still imports, in the same unit.
+    ASSERT_TRUE(importRecords(program, RecordKind::Plu, "record,price1\r\n2,250\r\n").ok());
+    EXPECT_EQ(fileBytes(program.file(".plu"))[plu::kRecordSize + 37], 0x50);
 }
 
 TEST_F(RecordCsvTest, OemLettersAndQuotedNamesGoThroughByteExact) {
