@@ -7,6 +7,7 @@
 
 #include "options/machine_settings.h"
 #include "options_fixture.h"
+#include "program/file_io.h"
 #include "program/machine_printer.h"
 #include "program/register_config.h"
 
@@ -83,6 +84,27 @@ TEST_F(PrintersTest, PortListsFollowTheHandheldPortOfTheChosenMachine) {
     EXPECT_EQ(printerPortIndex(7, true), -1);
     EXPECT_EQ(printerPortIndex(7, false), 6);
     EXPECT_EQ(printerPortFromIndex(6, false), 7);
+}
+
+// Issue 26: the printers read another machine's missing ".pr" as "no DECT
+// module" after creating it empty, the handheld options as flag 90. One
+// rule: a missing or short file reads as the block's own values, and
+// nothing is created to read it.
+TEST_F(PrintersTest, AnotherMachineWithoutItsFileReadsAsTheBlocksOwnValues) {
+    network(3);
+    session_.app.setFlag(90, 7);
+    saveApp();
+    writeFileAtomic(machinePrinterFile(session_.programPath, 3), std::vector<std::uint8_t>(10, 0));  // short
+    OptionDialog hub(printersDialog(), session_, texts_);
+    for (int machine : {2, 3}) {
+        OptionDialog d(kpPrinterDialog(1), session_, texts_, OptionDialog::Mode::Nested, &hub);
+        ASSERT_TRUE(d.select("ComboBox2", machine));
+        EXPECT_EQ(d.control("ComboBox3").items.at(3).rfind("DECT channel 1", 0), 0u) << machine;
+    }
+    EXPECT_FALSE(std::filesystem::exists(machinePrinterFile(session_.programPath, 2)));
+    EXPECT_EQ(readFile(machinePrinterFile(session_.programPath, 3)).size(), 10u);
+    hub.cancel();
+    EXPECT_FALSE(std::filesystem::exists(machinePrinterFile(session_.programPath, 1)));
 }
 
 TEST_F(PrintersTest, JournalTypesStoreTheWholeValue) {
