@@ -232,7 +232,10 @@ TextEditorController::TextEditorController(ProgramSession& session, const TextEd
       grid_(info.lines, info.width, decodeLines(original_, info.lines, info.width)) {}
 
 TextEditorController::Outcome TextEditorController::finish() {
-    auto bytes = grid_.accepted() ? encodeLines(grid_) : original_;
+    // Closed without OK: the program's files, the update list and so the
+    // register stay as they were.
+    if (!grid_.accepted()) return Outcome::Saved;
+    auto bytes = encodeLines(grid_);
     try {
         if (info_.storage == TextStorage::PbExtraTrailerFile) {
             zeroAfterFirstZeroPerLine(bytes, info_.width);

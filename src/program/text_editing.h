@@ -113,9 +113,9 @@ public:
     LineGrid& grid() { return grid_; }
     const LineGrid& grid() const { return grid_; }
 
-    // Called however the editor closed: stores the grid (or the unchanged
-    // text when OK was not pressed), applies the section's rule, rewrites
-    // the file and marks the change codes.
+    // Called however the editor closed. After OK: stores the grid, applies
+    // the section's rule, marks the change codes and rewrites the file.
+    // Without OK nothing is written and nothing marked.
     Outcome finish();
 
 private:
