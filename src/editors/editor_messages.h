@@ -7,10 +7,9 @@
 #include <string_view>
 
 #include "app/language_texts.h"
+#include "app/prompter.h"  // MessageKind, shared with the other controllers
 
 namespace tramond {
-
-enum class MessageKind { Error, Warning, Information };
 
 struct EditorMessage {
     MessageKind kind = MessageKind::Error;
