@@ -15,6 +15,7 @@
 #include "options/general_options.h"
 #include "program/codepage.h"
 #include "program/file_io.h"
+#include "program/plu_numbering.h"
 #include "program/text_block.h"
 
 namespace tramond {
@@ -229,7 +230,29 @@ void diffRecords(const ProgramImage& pa, const ProgramImage& pb, const KindInfo&
     const auto records = [&k](const ProgramImage& p, const std::optional<Bytes>& f) -> std::size_t {
         return f ? std::min<std::size_t>(recordCount(p.app, k.kind), f->size() / k.recordSize) : 0;
     };
-    const auto na = records(pa, fa), nb = records(pb, fb);
+    // The records compared with each other, by index in each file: record n
+    // with record n; PLUs addressed by code in both programs as the register
+    // numbers them (its PLU n is the n-th in code order), those without a
+    // code being no PLU of the register.
+    const auto order = [&](const ProgramImage& p, const std::optional<Bytes>& f) {
+        std::vector<std::size_t> out;
+        if (!f) return out;
+        const auto n = PluNumbering::of(*f, p.app);
+        for (const int r : n.records())
+            if (n.used(r)) out.push_back(static_cast<std::size_t>(r - 1));
+        return out;
+    };
+    const bool byCode = k.kind == RecordKind::Plu && pa.app.get(appblock::kPluRandomCodeSize) != 0 &&
+                        pb.app.get(appblock::kPluRandomCodeSize) != 0;
+    std::vector<std::size_t> ia, ib;
+    if (byCode) {
+        ia = order(pa, fa);
+        ib = order(pb, fb);
+    } else {
+        for (std::size_t r = 0; r < records(pa, fa); ++r) ia.push_back(r);
+        for (std::size_t r = 0; r < records(pb, fb); ++r) ib.push_back(r);
+    }
+    const auto na = ia.size(), nb = ib.size();
     const auto ta = recordTable(k.kind, pa.app);
     const auto tb = recordTable(k.kind, pb.app);
     for (std::size_t r = 0; r < std::max(na, nb); ++r) {
@@ -238,8 +261,8 @@ void diffRecords(const ProgramImage& pa, const ProgramImage& pb, const KindInfo&
             out.push_back({area, number, "record", "", r < na ? "present" : "", r < nb ? "present" : ""});
             continue;
         }
-        const std::span<const std::uint8_t> ra(fa->data() + r * k.recordSize, k.recordSize);
-        const std::span<const std::uint8_t> rb(fb->data() + r * k.recordSize, k.recordSize);
+        const std::span<const std::uint8_t> ra(fa->data() + ia[r] * k.recordSize, k.recordSize);
+        const std::span<const std::uint8_t> rb(fb->data() + ib[r] * k.recordSize, k.recordSize);
         if (std::memcmp(ra.data(), rb.data(), k.recordSize) == 0) continue;
         bool named = false;
         if (ta && tb) {

@@ -14,7 +14,9 @@ namespace tramond {
 
 struct Difference {
     std::string area;          // "application", "text" or a kind word ("plu")
-    std::uint32_t record = 0;  // record number in a record file; 0 in the blocks
+    // Record number in a record file (PLUs addressed by code: the register's
+    // PLU number, the place in code order); 0 in the blocks.
+    std::uint32_t record = 0;
     std::string item;          // field, "flag 12 option 3", "receipt header 2", "bytes 4-7"
     std::string caption;       // what the option dialog calls it, when one does
     std::string a;             // the value in the first program ("" when absent)

@@ -5,6 +5,7 @@
 #include "editors/packed_field.h"
 #include "editors/record_editor.h"
 #include "editors/record_file.h"
+#include "program/plu_numbering.h"
 #include "program/program_changes.h"
 #include "program/record_kinds.h"
 
@@ -254,6 +255,16 @@ bool PluEditorController::store(bool always) {
     return true;
 }
 
+void PluEditorController::followPluNumbers(const std::optional<PluNumbering>& before) {
+    const auto after = PluNumbering::read(session_.file(".plu"), session_.app);
+    if (!before || !after) return;
+    try {
+        renumberPluReferences(session_, *before, *after);
+    } catch (const std::exception&) {
+        prompts_.show(msg::errorWritingFile(texts_));
+    }
+}
+
 bool PluEditorController::storeBeforeLeaving() {
     storeFailed_ = false;
     store();
@@ -361,7 +372,11 @@ PluEditorController::CodeOutcome PluEditorController::leaveCodeEdit() {
     const auto asRead = rec;
     packed_field::store(std::span(rec).subspan(plu::kCode, plu::kCodeField), want);
     const auto code = codeOf(rec);
-    if (rec != asRead && !writeRecord(record, rec)) return restore();
+    if (rec != asRead) {
+        const auto before = PluNumbering::read(session_.file(".plu"), session_.app);
+        if (!writeRecord(record, rec)) return restore();
+        followPluNumbers(before);
+    }
     const auto index = list_.makeUsed(line, code, readDescriptor(rec, plu::kDescriptor, plu::kDescriptorField));
     current_ = static_cast<int>(index);
     buffer_ = rec;
@@ -375,7 +390,9 @@ bool PluEditorController::deleteCurrent() {
     const int record = currentRecord();
     auto rec = snapshot_;  // what is on screen is discarded
     std::fill_n(rec.begin() + plu::kCode, plu::kCodeField, std::uint8_t{0});
+    const auto before = PluNumbering::read(session_.file(".plu"), session_.app);
     if (!writeRecord(record, rec)) return false;
+    followPluNumbers(before);
     snapshot_ = rec;
     const int line = current_;
     list_.makeUnused(static_cast<std::size_t>(current_));

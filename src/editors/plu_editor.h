@@ -13,6 +13,7 @@
 #include "editors/editor_messages.h"
 #include "editors/plu_list.h"
 #include "editors/plu_record.h"
+#include "program/plu_numbering.h"
 #include "program/session.h"
 
 namespace tramond {
@@ -86,6 +87,9 @@ private:
     void showUnusedName();
     bool writeRecord(int record, std::span<const std::uint8_t> bytes);
     bool storeBeforeLeaving();
+    // A PLU created or deleted moves the register's numbers of the later
+    // PLUs: what names PLUs by number follows them.
+    void followPluNumbers(const std::optional<PluNumbering>& before);
     std::string codeOf(std::span<const std::uint8_t> record) const;
 
     ProgramSession& session_;

@@ -7,6 +7,7 @@
 #include "editors/packed_field.h"
 #include "editors/plu_record.h"
 #include "editors/record_file.h"
+#include "program/plu_numbering.h"
 
 namespace tramond {
 
@@ -82,14 +83,13 @@ void PluList::recount() {
 }
 
 bool PluList::less(const PluListEntry& a, const PluListEntry& b) const {
+    // Code order is the register's: its PLU n is line n of this order.
+    if (order_ == PluListOrder::Code) return PluNumbering::before(a.used, a.code, a.record, b.used, b.code, b.record);
     if (a.used != b.used) return a.used;
     if (!a.used) return a.record < b.record;  // every unused line reads the same but for its number
     switch (order_) {
         case PluListOrder::File:
-            break;
         case PluListOrder::Code:
-            if (a.code != b.code) return a.code < b.code;
-            if (const int c = compareNames(a.name, b.name)) return c < 0;
             break;
         case PluListOrder::Name:
             if (const int c = compareNames(a.name, b.name)) return c < 0;

@@ -5,6 +5,7 @@
 
 #include "program/codepage.h"
 #include "program/file_io.h"
+#include "program/plu_numbering.h"
 #include "program/program_changes.h"
 
 namespace tramond {
@@ -50,11 +51,14 @@ void CondimentEditor::activate() {
         const auto plu = readFile(session_.file(".plu"));
         const auto size = kindInfo(RecordKind::Plu).recordSize;
         const auto place = *descriptorPlace(RecordKind::Plu);
-        const auto count = std::min<std::size_t>(recordCount(session_.app, RecordKind::Plu), plu.size() / size);
-        for (std::size_t r = 0; r < count; ++r) {
+        // Listed and stored by the register's PLU number (in code mode the
+        // place in code order, not the record), in that order.
+        const auto numbering = PluNumbering::of(plu, session_.app);
+        for (const int record : numbering.records()) {
+            const auto r = static_cast<std::size_t>(record - 1);
             const auto options = static_cast<std::uint16_t>(plu[r * size] | (plu[r * size + 1] << 8));
-            if (options & kPluIsCondiment)
-                plus_.push_back({static_cast<int>(r + 1),
+            if ((options & kPluIsCondiment) && numbering.used(record))
+                plus_.push_back({numbering.numberOf(record),
                                  trimmedRight(oemToUtf8(std::span(plu).subspan(r * size + place.offset, place.field)))});
         }
     } catch (const FileError&) {

@@ -255,9 +255,10 @@ std::optional<std::string> ProgramKeyNames::recordName(RecordKind kind, int reco
     const auto* bytes = file(kind);
     if (!bytes) return std::nullopt;
     const auto place = descriptorPlace(kind);
-    if (kind == RecordKind::Plu && !pluOrder_.empty()) {
-        if (record < 1 || record > static_cast<int>(pluOrder_.size())) return std::string();
-        record = pluOrder_[static_cast<std::size_t>(record - 1)];
+    // A PLU key names the register's PLU n: in code mode not record n.
+    if (kind == RecordKind::Plu) {
+        if (!pluNumbering_) pluNumbering_ = PluNumbering::of(*bytes, app_);
+        if (pluNumbering_->codeMode()) record = pluNumbering_->recordOf(record);
     }
     if (!place || record < 1) return std::string();
     const auto size = kindInfo(kind).recordSize;

@@ -14,6 +14,7 @@
 
 #include "app/language_texts.h"
 #include "program/application_block.h"
+#include "program/plu_numbering.h"
 #include "program/record_kinds.h"
 
 namespace tramond {
@@ -120,11 +121,10 @@ public:
     std::optional<std::string> recordName(RecordKind kind, int record) override;
     bool pluNumberExists(std::string_view digits) override;
     // Forgets what was read (after a record editor changed a file).
-    void reload() { files_.clear(); }
-    // PLUs addressed by code: key n names the PLU at list position n, which
-    // is the record recordOfPosition[n - 1] (the register numbers PLUs in
-    // list order).
-    void setPluOrder(std::vector<int> recordOfPosition) { pluOrder_ = std::move(recordOfPosition); }
+    void reload() {
+        files_.clear();
+        pluNumbering_.reset();
+    }
 
 private:
     const std::vector<std::uint8_t>* file(RecordKind kind);
@@ -132,7 +132,8 @@ private:
     std::filesystem::path programPath_;
     const ApplicationBlock& app_;
     std::vector<std::pair<RecordKind, std::optional<std::vector<std::uint8_t>>>> files_;
-    std::vector<int> pluOrder_;
+    // PLUs addressed by code: PLU n is the register's, not record n.
+    std::optional<PluNumbering> pluNumbering_;
 };
 
 inline constexpr std::string_view kErrorTitle = "Error";

@@ -11,6 +11,7 @@
 #include "program/file_io.h"
 #include "program/keyboard_header.h"
 #include "program/machine_printer.h"
+#include "program/plu_numbering.h"
 #include "program/program_ops.h"
 #include "program/sizing.h"
 
@@ -529,15 +530,14 @@ RegisterOperations::Step RegisterOperations::sendEverything(FileTransfer& xfer) 
         const int codeBytes = app.u8(kAppPluRandomSizeOffset);
         if (kind->base == 10000 && codeBytes != 0) {
             if (count == 0) continue;
-            const auto list = PluList::read(session_.file(".plu"), count, codeBytes, PluListOrder::Code);
-            if (!list) {
+            // The register numbers its PLUs by this order; every PLU number
+            // the program stores follows it (program/plu_numbering).
+            const auto numbering = PluNumbering::read(session_.file(".plu"), app);
+            if (!numbering) {
                 error(kErrorOpeningFile);
                 return Step::Reported;
             }
-            std::vector<std::uint32_t> order;
-            order.reserve(list->size());
-            for (std::size_t i = 0; i < list->size(); ++i)
-                order.push_back(static_cast<std::uint32_t>(list->recordAt(i)));
+            const std::vector<std::uint32_t> order(numbering->records().begin(), numbering->records().end());
             if (auto s = fromTransfer(xfer, xfer.transferFileKind(".plu", kind->base,
                                                                   TransferDirection::SendPluListOrder, count,
                                                                   count, order));

@@ -165,12 +165,14 @@ TEST_F(HandheldKeys, PlusByCodeAreChosenAndNamedByListPosition) {
     RegisterConfigFile::of(program.session.programPath).ensure();
     program.writeRecords(RecordKind::Plu, 3, [](int n) { return "ITEM " + std::to_string(n); });
     program.session.app.set(appblock::kPluRandomCodeSize, 3);
+    auto plu = program.read(".plu");  // codes 2, 5, 1: the register's PLUs 1, 2, 3 are records 3, 1, 2
+    for (auto [record, code] : {std::pair{1, 2}, {2, 5}, {3, 1}}) plu[137 * (record - 1) + 2] = static_cast<std::uint8_t>(code);
+    writeFileAtomic(program.session.file(".plu"), plu);
     struct ListOrder : PluLines {
         std::optional<std::vector<PluLine>> lines() override {
             return std::vector<PluLine>{{3, "000001 ITEM 3"}, {1, "000002 ITEM 1"}, {2, "000005 ITEM 2"}};
         }
     } list;
-    names.setPluOrder({3, 1, 2});
     const auto kb = keyboard(&list);
     kb->select(2);
     EXPECT_EQ(kb->entries(8), (std::vector<std::string>{"000001 ITEM 3", "000002 ITEM 1", "000005 ITEM 2"}));

@@ -20,6 +20,7 @@
 #include "handheld/tovik_options.h"
 #include "keyboard/condiment_editor.h"
 #include "keyboard/keyboard_editor.h"
+#include "keyboard/keyboard_geometry.h"
 #include "link/register_ops_support.h"
 #include "options/country.h"
 #include "options/flag_options.h"
@@ -30,6 +31,7 @@
 #include "printing/register_print_options.h"
 #include "printing/report_setup.h"
 #include "program/file_io.h"
+#include "program/plu_numbering.h"
 #include "program/setup_counts.h"
 #include "program/sizing.h"
 #include "program/text_editing.h"
@@ -488,6 +490,85 @@ TEST_F(Convergence, AChangeWrittenAtOnceAndClosedWithoutOkNeverReachesTheFilesUn
     ASSERT_TRUE(general.setChecked("CBFlag106opt1", true));
     ASSERT_TRUE(general.ok().close);
     updateAndCompare(false, "store time");
+}
+
+// Issue 34: with PLUs addressed by code the register's PLU n is the n-th in
+// code order. A condiment table, a PLU key and a linked PLU set through the
+// controllers must name, in the register's memory, the PLUs the dealer
+// chose: after Clear & Install, after a Resort, and after a delete that
+// moves the later PLUs, sent by one Update.
+TEST_F(Convergence, PluNumbersInCodeModeNameTheChosenPlusInTheRegister) {
+    makeShop(true);  // record r has code 90 - 5 (r - 1): file order is the opposite of code order
+    const auto codeOf = [](int record) { return 90 - 5 * (record - 1); };
+    const auto registerCode = [&](int number) {
+        const auto& rec = sim->memory(1).records.at(static_cast<std::uint16_t>(10000 + number));
+        return (rec[2] >> 4) * 10 + (rec[2] & 15);
+    };
+    const auto compact = [](std::string s) {
+        std::erase(s, ' ');
+        return s;
+    };
+    const auto line = [](PluEditorController& ed, int record) {
+        return static_cast<int>(*ed.list().findRecord(record));
+    };
+    {
+        PluEditorController ed(session, texts, prompts);
+        ASSERT_TRUE(ed.activate());
+        for (int record : {2, 11}) {  // two condiment PLUs
+            ed.selectLine(line(ed, record));
+            ed.checks[pluCondimentCheck()] = true;
+        }
+        ed.selectLine(line(ed, 5));
+        ed.edit(PluEdit::LinkedPlu) = std::to_string(codeOf(7));
+        ASSERT_TRUE(ed.ok());
+    }
+    ProgramKeyNames names(session.programPath, session.app);
+    {
+        CondimentEditor con(session, texts, names, prompts);
+        con.activate();
+        ASSERT_EQ(con.condimentPlus().size(), 2u);
+        EXPECT_EQ(compact(con.condimentPlus()[0].name), "PLU11");  // code 40 before code 85
+        ASSERT_TRUE(con.addPlu(1));  // record 2
+        ASSERT_TRUE(con.addPlu(0));  // record 11
+        ASSERT_TRUE(con.store());
+    }
+    const int key = 14;
+    {
+        KeyboardEditor kb(session, texts, KeyboardMode::Register, dir / "bkeyboard.set", {prompts, names});
+        ASSERT_TRUE(kb.open());
+        const auto numbering = PluNumbering::read(session.file(".plu"), session.app);
+        ASSERT_TRUE(kb.setKeyFunction(key, static_cast<std::uint16_t>(10000 + numbering->numberOf(3))));
+        EXPECT_EQ(compact(kb.record(key).text(0)), "PLU3");  // named by the record it stands for
+    }
+    const auto expectChosen = [&](const std::string& when) {
+        SCOPED_TRACE(when);
+        const auto& con = sim->memory(1).records.at(4501);
+        EXPECT_EQ(registerCode(con[28] | con[29] << 8), codeOf(2));
+        EXPECT_EQ(registerCode(con[35] | con[36] << 8), codeOf(11));
+        const auto keyCode = bigEndian16(&sim->memory(1).blocks.at(11)[2 * blockIndexOf(key)]);
+        EXPECT_EQ(registerCode(keyCode - 10000), codeOf(3));
+        for (const auto& [n, rec] : sim->memory(1).records)
+            if (n > 10000 && n <= 10030 && registerCode(n - 10000) == codeOf(5))
+                EXPECT_EQ(rec[82], codeOf(7) / 10 << 4 | codeOf(7) % 10);  // the linked PLU, by its code
+    };
+    ASSERT_TRUE(ops().clearAndInstallRegister()) << lastMessage();
+    expectChosen("installed");
+    {
+        PluEditorController ed(session, texts, prompts);
+        ASSERT_TRUE(ed.activate());
+        ASSERT_TRUE(ed.resort());  // name order on screen; the register's order is the code's
+        ASSERT_TRUE(ed.ok());
+    }
+    updateAndCompare(true, "resort");
+    expectChosen("after a resort");
+    {
+        PluEditorController ed(session, texts, prompts);
+        ASSERT_TRUE(ed.activate());
+        ed.selectLine(line(ed, 12));  // code 35: the register's PLU 1
+        ASSERT_TRUE(ed.deleteCurrent());
+    }
+    updateAndCompare(true, "delete");
+    expectChosen("after a delete and an update");
 }
 
 }  // namespace

@@ -94,7 +94,11 @@ TEST_F(Chooser, LinkingAPluToTheFirstFreeModifier) {
 }
 
 TEST_F(Chooser, PluKeysByCodeAreNamedThroughTheListOrder) {
-    names.setPluOrder({3, 1, 2});
+    // Codes 2, 5, 1: the register's PLUs 1, 2, 3 are records 3, 1, 2.
+    program.session.app.set(appblock::kPluRandomCodeSize, 1);
+    auto plu = program.read(".plu");
+    for (auto [record, code] : {std::pair{1, 2}, {2, 5}, {3, 1}}) plu[137 * (record - 1) + 2] = static_cast<std::uint8_t>(code);
+    writeFileAtomic(program.session.file(".plu"), plu);
     KeyCaptions captions(program.session.app, LanguageTexts::builtIn(), names);
     EXPECT_EQ(captions.caption(10001), "ITEM 3");
     EXPECT_EQ(captions.caption(10003), "ITEM 2");

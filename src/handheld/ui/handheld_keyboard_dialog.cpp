@@ -74,7 +74,6 @@ TTovikKeyboard::TTovikKeyboard(AppContext& context, QWidget* parent, Prompter* p
     setWindowTitle(qs(texts.plain(1070)).trimmed().isEmpty() ? QStringLiteral("Tovik Keyboard")
                                                               : qs(texts.plain(1070)));
     names_ = std::make_unique<ProgramKeyNames>(session.programPath, session.app);
-    usePluListOrder(*names_, session);
     pluLines_ = codeOrderPluLines(session);
     keyboard_ = std::make_unique<HandheldKeyboard>(session, texts, *names_, prompter_, pluLines_.get());
     askLevel = [this](int maximum) {

@@ -68,15 +68,6 @@ private:
 
 }  // namespace
 
-void usePluListOrder(ProgramKeyNames& names, const ProgramSession& session) {
-    if (session.app.get(appblock::kPluRandomCodeSize) == 0) return;
-    if (const auto lines = EditorPluLines(session).lines()) {
-        std::vector<int> order;
-        for (const auto& l : *lines) order.push_back(l.record);
-        names.setPluOrder(std::move(order));
-    }
-}
-
 std::unique_ptr<PluLines> codeOrderPluLines(const ProgramSession& session) {
     return std::make_unique<EditorPluLines>(session);
 }
@@ -125,7 +116,6 @@ TKeyboard::TKeyboard(AppContext& context, KeyboardMode mode, std::filesystem::pa
                        ? QStringLiteral("Keyboard")
                        : qs(withoutAccelerators(texts.text(mode == KeyboardMode::Register ? 18 : 19))));
     names_ = std::make_unique<ProgramKeyNames>(context.session.programPath, context.session.app);
-    usePluListOrder(*names_, context.session);
     KeyboardEditorServices services{prompter_, *names_, [this](const std::string& s) {
                                         if (auto* w = qobject_cast<TTramond*>(context_.mainWindow))
                                             w->statusPanel(2)->setText(qs(s));

@@ -28,8 +28,6 @@ namespace tramond {
 // Registers mRegisterKeyboardClick, mSystemKeyboardClick and mEditCondFileClick.
 void registerKeyboardDialogs(MenuRegistry& registry);
 
-// With PLUs addressed by code, PLU keys are named through the PLU list.
-void usePluListOrder(ProgramKeyNames& names, const ProgramSession& session);
 // The PLU editor's list in code order, for lists of PLU keys.
 std::unique_ptr<PluLines> codeOrderPluLines(const ProgramSession& session);
 

@@ -57,7 +57,6 @@ int runPrintKeyboard(VerbContext& context) {
 
     StreamPrompter prompter(context.err);
     ProgramKeyNames names(session.programPath, session.app);
-    usePluListOrder(names, session);
     KeyboardEditor editor(session, texts, args.has("--system") ? KeyboardMode::System : KeyboardMode::Register,
                           dir / std::string(KeyAttributes::kFileName), {prompter, names});
     if (!editor.open()) return kVerbFailed;
