@@ -466,32 +466,6 @@ TEST_F(Convergence, ReportTotalsReachTheRegisterOrAskForClearAndInstall) {
     }
 }
 
-// Issue 26: shared PB info wrote byte 2566 (block 93) and marked nothing.
-TEST_F(Convergence, SharedPbInfoSettingsReachTheRegister) {
-    makeShop(false);
-    SharedPbInfoController c(session, texts, prompts);
-    c.open();
-    c.sharing = true;
-    c.active = true;
-    ASSERT_TRUE(c.ok());
-    updateAndCompare(false, "sharing");
-}
-
-// Issue 26: a change written at once and closed without OK stayed in
-// memory, and the next dialog's OK saved it without marking it.
-TEST_F(Convergence, AChangeWrittenAtOnceAndClosedWithoutOkNeverReachesTheFilesUnmarked) {
-    makeShop(false);
-    {
-        OptionDialog pb(pbOptionsDialog(), session, texts);
-        ASSERT_TRUE(pb.select("ComboBox1", 3));  // Store time: written at once
-        expectCancelChangesNothing("PB options", [&] { pb.cancel(); });
-    }
-    OptionDialog general(generalOptionsDialog(), session, texts);
-    ASSERT_TRUE(general.setChecked("CBFlag106opt1", true));
-    ASSERT_TRUE(general.ok().close);
-    updateAndCompare(false, "store time");
-}
-
 // Issue 34: with PLUs addressed by code the register's PLU n is the n-th in
 // code order. A condiment table, a PLU key and a linked PLU set through the
 // controllers must name, in the register's memory, the PLUs the dealer
