@@ -98,7 +98,7 @@ std::string importJson(const ImportOutcome& o) {
         out << (i ? "," : "") << "{\"line\":" << p.line << ",\"field\":" << jsonQuote(p.field)
             << ",\"message\":" << jsonQuote(p.text) << "}";
     }
-    out << "]}\n";
+    out << "],\"problemCount\":" << o.problemCount << "}\n";
     return out.str();
 }
 
@@ -109,17 +109,17 @@ int runImport(VerbContext& ctx) {
     const auto kind = kindArgument(ctx, "import", a->positional[1]);
     if (!kind) return kVerbUsage;
     std::string text;
-    {
-        std::ifstream in(a->positional[2], std::ios::binary);
-        if (!in) {
-            ctx.err << "tramond import: " << a->positional[2] << ": cannot be read\n";
-            return kVerbUsage;
-        }
-        text.assign(std::istreambuf_iterator<char>(in), {});
+    ProgramImage program;
+    try {
+        text = readCsvFile(a->positional[2]);
+        program = ProgramImage::read(a->positional[0]);
+    } catch (const ProgramError& e) {
+        ctx.err << "tramond import: " << e.what() << "\n";
+        return kVerbUsage;
     }
     ImportOutcome outcome;
     try {
-        outcome = importRecords(ProgramImage::read(a->positional[0]), *kind, text);
+        outcome = importRecords(program, *kind, text);
     } catch (const ProgramError& e) {
         ctx.err << "tramond import: " << e.what() << "\n";
         return kVerbFailed;
@@ -127,6 +127,9 @@ int runImport(VerbContext& ctx) {
     if (json) ctx.out << importJson(outcome);
     if (!outcome.ok()) {
         for (const auto& p : outcome.problems) ctx.err << a->positional[2] << ": " << p.describe() << "\n";
+        if (outcome.problemCount > outcome.problems.size())
+            ctx.err << a->positional[2] << ": ... and " << outcome.problemCount - outcome.problems.size()
+                    << " more problems (" << outcome.problemCount << " in all)\n";
         ctx.err << "tramond import: nothing was written\n";
         return kVerbUsage;
     }
@@ -230,7 +233,9 @@ void addCliVerbs(VerbRegistry& verbs, LinkServices link) {
                "Every row is checked first: a wrong row is named with its line and field and nothing is written.\n"
                "Rows name their record in the \"record\" column; missing columns and records stay as they are.\n"
                "The record file is rewritten once and exactly the changed records are marked in the update\n"
-               "list, so \"tramond PROGRAM.app update ...\" sends just them. Exit 0 done, 1 not written, 2 bad input.",
+               "list, so \"tramond PROGRAM.app update ...\" sends just them. FILE.csv: a regular file of at most\n"
+               "64 MiB in UTF-8; the first 20 problems are listed, with a count of all.\n"
+               "Exit 0 done, 1 not written, 2 bad input.",
                VerbNeeds::Nothing, runImport});
     verbs.add({"diff", "diff A.app B.app [--json]", "Shows how two programs differ; exit 0 same, 1 different.",
                "Record files by kind, record number and field name; the application block by flag and option\n"
