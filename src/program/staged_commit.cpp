@@ -61,7 +61,11 @@ bool present(const fs::path& p) {
 fs::path absoluteFolder(const fs::path& dir) {
     std::error_code ec;
     auto abs = fs::absolute(dir.empty() ? fs::path(".") : dir, ec);
-    return (ec ? dir : abs).lexically_normal();
+    if (ec) abs = dir;
+    abs = abs.lexically_normal();
+    // "SHOP/." normalises to "SHOP/": the same folder must read the same.
+    if (!abs.has_filename() && abs.has_relative_path()) abs = abs.parent_path();
+    return abs;
 }
 
 // Where writing p ends up: p itself, or what its chain of links names (a
