@@ -52,6 +52,8 @@ int runPrint(VerbContext& c) {
         return kVerbUsage;
     }
     if (!loaded.ok()) {
+        // Names an unfinished load from the register, when that is the reason.
+        for (const auto& w : loaded.warnings) c.err << "tramond print: " << w << "\n";
         c.err << "tramond print: " << a.positional[0] << ": not a program that can be opened\n";
         return kVerbUsage;
     }
