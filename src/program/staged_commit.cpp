@@ -366,7 +366,10 @@ void commitStagingFolder(const fs::path& folderIn, const fs::path& dirIn, std::s
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.name < b.name; });
     for (const auto& name : removeNames) {
         const bool staged = std::any_of(entries.begin(), entries.end(), [&](const Entry& e) { return e.name == name; });
-        if (!staged && present(dir / name)) entries.push_back({Op::Remove, name, {}});
+        // Files and links only: a folder under a program file's name is
+        // somebody's, and goes nowhere near the staging folder's clean-up.
+        const auto st = fs::symlink_status(dir / name, ec);
+        if (!staged && (fs::is_regular_file(st) || fs::is_symlink(st))) entries.push_back({Op::Remove, name, {}});
     }
     // The ".app" goes last: until it has moved, the old program is still the
     // one the application file describes.

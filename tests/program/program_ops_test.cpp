@@ -92,10 +92,13 @@ TEST_F(ProgramOps, CreateOverAnOlderProgramLeavesNoStaleFiles) {
     writeFileAtomic(dir / "shop.sps", testing::pattern(270, 1));
     writeFileAtomic(dir / "shop.upd", std::vector<std::uint8_t>{'1', '\n'});
     writeFileAtomic(dir / "shop.kb2", testing::pattern(600, 2));
+    fs::create_directory(dir / "shop.cst");  // not a program's file: nobody's to remove
+    writeFileAtomic(dir / "shop.cst" / "keep", testing::pattern(5, 3));
     ASSERT_TRUE(createShop().ok());
     EXPECT_FALSE(exists("shop.sps"));
     EXPECT_FALSE(exists("shop.kb2"));
     EXPECT_EQ(sizeOf(dir / "shop.upd"), 0u);
+    EXPECT_TRUE(exists("shop.cst/keep"));
 }
 
 TEST_F(ProgramOps, LoadRefusesWrongSizesAndWritesNothing) {
