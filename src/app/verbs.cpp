@@ -193,7 +193,20 @@ std::string roff(const std::string& text) {
 
 std::string verbHelpText(const Verb& verb) {
     std::string text = "Usage: tramond " + verb.synopsis + "\n" + verb.summary + "\n";
-    if (!verb.help.empty()) text += "\n" + verb.help + (verb.help.back() == '\n' ? "" : "\n");
+    // The help is prose: its paragraphs (split by blank lines) are filled to
+    // the terminal's width, whatever the line ends of the source.
+    std::string paragraph;
+    std::istringstream lines(verb.help);
+    for (std::string line;;) {
+        const bool more = static_cast<bool>(std::getline(lines, line));
+        if (more && !line.empty()) {
+            paragraph += line + " ";
+            continue;
+        }
+        if (!paragraph.empty()) text += "\n" + wrapped(paragraph, 0);
+        paragraph.clear();
+        if (!more) break;
+    }
     text += "\nOptions:\n";
     for (const auto& o : allOptions(verb)) {
         std::string left = "  " + o.flag;

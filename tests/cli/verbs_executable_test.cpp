@@ -220,6 +220,10 @@ TEST_F(VerbsExecutable, HelpManualAndReadmeTellTheSame) {
         const auto summary = text.substr(text.find('\n') + 1, text.find('\n', text.find('\n') + 1) - text.find('\n') - 1);
         EXPECT_TRUE(std::isupper(static_cast<unsigned char>(summary.front())) && summary.back() == '.')
             << name << ": \"" << summary << "\" is a sentence";
+        std::istringstream helpLines(text.substr(text.find('\n') + 1));
+        // Filled to 80 columns; only a single long word may stand out.
+        for (std::string l; std::getline(helpLines, l);)
+            EXPECT_TRUE(l.size() <= 80 || l.find(' ') == std::string::npos) << name << ": " << l;
         EXPECT_NE(manual.find(".SS " + std::regex_replace(name, std::regex("-"), "\\-")), std::string::npos) << name;
 
         EXPECT_TRUE(std::regex_search(readme, std::regex("\n    tramond " +
