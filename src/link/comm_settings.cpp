@@ -1,5 +1,8 @@
 #include "link/comm_settings.h"
 
+#include <algorithm>
+
+#include "link/serial_port.h"
 
 namespace tramond {
 
@@ -12,8 +15,12 @@ CommSettingsController::CommSettingsController(LinkSettings& settings, SettingsS
     // A port unplugged since it was chosen stays choosable, marked as such;
     // a network address is never listed by the system and is not missing.
     if (!settings_.port.empty() && selectedPort() < 0) {
+        // "COM1" is the first serial device by its Windows name.
+        const auto device = serialDevicePath(settings_.port);
+        const bool listed = std::any_of(ports_.begin(), ports_.end(),
+                                        [&](const std::string& p) { return serialDevicePath(p) == device; });
         ports_.push_back(settings_.port);
-        if (settings_.port.find("://") == std::string::npos) missing_ = settings_.port;
+        if (!listed && settings_.port.find("://") == std::string::npos) missing_ = settings_.port;
     }
 }
 

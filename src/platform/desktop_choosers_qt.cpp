@@ -153,10 +153,12 @@ TFontDialog::TFontDialog(const FontChoice& start, const QString& title, QWidget*
     families = new QListWidget(this);
     families->setObjectName("Families");
     const QString stored = start.font.family();
-    QStringList installed = QFontDatabase::families();
+    const QStringList installed = QFontDatabase::families();
     bool storedInstalled = false;
     for (const auto& f : installed) {
         if (start.familyLimit > 0 && f.toUtf8().size() > start.familyLimit) continue;
+        // "C059 [urw]": the same family once more by its foundry.
+        if (f.contains('[') && f.compare(stored, Qt::CaseInsensitive) != 0) continue;
         auto* item = new QListWidgetItem(f, families);
         item->setData(kFamilyRole, f);
         if (f.compare(stored, Qt::CaseInsensitive) == 0) {

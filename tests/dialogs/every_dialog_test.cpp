@@ -78,6 +78,10 @@ std::vector<std::string> faultsOf(QWidget* dialog) {
     std::vector<std::string> out;
     const auto title = dialog->windowTitle().toStdString();
     if (dialog->width() < titleWidth(dialog)) out.push_back(title + ": title cut off");
+    // A laptop of 1920 x 1080 at 150 % shows every dialog whole.
+    if (dialog->width() > 1280 || dialog->height() > 720)
+        out.push_back(title + ": larger than a 1280 x 720 screen (" + std::to_string(dialog->width()) + " x " +
+                      std::to_string(dialog->height()) + ")");
     std::vector<QWidget*> controls;
     for (auto* w : dialog->findChildren<QWidget*>()) {
         if (!w->isVisibleTo(dialog) || w->isWindow() || insideScrollArea(w, dialog)) continue;

@@ -8,9 +8,11 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QResizeEvent>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <mutex>
@@ -256,6 +258,8 @@ TComparePrograms::TComparePrograms(const std::vector<Difference>& differences, c
     header->setSectionResizeMode(3, QHeaderView::Stretch);
     header->setSectionResizeMode(4, QHeaderView::Stretch);
     table_->resizeColumnToContents(2);
+    itemWidth_ = table_->columnWidth(2);
+    table_->installEventFilter(this);
     layout->addWidget(table_, 1);
     detail_ = new QPlainTextEdit(this);
     detail_->setObjectName("Detail");
@@ -295,11 +299,13 @@ void TComparePrograms::showDetail(int row) {
     detail_->setPlainText(QString("%1\n%2: %3\n%4: %5").arg(where, nameA_, q(d.a), nameB_, q(d.b)));
 }
 
-void TComparePrograms::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
-    // The item column keeps at most a third of the table's width.
-    const int third = table_->viewport()->width() / 3;
-    if (table_->columnWidth(2) > third) table_->setColumnWidth(2, third);
+bool TComparePrograms::eventFilter(QObject* watched, QEvent* event) {
+    // The item column as wide as its longest item, up to a third of the table.
+    if (watched == table_ && event->type() == QEvent::Resize) {
+        const int width = static_cast<QResizeEvent*>(event)->size().width();  // the viewport follows later
+        table_->setColumnWidth(2, std::min(itemWidth_, std::max(40, width / 3)));
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void registerCliDialogs(MenuRegistry& registry) {

@@ -31,7 +31,7 @@ public:
     QPlainTextEdit* detail() const { return detail_; }
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void showDetail(int row);
@@ -43,6 +43,7 @@ private:
     QLabel* summary_;
     QPlainTextEdit* detail_;
     QPushButton* close_;
+    int itemWidth_ = 0;
 };
 
 }  // namespace tramond

@@ -63,6 +63,7 @@ TEST(ComparePrograms, LongValuesStayInTheWindowAndShowWholeBelow) {
     EXPECT_LE(total, t->viewport()->width()) << "no column pushed beyond the window";
     EXPECT_GT(t->columnWidth(3), 80);
     EXPECT_GT(t->columnWidth(4), 80);
+    EXPECT_GE(t->columnWidth(2), t->fontMetrics().horizontalAdvance("bytes 365-533")) << "the item readable";
     EXPECT_EQ(t->item(0, 3)->toolTip().remove('\n'), QString::fromStdString(a));
     t->setCurrentCell(1, 0);
     EXPECT_TRUE(dialog.detail()->toPlainText().contains("shop.app: 100"));

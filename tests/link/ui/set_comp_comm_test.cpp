@@ -39,6 +39,10 @@ TEST(TSetCompCommView, AStoredPortTheSystemNoLongerListsIsShownAndKept) {
     EXPECT_EQ(dialog.ComboBox1->currentText(), "/dev/ttyUSB3 (not present)");
     dialog.BitBtn1Click();
     EXPECT_EQ(store.read(kCommsKey, "Port"), "/dev/ttyUSB3") << "the name, not the words added to it";
+    // The Windows name of a listed device is not missing.
+    LinkSettings com{"COM1", 38400, false};
+    CommSettingsController listed(com, store, {"/dev/ttyS0"});
+    EXPECT_EQ(listed.portLabels().back(), "COM1");
     // A name typed over the list is taken as typed.
     dialog.ComboBox1->setEditText("/dev/ttyACM0");
     dialog.BitBtn1Click();
