@@ -343,6 +343,10 @@ bool RegisterOperations::registerSend(SendMode mode) {
     FileTransfer xfer(link_, session_.app, session_.text);
     xfer.programPath = session_.programPath;
     attach(xfer);
+    // The progress window, and its Cancel, stand from the first request on:
+    // a silent register is otherwise waited for with nothing to stop it.
+    xfer.progress.setCaption(mode == SendMode::ClearAndInstall ? kClearing : kSend);
+    host_.showProgress();
 
     Step step = Step::Ok;
     if (!xfer.requestRecords(kBlockIdentification)) {
@@ -798,6 +802,9 @@ bool RegisterOperations::clearAndInstallRegister() {
 }
 
 bool RegisterOperations::clearPluFile() {
+    // It wipes the register's articles like Clear & Install wipes its memory,
+    // so it asks the same question, No being the answer to a stray Enter.
+    if (!host_.ask({kAreYouSure, "Warning", MessageKind::Warning, Answers::YesNo})) return false;
     if (!openPort()) return false;
     static constexpr std::uint8_t kClearPlu[] = {'U', 0, kCmdClearPluFile};
     // This one asks for its target even on an unattended run.
