@@ -69,7 +69,7 @@ int runPrint(VerbContext& c) {
         c.err << "tramond print: " << listing.fileName << ": " << listing.error << "\n";
         return kVerbFailed;
     }
-    if (const auto problem = ui::writeListingFile(out, *format, listing.lines, listing.fileName); !problem.empty()) {
+    if (const auto problem = ui::writeListingFile(out, *format, listing); !problem.empty()) {
         c.err << "tramond print: " << out.string() << ": " << problem << "\n";
         return kVerbFailed;
     }
@@ -89,8 +89,11 @@ void registerPrintingVerbs(VerbRegistry& verbs) {
                "write a listing of a program's record file as PDF, rich text or plain text",
                "Lists one record file of the program as the Print dialog does and writes\n"
                "it by the suffix of FILE: .pdf (PDF), .doc or .rtf (rich text, which\n"
-               "word processors open) or .txt (plain text).\n"
-               "KIND: " + kindNames() + ".\n"
+               "word processors open) or .txt (plain text). On paper every page has the\n"
+               "column header and \"Page n of m\", and no record is split across pages.\n"
+               "KIND: " + kindNames() + " (also the words \"export\" takes).\n"
+               "\"summary\" is one page on the program: register type, record counts,\n"
+               "memory, network, logo and the options switched on.\n"
                "The first line and the column header follow the Parallel Printer Settings.\n"
                "Exit status: 0 the file was written; 1 the listing or the file failed;\n"
                "2 bad arguments or a program that cannot be opened.\n",
