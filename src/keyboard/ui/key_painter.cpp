@@ -41,9 +41,10 @@ void drawFitted(QPainter& painter, const QRectF& area, const std::string& text, 
     };
     const auto lineHeight = [&](double points) { return at(points).height(); };
     // A margin inside the frame, so that no glyph touches it.
-    const double margin = std::max(1.0, area.width() * 0.03);
-    const auto fit = fitKeyText(text, area.width() - 2 * margin, area.height(), font.pointSizeF(), minimumPoints,
-                                measure, lineHeight);
+    const double margin = std::max(3.0, area.width() * 0.05);
+    const double marginY = std::min(margin, area.height() * 0.1);
+    const auto fit = fitKeyText(text, area.width() - 2 * margin, area.height() - 2 * marginY, font.pointSizeF(),
+                                minimumPoints, measure, lineHeight);
     QFont drawn = font;
     drawn.setPointSizeF(fit.size);
     painter.setFont(drawn);

@@ -144,6 +144,9 @@ std::string writeKeyboardPdf(std::span<const KeyboardSheet> sheets, const std::f
                              const std::function<void(const std::string&)>& warning) {
     installKeyFontSubstitutes();
     const QString name = QString::fromStdString(file.string());
+    std::error_code ec;
+    if (const auto folder = file.parent_path(); !folder.empty() && !std::filesystem::is_directory(folder, ec))
+        return "Cannot write \"" + file.string() + "\": there is no folder \"" + folder.string() + "\"";
     std::string problem;
     {
         QPdfWriter writer(name);
@@ -163,7 +166,6 @@ std::string writeKeyboardPdf(std::span<const KeyboardSheet> sheets, const std::f
         }
         if (!painter.end() && problem.empty()) problem = "Cannot write \"" + file.string() + "\"";
     }
-    std::error_code ec;
     if (!problem.empty()) {
         // Half a keyboard is no overlay.
         std::filesystem::remove(file, ec);

@@ -86,6 +86,28 @@ private:
     QList<QPointF> positions_;
 };
 
+// The foot: a blank line, then the file's name and the page number.
+constexpr std::size_t kFootLines = 2;
+
+double lineHeightOn(QPaintDevice& device) {
+    return std::max(1.0, QFontMetricsF(listingFont(), &device).lineSpacing());
+}
+
+// Lines of header and records a page holds.
+std::size_t linesPerPage(QPagedPaintDevice& device) {
+    const QRectF page = device.pageLayout().paintRectPixels(device.logicalDpiY());
+    const auto fit = static_cast<std::size_t>(std::floor(page.height() / lineHeightOn(device)));
+    return fit > kFootLines + 1 ? fit - kFootLines : 1;
+}
+
+void setUpPdf(QPdfWriter& writer, const QString& title) {
+    writer.setTitle(title);
+    writer.setCreator(QStringLiteral("Tramond"));
+    writer.setPageSize(QPageSize(QPageSize::A4));
+    writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
+    writer.setResolution(300);
+}
+
 }  // namespace
 
 QFont listingFont() {
@@ -102,13 +124,11 @@ bool paintListing(QPagedPaintDevice& device, const Listing& listing) {
     const QFont font = listingFont();
     painter.setFont(font);
     const QFontMetricsF metrics(font, &device);
-    const double lineHeight = std::max(1.0, metrics.lineSpacing());
+    const double lineHeight = lineHeightOn(device);
     const QRectF page = painter.viewport();
     LineDrawer lines(painter, font, kListingFontPoints * device.logicalDpiY() / 72.0);
-    // The foot: a blank line, then the file's name and the page number.
-    const std::size_t footLines = 2;
-    const auto fit = static_cast<std::size_t>(std::floor(page.height() / lineHeight));
-    const std::size_t perPage = fit > footLines + 1 ? fit - footLines : 1;
+    const std::size_t perPage = linesPerPage(device);
+    const std::size_t footLines = kFootLines;
     const auto pages = paginateListing(listing, perPage);
     const auto& all = listing.lines;
     const std::size_t headerEnd = std::min(listing.bodyStart(), all.size());
@@ -143,11 +163,7 @@ std::string writeListingPdf(const std::filesystem::path& file, const Listing& li
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter writer(&buffer);
-        writer.setTitle(title);
-        writer.setCreator(QStringLiteral("Tramond"));
-        writer.setPageSize(QPageSize(QPageSize::A4));
-        writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
-        writer.setResolution(300);
+        setUpPdf(writer, title);
         if (!paintListing(writer, listing)) return "The PDF could not be drawn";
     }
     try {
@@ -157,6 +173,14 @@ std::string writeListingPdf(const std::filesystem::path& file, const Listing& li
         return e.what();
     }
     return {};
+}
+
+std::size_t listingPdfPages(const Listing& listing) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    setUpPdf(writer, {});
+    return paginateListing(listing, linesPerPage(writer)).size();
 }
 
 std::optional<ListingFormat> listingFormatFor(const std::filesystem::path& file) {

@@ -31,6 +31,9 @@ bool paintListing(QPagedPaintDevice& device, const Listing& listing);
 // document's title. Returns an error text, empty on success.
 std::string writeListingPdf(const std::filesystem::path& file, const Listing& listing, const QString& title);
 
+// The pages writeListingPdf() makes of a listing.
+std::size_t listingPdfPages(const Listing& listing);
+
 enum class ListingFormat { Pdf, RichText, PlainText };
 // By the suffix, case aside; none for any other.
 std::optional<ListingFormat> listingFormatFor(const std::filesystem::path& file);
