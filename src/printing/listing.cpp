@@ -48,7 +48,8 @@ constexpr std::array kKinds{
     ListingKindInfo{ListingKind::PoRa, "po-ra", "PoRa File", 25, ".por"},
     ListingKindInfo{ListingKind::Currency, "currency", "Currency File", 27, ".cur"},
     ListingKindInfo{ListingKind::Tax, "tax", "Tax File", 28, ".tax"},
-    ListingKindInfo{ListingKind::PbFunction, "pb-function", "PB Func. File", 29, ".pbf"},
+    // Not the Edit menu's "PB Func. File": the PB info entry above reads the same.
+    ListingKindInfo{ListingKind::PbFunction, "pb-function", "PB Function File", -1, ".pbf"},
     ListingKindInfo{ListingKind::Salesperson, "salesperson", "Salesp. File", 577, ".sps"},
     ListingKindInfo{ListingKind::Condiment, "condiment", "Condiment File", 1082, ".con"},
     ListingKindInfo{ListingKind::Customer, "customer", "Customer File", 1081, ".cst"},

@@ -105,7 +105,7 @@ int runPrintKeyboard(VerbContext& context) {
     ProgramSession base;
     try {
         const auto image = ProgramImage::read(args.positional[0]);
-        base.programPath = image.appPath;
+        base.programPath = std::filesystem::absolute(image.appPath);
         base.app = image.app;
     } catch (const ProgramError& e) {
         return reply.fail(kVerbUsage, e.what());
