@@ -133,7 +133,8 @@ std::vector<std::string> keyboardTitle(const KeyboardEditor& editor, const std::
     std::vector<std::string> parts{"Program " + s.programPath.string()};
     std::string keyboard = editor.mode() == KeyboardMode::System ? "System keyboard " : "Register keyboard ";
     keyboard += editor.filePath().filename().string();
-    if (s.machineNumber > 0) keyboard += ", machine " + std::to_string(s.machineNumber);
+    // Only a network's own keyboards belong to one machine.
+    if (editor.chooserVisible()) keyboard += ", machine " + std::to_string(std::max(1, s.machineNumber));
     parts.push_back(keyboard);
     parts.push_back(timestamp);
     return parts;
