@@ -495,6 +495,7 @@ private:
     // One page: what the register is, what it holds, what it needs, and the
     // options that are switched on, by their captions.
     void summary() {
+        header("Program summary");
         const ProgramImage image{session_.programPath, session_.app};
         const auto info = programInfo(image);
         const auto title = [&](const std::string& text) {
