@@ -6,6 +6,7 @@
 #include <sstream>
 #include <utility>
 
+#include "app/kind_words.h"
 #include "cli/program_info.h"
 #include "cli/record_columns.h"
 #include "editors/customer_editor.h"
@@ -296,6 +297,8 @@ private:
         // No records, nothing to open: a kind the program has none of.
         if (count == 0) return {};
         auto bytes = readFile(session_.file(listingKindInfo(kind_).extension));
+        if (auto w = fewerRecordsWarning(listing_.fileName, bytes.size() / recordSize, count); !w.empty())
+            listing_.warnings.push_back(std::move(w));
         bytes.resize(std::min(bytes.size(), recordSize * count));
         return bytes;
     }

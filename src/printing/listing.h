@@ -80,6 +80,8 @@ struct Listing {
     // one starts.
     std::vector<std::size_t> recordStarts;
     std::string error;               // a message titled "Error"; empty when complete
+    // Complete, but worth a word: the file holds fewer records than the count.
+    std::vector<std::string> warnings;
     bool ok() const { return error.empty(); }
     std::size_t records() const { return recordStarts.size(); }
     std::size_t bodyStart() const { return firstLines + headerLines; }

@@ -31,21 +31,18 @@ std::optional<QPageSize::PageSizeId> paperNamed(const std::string& name) {
     return std::nullopt;
 }
 
-// One outcome, as text on stderr or, with --json, as one object on stdout.
+// A refusal or failure on stderr; with --json the verb runner makes it the
+// common object.
 class Reply {
 public:
-    Reply(VerbContext& c, bool json) : c_(c), json_(json) {}
+    explicit Reply(VerbContext& c) : c_(c) {}
     int fail(int code, const std::string& message) {
-        if (json_)
-            c_.out << "{\"ok\":false,\"exit\":" << code << ",\"error\":" << jsonQuote(message) << "}\n";
-        else
-            c_.err << "tramond print-keyboard: " << message << '\n';
+        c_.err << "tramond print-keyboard: " << message << '\n';
         return code;
     }
 
 private:
     VerbContext& c_;
-    bool json_;
 };
 
 // The machines to print: one, or every register of a network that keeps
@@ -80,7 +77,7 @@ std::variant<std::vector<int>, std::string> machinesToPrint(const ApplicationBlo
 int runPrintKeyboard(VerbContext& context) {
     const auto args =
         parseVerbArguments(context.args, {"--system", "--json"}, {"-o", "--machine", "--key-pitch", "--paper"});
-    Reply reply(context, args.has("--json"));
+    Reply reply(context);
     if (!args.error.empty()) return reply.fail(kVerbUsage, args.error);
     if (args.positional.size() != 1 || !args.has("-o") || args.value("-o").empty())
         return reply.fail(kVerbUsage,
@@ -174,26 +171,31 @@ int runPrintKeyboard(VerbContext& context) {
 }
 
 void registerKeyboardVerbs(VerbRegistry& verbs) {
-    verbs.add({"print-keyboard",
-               "print-keyboard PROGRAM.app [--machine N|all] [--system] [--key-pitch MM[xMM]] [--paper SIZE] -o "
-               "FILE.pdf [--json]",
-               "draw the register keyboard into a PDF (landscape) for key overlays",
-               "Draws the register keyboard of a program (or, with --system, the system keyboard)\n"
-               "as the Print button of the keyboard editor does, into a PDF file: the board inside\n"
-               "the area a printer can print (5 mm from the paper's edges) under a title line with\n"
-               "the program, the keyboard and its machine, the date and the key pitch.\n"
-               "--machine N takes network register N's individual keyboard; --machine all prints\n"
-               "every register's keyboard, one page each (one page when they share a keyboard).\n"
-               "--key-pitch MM prints at true scale: MM is the distance between key centres\n"
-               "across, in millimetres; the distance down follows the board's proportion\n"
-               "(15.92 to 17.92) unless given as ACROSSxDOWN (\"19x17\"). The sheet can then be\n"
-               "cut and slid under the key cover. Without it the board is fitted to the page.\n"
-               "--paper A4 (default), A3, Letter or Legal.\n"
-               "Nothing of the program is written: a missing keyboard file is drawn from the\n"
-               "program's key functions in memory.\n"
-               "Exit 0 only when the file was written; 1 when it could not be; 2 for bad\n"
-               "arguments, an unusable program or a true-scale board larger than the paper.",
-               VerbNeeds::GuiApplication, runPrintKeyboard});
+    Verb verb{"print-keyboard",
+              "print-keyboard PROGRAM.app [--machine N|all] [--system] [--key-pitch MM[xMM]] [--paper SIZE] -o "
+              "FILE.pdf [--json]",
+              "Draws the register keyboard into a PDF (landscape) for key overlays.",
+              "Draws the register keyboard of a program (or the system keyboard) as the Print button of\n"
+              "the keyboard editor does, into a PDF file: the board inside the area a printer can print\n"
+              "(5 mm from the paper's edges) under a title line with the program, the keyboard and its\n"
+              "machine, the date and the key pitch. Nothing of the program is written: a missing keyboard\n"
+              "file is drawn from the program's key functions in memory.",
+              VerbNeeds::GuiApplication, runPrintKeyboard};
+    verb.options = {
+        {"--machine N|all", "Takes network register N's individual keyboard; all prints every register's "
+                            "keyboard, one page each (one page when they share a keyboard)."},
+        {"--system", "Draws the system keyboard."},
+        {"--key-pitch MM[xMM]", "Prints at true scale, so that the sheet can be cut and slid under the key "
+                                "cover: MM is the distance between key centres across, in millimetres; down "
+                                "follows the board's proportion (15.92 to 17.92) unless given as ACROSSxDOWN. "
+                                "Without it the board is fitted to the page."},
+        {"--paper SIZE", "A4 (the default), A3, Letter or Legal."},
+        {"-o FILE.pdf", "The PDF file to write."}};
+    verb.exitStatus = "0 the file was written, 1 it could not be, 2 bad arguments, an unusable program or a "
+                      "true-scale board larger than the paper.";
+    verb.jsonKeys = "ok, program, file, pages[{machine, keyboard, keyboardFile}]";
+    verb.outputSuffixes = {".pdf"};
+    verbs.add(std::move(verb));
 }
 
 }  // namespace tramond
