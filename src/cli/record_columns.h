@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/kind_words.h"
 #include "program/application_block.h"
 #include "program/record_kinds.h"
 
@@ -49,15 +50,16 @@ struct RecordTable {
 
 // The kinds that have columns: the PLU, then every record-editor layout.
 std::vector<RecordKind> tableKinds();
-// The command-line name of a kind: its name in lower case with blanks and
-// slashes as hyphens ("plu", "department", "po-ra").
-std::string kindWord(RecordKind kind);
-// A kind by that word, its plain name or its file extension (".dpt", "dpt").
-std::optional<RecordKind> kindFromWord(std::string_view word);
 
 // Columns of a kind for this program (its header decides descriptor length,
 // PLU code mode and price size); nullopt for a kind without a layout.
 std::optional<RecordTable> recordTable(RecordKind kind, const ApplicationBlock& app);
+
+// Columns of the two files the exchange leaves out, for listings only (every
+// column a key column, nothing written through them): the condiment tables
+// and the customer file (500 records of 125 bytes, not a record kind).
+std::vector<RecordColumn> condimentColumns();
+std::vector<RecordColumn> customerColumns();
 
 // "Linked PL&U  :    " -> "linkedPlu": a column name from an English caption.
 std::string columnNameFromCaption(std::string_view caption);

@@ -15,23 +15,7 @@
 namespace tramond::testing {
 namespace {
 
-class CliVerbsTest : public CliFixture {
-protected:
-    int run(std::vector<std::string> args) {
-        out.str("");
-        err.str("");
-        VerbRegistry verbs;
-        addCliVerbs(verbs, link);
-        const auto* verb = verbs.find(args.at(0));
-        EXPECT_NE(verb, nullptr) << args[0];
-        args.erase(args.begin());
-        VerbContext ctx{args, out, err};
-        return verb->run(ctx);
-    }
-    LinkServices link;
-    std::ostringstream out;
-    std::ostringstream err;
-};
+using CliVerbsTest = CliVerbsFixture;
 
 TEST_F(CliVerbsTest, InfoJsonHasTheDocumentedKeys) {
     ASSERT_EQ(run({"info", program.appPath.string(), "--json"}), 0) << err.str();
@@ -56,7 +40,7 @@ TEST_F(CliVerbsTest, ExportAndImportThroughFiles) {
     EXPECT_TRUE(text.starts_with("record,name,group,entryLimitation,printExtraLine,noTaxShift\r\n")) << text;
 
     EXPECT_EQ(run({"import", program.appPath.string(), "dpt", sheet.string(), "--json"}), 0) << err.str();
-    EXPECT_EQ(out.str(), "{\"ok\":true,\"rows\":6,\"changed\":[],\"problems\":[]}\n");
+    EXPECT_EQ(out.str(), "{\"ok\":true,\"rows\":6,\"changed\":[],\"problems\":[],\"problemCount\":0}\n");
 
     text.replace(text.find("\r\n2,") + 2, 1, "9");
     writeBytes(sheet, {text.begin(), text.end()});
@@ -64,6 +48,18 @@ TEST_F(CliVerbsTest, ExportAndImportThroughFiles) {
     EXPECT_NE(err.str().find("line 3, record: \"9\" is not a record number from 1 to 6"), std::string::npos)
         << err.str();
     EXPECT_EQ(run({"export", program.appPath.string(), "keyboard"}), 2);
+    EXPECT_EQ(run({"import", (dir / "none.app").string(), "dpt", sheet.string()}), 2) << "a missing program is input";
+
+    // A file shorter than the count is exported as far as it goes, with a word.
+    auto dpt = fileBytes(program.file(".dpt"));
+    dpt.resize(dpt.size() / 2);
+    writeBytes(program.file(".dpt"), dpt);
+    ASSERT_EQ(run({"export", program.appPath.string(), "Department File", "-o", sheet.string(), "--json"}), 0);
+    EXPECT_NE(out.str().find("\"warnings\":[\"shop.dpt holds 3 records, fewer than the program's count of 6\"]"),
+              std::string::npos)
+        << out.str();
+    EXPECT_NE(err.str().find("warning: shop.dpt holds 3 records"), std::string::npos) << err.str();
+    EXPECT_EQ(run({"export", program.appPath.string(), "dpt", "--json"}), 2) << "the JSON needs standard output";
 }
 
 TEST_F(CliVerbsTest, DiffAndVerifyExitAsDiffDoes) {
@@ -96,6 +92,9 @@ TEST_F(CliVerbsTest, DiffAndVerifyExitAsDiffDoes) {
     thread.reset();  // the register is gone
     EXPECT_EQ(run({"verify", program.appPath.string(), "0", "3", "38400"}), 2);
     EXPECT_NE(err.str().find("Check RS232 Connection !!"), std::string::npos) << err.str();
+    // Nothing was compared: never "same".
+    EXPECT_EQ(run({"verify", program.appPath.string(), "0", "3", "38400", "--json"}), 2);
+    EXPECT_EQ(out.str(), "{\"status\":\"not read\",\"same\":false,\"differences\":[]}\n");
 }
 
 TEST(Executable, RunsWithoutADisplay) {
