@@ -30,7 +30,9 @@ UpdatePreview previewUpdate(const ProgramSession& session) {
         return preview;
     }
     const bool byCode = app.u8(kAppPluRandomSizeOffset) != 0;
-    const UpdatePlan plan = planUpdate(lines, byCode);
+    // The plan Update itself makes: stale records dropped as it drops them.
+    UpdatePlan plan = planUpdate(lines, byCode);
+    dropStale(plan, app);
 
     using Type = UpdatePreviewItem::Type;
     for (const auto block : plan.systemBlocks) {
