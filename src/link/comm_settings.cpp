@@ -1,5 +1,7 @@
 #include "link/comm_settings.h"
 
+#include "link/network_port.h"
+
 
 namespace tramond {
 
@@ -9,6 +11,8 @@ CommSettingsController::CommSettingsController(LinkSettings& settings, SettingsS
     if (offerSimulator) ports_.push_back(kSimulatorPortName);
     for (auto& p : systemPorts)
         if (p != kSimulatorPortName) ports_.push_back(std::move(p));
+    // A network port is no system port; the list still offers the one in use.
+    if (isNetworkPortName(settings_.port)) ports_.push_back(settings_.port);
 }
 
 int CommSettingsController::selectedPort() const {
@@ -18,7 +22,7 @@ int CommSettingsController::selectedPort() const {
 }
 
 void CommSettingsController::accept(const std::string& portText, const std::string& baudText, bool handshake) {
-    if (!portText.empty()) settings_.port = portText.substr(0, kMaxPortNameLength);
+    if (!portText.empty()) settings_.port = limitPortName(portText);
     settings_.baudRate = settingToInt(baudText);
     settings_.hwHandshake = handshake;
     saveCommsSettings(store_, settings_);

@@ -7,7 +7,7 @@
 #include <ostream>
 
 #include "handheld/os_upload.h"
-#include "platform/upload_port_posix.h"
+#include "platform/upload_port_by_name.h"
 
 namespace tramond {
 namespace {
@@ -29,9 +29,10 @@ int runUploadOs(VerbContext& ctx) {
         ctx.err << "upload-os: " << file << ": " << problem->describe() << "\n";
         return kVerbUsage;
     }
-    platform::PosixUploadPort port;
+    platform::UploadPortByName port;
     if (!port.open(portName)) {
         ctx.err << "Check COMM Port!!\n";
+        if (const auto problem = port.problem(); !problem.empty()) ctx.err << problem << "\n";
         return kVerbFailed;
     }
     ctx.err << "File Loaded\n";
@@ -51,10 +52,13 @@ int runUploadOs(VerbContext& ctx) {
         if (!text.starts_with(upload_text::kChecksum)) ctx.err << text << "\n";
     };
     const UploadResult result = uploadOnPort(port, &image, std::move(hooks));
+    // A network port says which connection failed and how.
+    const std::string portProblem = port.problem();
     port.close();
     std::signal(SIGINT, previous);
 
     const bool done = result.outcome == UploadOutcome::Done;
+    if (!done && !portProblem.empty()) ctx.err << portProblem << "\n";
     if (a.has("--json")) {
         char checksum[8];
         std::snprintf(checksum, sizeof checksum, "%04X", result.checksum);
@@ -75,7 +79,8 @@ void registerHandheldVerbs(VerbRegistry& verbs) {
                "upload a handheld's operating system (Intel HEX, .a30) through its loader",
                "FILE is the operating-system image in Intel HEX text; it is checked whole\n"
                "before anything is sent, and a bad line is named (exit 2). PORT is the\n"
-               "serial port of the handheld or its cradle (\"COM1\" or a device path).\n"
+               "serial port of the handheld or its cradle (\"COM1\" or a device path), or\n"
+               "rfc2217://HOST:PORT for one behind ser2net or a serial-to-network converter.\n"
                "The status texts go to stderr; when the handheld gives its final answer,\n"
                "\"Checksum:\" and its four hexadecimal digits go to stdout (exit 0).\n"
                "Any other end of the upload exits 1; Ctrl+C cancels it. With --json, stdout\n"
