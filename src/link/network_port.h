@@ -43,6 +43,8 @@ inline constexpr const char* kHostNotFound = "host not found";
 inline constexpr const char* kConnectionRefused = "connection refused (is ser2net or the converter running?)";
 inline constexpr const char* kConnectionClosed = "the connection was closed by the far side";
 inline constexpr const char* kNoAnswer = "no answer";
+inline constexpr const char* kNetworkForbidden =
+    "this process may not open network connections (for the nightly unit: its network-port drop-in)";
 inline constexpr const char* kNoRfc2217Answer = "no answer to the serial port settings (RFC 2217)";
 inline constexpr const char* kRfc2217Refused =
     "the far side does not set its serial port (no RFC 2217); use socket:// for a raw connection";

@@ -18,6 +18,8 @@ std::string socketProblem(const QTcpSocket& socket) {
     case QAbstractSocket::ConnectionRefusedError: return kConnectionRefused;
     case QAbstractSocket::RemoteHostClosedError: return kConnectionClosed;
     case QAbstractSocket::SocketTimeoutError: return kNoAnswer;
+    case QAbstractSocket::UnsupportedSocketOperationError:
+    case QAbstractSocket::SocketAccessError: return kNetworkForbidden;
     default: return socket.errorString().toStdString();
     }
 }

@@ -30,6 +30,9 @@ std::string errnoProblem(int error) {
     case ETIMEDOUT: return kNoAnswer;
     case ECONNRESET:
     case EPIPE: return kConnectionClosed;
+    case EAFNOSUPPORT:
+    case EACCES:
+    case EPERM: return kNetworkForbidden;
     default: return std::strerror(error);
     }
 }
