@@ -120,6 +120,9 @@ void TNetworkPort::fieldsChanged() {
     std::string problem;
     const auto name = networkPortName(fields, &problem);
     portName_ = name.value_or(std::string());
+    // An empty field asks for itself; a filled one that is wrong says why.
+    if (HostEdit->text().trimmed().isEmpty()) problem = "Type the host of ser2net or the converter.";
+    else if (PortEdit->text().trimmed().isEmpty()) problem = "Type its TCP port.";
     ResultLabel->setText(QString::fromStdString(name ? "Port name: " + *name : problem));
     Buttons->button(QDialogButtonBox::Ok)->setEnabled(name.has_value());
 }
