@@ -7,7 +7,9 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -100,13 +102,17 @@ public:
                               << section("raw", tcp(timing) + std::to_string(rawPort_), device, timing);
         const std::string exe = ser2netPath();
         const std::string log = (dir_ / "ser2net.log").string();
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            std::freopen(log.c_str(), "w", stdout);
-            std::freopen(log.c_str(), "w", stderr);
-            ::execl(exe.c_str(), exe.c_str(), "-n", "-u", "-c", config.c_str(), static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
+        // posix_spawn, not fork: the test process has threads (and runs
+        // under the sanitizers), and the child only has to exec.
+        posix_spawn_file_actions_t io;
+        posix_spawn_file_actions_init(&io);
+        posix_spawn_file_actions_addopen(&io, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_adddup2(&io, STDOUT_FILENO, STDERR_FILENO);
+        const std::string configPath = config.string();
+        char* const argv[] = {const_cast<char*>(exe.c_str()), const_cast<char*>("-n"), const_cast<char*>("-u"),
+                              const_cast<char*>("-c"), const_cast<char*>(configPath.c_str()), nullptr};
+        if (::posix_spawn(&pid_, exe.c_str(), &io, nullptr, argv, environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&io);
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         while (!(listening(rfc2217Port_) && listening(rawPort_)) && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
