@@ -431,7 +431,11 @@ std::string RegisterOperations::checkBeforeSending(SendMode mode) {
     if (mode == SendMode::Update) {
         const auto updFile = session_.file(".upd");
         std::error_code ec;
-        if (!fs::is_regular_file(updFile, ec)) return {};  // said by the update itself
+        const auto updStatus = fs::status(updFile, ec);
+        if (!fs::exists(updStatus)) return {};  // said by the update itself
+        // Reading a FIFO would wait for ever with the port open.
+        if (!fs::is_regular_file(updStatus))
+            return "Cannot send the program: \"" + updFile.string() + "\" is not a regular file";
         std::vector<std::string> lines;
         try {
             lines = readUpdateFileLines(updFile);
@@ -441,10 +445,15 @@ std::string RegisterOperations::checkBeforeSending(SendMode mode) {
         const bool byCode = app.u8(kAppPluRandomSizeOffset) != 0;
         const UpdatePlan plan = planUpdate(lines, byCode);
         if (auto why = checkUpdatePlan(plan, app, session_.programPath, byCode, needs); !why.empty()) return why;
+        bool texts = false;
+        bool logo = false;
         for (auto k : plan.systemBlocks) {
             if (k == kBlockPbTrailer && pbTrailer(app)) pxt();
             if (k == kBlockChk) chk();
+            if (k == kBlockLogo) logo = true;
+            if (const auto* block = findSystemBlock(k); block && block->area == BlockArea::Text) texts = true;
         }
+        if (texts) needs.push_back(textFileNeed(session_.programPath));
         const std::uint16_t pluCount = app.u16(2227);
         if (byCode && (pluCount != 0 || !plan.pluLines.empty())) {
             for (const auto& line : plan.pluLines) {
@@ -455,7 +464,8 @@ std::string RegisterOperations::checkBeforeSending(SendMode mode) {
             }
             recordsOf(".plu", pluCount);
         }
-        return checkFilesForSending(needs);
+        if (auto why = checkFilesForSending(needs); !why.empty()) return why;
+        return logo ? checkLogoForSending(session_.programPath, app) : std::string();
     }
 
     for (const auto& f : kRecordFiles) {
@@ -467,10 +477,22 @@ std::string RegisterOperations::checkBeforeSending(SendMode mode) {
     if (pbInfo != 0 && pbInfoFileOnSend(app)) recordsOf(".pbr", pbInfo);
     if (pbInfo != 0 && pbTrailer(app)) pxt();
     chk();
-    // The customer file goes only when the dealer says so, after all the
-    // rest; it is checked then (see sendEverything).
+    needs.push_back(textFileNeed(session_.programPath));
     if (auto why = checkFilesForSending(needs); !why.empty()) return why;
-    if (hasLogo(app)) return checkLogoForSending(session_.programPath, app);
+    if (hasLogo(app))
+        if (auto why = checkLogoForSending(session_.programPath, app); !why.empty()) return why;
+    // The customer file goes only when the dealer says so, after all the
+    // rest. When it cannot go, the question is asked now, before anything
+    // (CLR above all) reaches the register: a yes known in advance (--yes)
+    // then stops the operation while the register still holds its customers.
+    if (hasCustomers(app) && !customersAnswer_) {
+        const auto why = checkFilesForSending(
+            {{session_.file(".cst"), std::uint64_t{kCustomerRecords} * kCustomerRecordSize}});
+        if (!why.empty()) {
+            if (host_.ask({kUploadCustomers, "Confirm", MessageKind::Information, Answers::YesNo})) return why;
+            customersAnswer_ = false;
+        }
+    }
     return {};
 }
 
@@ -567,7 +589,7 @@ RegisterOperations::Step RegisterOperations::sendEverything(FileTransfer& xfer) 
         return s;
     if (hasLogo(app))
         if (auto s = fromTransfer(xfer, xfer.sendLogo()); s != Step::Ok) return s;
-    if (hasCustomers(app) &&
+    if (hasCustomers(app) && customersAnswer_.value_or(true) &&
         host_.ask({kUploadCustomers, "Confirm", MessageKind::Information, Answers::YesNo})) {
         const auto why = checkFilesForSending(
             {{session_.file(".cst"), std::uint64_t{kCustomerRecords} * kCustomerRecordSize}});
@@ -729,6 +751,7 @@ bool RegisterOperations::sendToTargets(SendMode mode) {
     if (!t.proceed) return false;
     loopLast_ = t.lastTerminal;
     loopSucceeded_ = true;
+    customersAnswer_.reset();
     bool ok;
     if (t.terminalNumber == 0) {
         link_.terminalNumber = 0;
@@ -740,14 +763,28 @@ bool RegisterOperations::sendToTargets(SendMode mode) {
     if (ok && mode == SendMode::ClearAndInstall) {
         // Only now does every register hold exactly this program; a refused
         // or broken install leaves the pending changes for the next try.
-        std::error_code ec;
-        fs::remove(session_.file(".upd"), ec);
-        if (ec) {
-            error("Cannot delete the update file \"" + session_.file(".upd").string() + "\": " + ec.message());
-            return false;
-        }
+        if (const auto why = clearUpdateListAfterInstall(session_.file(".upd")); !why.empty())
+            // The register holds the program, which is what the status
+            // reports; the stale list only sends the same records again.
+            host_.message(MessageKind::Warning, "Warning",
+                          "The register holds the program; only the local update list could not be cleared: " +
+                              why);
     }
     return ok;
+}
+
+std::string clearUpdateListAfterInstall(const fs::path& updFile) {
+    std::error_code ec;
+    if (fs::remove(updFile, ec) || !ec) return {};
+    // A folder that may not be changed may still hold a list that may: an
+    // empty list is as good as none.
+    const auto removeError = ec.message();
+    std::error_code tc;
+    if (fs::is_regular_file(updFile, tc)) {
+        fs::resize_file(updFile, 0, tc);
+        if (!tc) return {};
+    }
+    return "\"" + updFile.string() + "\": " + removeError;
 }
 
 bool RegisterOperations::updateRegister() { return sendToTargets(SendMode::Update); }

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "link/block_protocol.h"
@@ -127,6 +128,13 @@ private:
     // of the loop took the update.
     bool loopSucceeded_ = true;
     std::uint8_t loopLast_ = 0;
+    // The customer question, when it had to be asked before anything was
+    // sent (the file could not go); asked again per register otherwise.
+    std::optional<bool> customersAnswer_;
 };
+
+// After Clear & Install: deletes the update list, or empties it where the
+// folder may not be changed. "" when done, else what stood in the way.
+std::string clearUpdateListAfterInstall(const std::filesystem::path& updFile);
 
 }  // namespace tramond

@@ -16,6 +16,9 @@ enum class LoadOutcome {
     FileError,         // "File Error!": cannot be opened to read its size
     WrongApplication,  // "Wrong Application!": not exactly 2845 bytes
     OpenError,         // "Error opening File !!"
+    // A load from the register into this program was cut off in its commit
+    // and cannot be finished now; the last warning says why. Unchanged.
+    Unfinished,
 };
 
 struct LoadResult {
@@ -46,9 +49,11 @@ void restoreMachineOne(ProgramSession& session);
 void restoreMachineOne(ProgramSession& session, std::vector<std::string>& warnings);
 
 // Writes a complete new file set at target (extension forced to ".app") from
-// the session's blocks and loads it. Files left at target's name by an
-// earlier program are removed first. Throws FileError when the new files
-// cannot be written; the loaded program is then unchanged.
+// the session's blocks and loads it. The set is built in a staging folder
+// beside target and swapped in whole (staged_commit.h); files an earlier
+// program left at target's name go with the swap. Throws FileError when the
+// new files cannot be written; the program at target and the loaded program
+// are then unchanged.
 LoadResult createProgram(ProgramSession& session, const std::filesystem::path& target);
 
 // Copies the loaded program's files to target's base name (extension forced

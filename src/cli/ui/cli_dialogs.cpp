@@ -105,10 +105,8 @@ void importCsv(AppContext& ctx) {
                                                      q(ctx.session.programPath.parent_path().string()),
                                                      "CSV (*.csv);;All Files (*)");
     if (source.isEmpty()) return;
-    std::ifstream in(source.toStdString(), std::ios::binary);
-    if (!in) return showError(ctx, "Import from CSV", source + " cannot be read.");
-    const std::string text(std::istreambuf_iterator<char>(in), {});
     try {
+        const std::string text = readCsvFile(source.toStdString());
         const auto outcome = importRecords(ProgramImage::read(ctx.session.programPath), *kind, text);
         if (!outcome.ok()) {
             // Enough to find the rows; the rest would not fit a message box.
@@ -116,8 +114,9 @@ void importCsv(AppContext& ctx) {
             QString list;
             for (std::size_t i = 0; i < outcome.problems.size() && i < kShown; ++i)
                 list += q(outcome.problems[i].describe()) + "\n";
-            if (outcome.problems.size() > kShown)
-                list += QString("... and %1 more\n").arg(outcome.problems.size() - kShown);
+            const auto listed = std::min(outcome.problems.size(), kShown);
+            if (outcome.problemCount > listed)
+                list += QString("... and %1 more\n").arg(outcome.problemCount - listed);
             QMessageBox::warning(ctx.mainWindow, "Import from CSV", list + "\nNothing was written.");
             return;
         }
