@@ -57,7 +57,7 @@ TEST(DialogPlacement, FrameStandsBelowTheMainWindowUnderAWindowManager) {
     QProcess probe;
     probe.setProcessEnvironment(env);
     probe.start(TRAMOND_PLACEMENT_PROBE, {});
-    ASSERT_TRUE(probe.waitForFinished(30000));
+    ASSERT_TRUE(probe.waitForFinished(60000));
     const auto out = probe.readAllStandardOutput().toStdString();
     EXPECT_NE(probe.exitCode(), 2) << "the window manager framed nothing: " << out;
     EXPECT_EQ(probe.exitCode(), 0) << "main and dialog frames: " << out

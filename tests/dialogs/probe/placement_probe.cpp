@@ -15,11 +15,20 @@
 
 namespace {
 
-void settle(int ms) {
+// Waits until `done` holds or `ms` have passed: a loaded machine may take
+// seconds before the window manager frames a window.
+template <typename Done>
+bool settle(int ms, Done done) {
     QElapsedTimer t;
     t.start();
-    while (t.elapsed() < ms) QApplication::processEvents(QEventLoop::AllEvents, 20);
+    while (t.elapsed() < ms) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+        if (done()) return true;
+    }
+    return done();
 }
+
+bool framed(const QWidget& w) { return w.frameGeometry() != w.geometry(); }
 
 }  // namespace
 
@@ -30,14 +39,21 @@ int main(int argc, char** argv) {
     window.resize(600, 300);
     window.move(120, 80);
     window.show();
-    settle(800);
+    settle(15000, [&] { return framed(window); });
     tramond::DialogConventions conventions(&window);
     QDialog dialog(&window);
     dialog.setWindowTitle("Communication Settings");
     auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(new QLabel("Port # :", &dialog));
     dialog.show();
-    settle(tramond::kFramingMilliseconds + 500);
+    const auto placed = [&] {
+        const QRect main = window.frameGeometry();
+        return framed(dialog) &&
+               dialog.frameGeometry().topLeft() == QPoint(main.left(), main.top() + tramond::kDialogDropPixels);
+    };
+    // Placed at once on a quiet machine; the wait only bounds a slow one.
+    settle(15000, placed);
+    settle(tramond::kFramingMilliseconds + 200, [] { return false; });  // and it stays there
     const QRect main = window.frameGeometry();
     const QRect frame = dialog.frameGeometry();
     const int margin = frame.top() == dialog.geometry().top() ? 0 : dialog.geometry().top() - frame.top();
