@@ -12,6 +12,7 @@
 #include "cli/record_columns.h"
 #include "cli/record_csv.h"
 #include "cli/register_verify.h"
+#include "cli/version_image.h"
 #include "link/unattended.h"
 #include "program/file_io.h"
 
@@ -88,7 +89,7 @@ int runExport(VerbContext& ctx) {
     return kVerbOk;
 }
 
-std::string importJson(const ImportOutcome& o) {
+std::string importJson(const ImportOutcome& o, const std::optional<history::RecordOutcome>& version) {
     std::ostringstream out;
     out << "{\"ok\":" << (o.ok() ? "true" : "false") << ",\"rows\":" << o.rows << ",\"changed\":[";
     for (std::size_t i = 0; i < o.changedRecords.size(); ++i) out << (i ? "," : "") << o.changedRecords[i];
@@ -98,7 +99,7 @@ std::string importJson(const ImportOutcome& o) {
         out << (i ? "," : "") << "{\"line\":" << p.line << ",\"field\":" << jsonQuote(p.field)
             << ",\"message\":" << jsonQuote(p.text) << "}";
     }
-    out << "]}\n";
+    out << "],\"history\":" << historyJson(version) << "}\n";
     return out.str();
 }
 
@@ -118,13 +119,17 @@ int runImport(VerbContext& ctx) {
         text.assign(std::istreambuf_iterator<char>(in), {});
     }
     ImportOutcome outcome;
+    std::optional<history::RecordOutcome> version;
     try {
-        outcome = importRecords(ProgramImage::read(a->positional[0]), *kind, text);
+        outcome = importRecordsRecorded(ProgramImage::read(a->positional[0]), *kind, text,
+                                        std::filesystem::path(a->positional[2]).filename().string(), version);
     } catch (const ProgramError& e) {
         ctx.err << "tramond import: " << e.what() << "\n";
         return kVerbFailed;
     }
-    if (json) ctx.out << importJson(outcome);
+    if (version && !version->warning.empty())
+        ctx.err << "tramond import: warning: " << history::warningText(*version) << "\n";
+    if (json) ctx.out << importJson(outcome, version);
     if (!outcome.ok()) {
         for (const auto& p : outcome.problems) ctx.err << a->positional[2] << ": " << p.describe() << "\n";
         ctx.err << "tramond import: nothing was written\n";
@@ -142,7 +147,10 @@ int runDiff(VerbContext& ctx) {
     if (!a) return kVerbUsage;
     std::vector<Difference> differences;
     try {
-        differences = diffPrograms(ProgramImage::read(a->positional[0]), ProgramImage::read(a->positional[1]));
+        // Either side may be a recorded version: "shop.app@3".
+        const auto first = readProgramArgument(a->positional[0]);
+        const auto second = readProgramArgument(a->positional[1]);
+        differences = diffPrograms(first.image, second.image);
     } catch (const ProgramError& e) {
         ctx.err << "tramond diff: " << e.what() << "\n";
         return kVerbUsage;
@@ -232,10 +240,11 @@ void addCliVerbs(VerbRegistry& verbs, LinkServices link) {
                "The record file is rewritten once and exactly the changed records are marked in the update\n"
                "list, so \"tramond PROGRAM.app update ...\" sends just them. Exit 0 done, 1 not written, 2 bad input.",
                VerbNeeds::Nothing, runImport});
-    verbs.add({"diff", "diff A.app B.app [--json]", "Shows how two programs differ; exit 0 same, 1 different.",
+    verbs.add({"diff", "diff A.app[@N] B.app[@N] [--json]", "Shows how two programs differ; exit 0 same, 1 different.",
                "Record files by kind, record number and field name; the application block by flag and option\n"
                "(with the option dialog's caption) or by its named region, raw offsets otherwise; the text\n"
                "block by section and entry. Each line reads: area [record]: item: \"A\" -> \"B\".\n"
+               "PROGRAM.app@N is version N of the program's history (see \"tramond history\").\n"
                "Exit 0 same, 1 different, 2 a program cannot be read.",
                VerbNeeds::Nothing, runDiff});
     verbs.add({"verify", "verify PROGRAM.app REGISTER PORT BAUD [--json]",
@@ -244,6 +253,7 @@ void addCliVerbs(VerbRegistry& verbs, LinkServices link) {
                "hidden folder beside the program, compared as \"tramond diff\" compares, and the folder removed;\n"
                "the program is not changed. Exit 0 same, 1 different, 2 the register could not be read.",
                VerbNeeds::CoreApplication, [link](VerbContext& ctx) { return runVerify(ctx, link); }});
+    addHistoryVerbs(verbs);
 }
 
 }  // namespace tramond

@@ -88,13 +88,68 @@ bool hasCustomers(const ApplicationBlock& app) { return app.option(119, 1); }
 
 RegisterOperations::RegisterOperations(ProgramSession& session, SerialPort& port, RegisterOpsHost& host,
                                        RegisterOpsConfig config)
-    : session_(session), host_(host), config_(std::move(config)), link_(port) {
+    : session_(session), noting_(host), host_(noting_), config_(std::move(config)), link_(port) {
     link_.onMessage = [this](const std::string& text) { host_.message(MessageKind::Error, "Error", text); };
 }
 
 // ---- helpers ---------------------------------------------------------------
 
 void RegisterOperations::error(const std::string& text) { host_.message(MessageKind::Error, "Error", text); }
+
+void RegisterOperations::NotingHost::message(MessageKind kind, const std::string& title, const std::string& text) {
+    if (!quiet && firstProblem.empty() && kind != MessageKind::Information) firstProblem = text;
+    host_.message(kind, title, text);
+}
+
+// ---- history ---------------------------------------------------------------
+
+void RegisterOperations::noteHistory(const history::RecordOutcome& outcome, bool main) {
+    if (!outcome.warning.empty()) {
+        noting_.quiet = true;
+        host_.message(MessageKind::Warning, "Warning", history::warningText(outcome));
+        noting_.quiet = false;
+    }
+    if (main) {
+        const std::string earlier = history_ ? history_->warning : std::string();
+        history_ = outcome;
+        if (history_->warning.empty()) history_->warning = earlier;
+    } else if (!outcome.warning.empty() && !history_) {
+        history_ = history::RecordOutcome{false, 0, outcome.warning};
+    }
+}
+
+// What an operation is about to replace is kept first, so it can be put back.
+void RegisterOperations::keepBeforeReplacing(const fs::path& appPath) {
+    if (!config_.recordHistory || appPath.empty()) return;
+    std::error_code ec;
+    if (!fs::exists(appPath, ec)) return;
+    noteHistory(history::ProgramHistory(appPath).keepCurrent(), false);
+}
+
+void RegisterOperations::recordVersion(const fs::path& appPath, history::Event event, bool ok) {
+    if (!config_.recordHistory || appPath.empty()) return;
+    history::Transfer transfer;
+    transfer.registers = registers_;
+    transfer.port = config_.link.port;
+    transfer.baud = config_.link.baudRate;
+    if (ok) {
+        transfer.result = "ok";
+    } else {
+        transfer.result = "failed";
+        if (!failedRegisters_.empty() && registers_.find('-') != std::string::npos) {
+            transfer.result += " on";
+            for (std::size_t i = 0; i < failedRegisters_.size(); ++i)
+                transfer.result += (i ? ", " : " ") + std::to_string(failedRegisters_[i]);
+        }
+        if (!noting_.firstProblem.empty()) transfer.result += ": " + noting_.firstProblem;
+    }
+    noteHistory(history::ProgramHistory(appPath).record({event, {}, transfer, false}), true);
+}
+
+std::string RegisterOperations::registersText(const TargetChoice& t) const {
+    if (t.terminalNumber == 0 || t.terminalNumber >= t.lastTerminal) return std::to_string(t.terminalNumber);
+    return std::to_string(t.terminalNumber) + "-" + std::to_string(t.lastTerminal);
+}
 
 TargetChoice RegisterOperations::target(bool allowNetwork) {
     if (session_.unattended) {
@@ -174,6 +229,7 @@ bool RegisterOperations::networkLoop(const TargetChoice& t, const std::function<
         headline_ = "Register # " + std::to_string(session_.machineNumber);
         link_.terminalNumber = static_cast<std::uint8_t>(n);
         const bool ok = perRegister();
+        if (!ok) failedRegisters_.push_back(n);
         all = all && ok;
         loopSucceeded_ = loopSucceeded_ && ok;
         ++ran;
@@ -201,6 +257,9 @@ bool RegisterOperations::loadFromRegister() {
     const TargetChoice t = target(false);
     if (!t.proceed) return false;
     link_.terminalNumber = t.terminalNumber;
+    history_.reset();
+    noting_.firstProblem.clear();
+    registers_ = std::to_string(t.terminalNumber);
 
     auto chosen = host_.chooseLoadTarget(kLoadTitle);
     if (!chosen || chosen->empty()) return false;
@@ -246,10 +305,15 @@ bool RegisterOperations::loadFromRegister() {
             writeFileAtomic(staging->staged(".txt"), staged.text.bytes());
             writeTextFileAtomic(staging->staged(".upd"), std::string());
             if (staging->adoptExisting(".kbf")) writeKeyboardHeader(staging->staged(".kbf"), staged.app);
+            // The program being closed and the one about to be overwritten
+            // stay in their histories.
+            if (session_.loaded && session_.programPath != path) keepBeforeReplacing(session_.programPath);
+            keepBeforeReplacing(path);
             staging->commit();
             const auto loaded = loadProgram(session_, path);
             if (!loaded.ok()) throw FileError(loadOutcomeMessage(loaded.outcome));
             session_.machineNumber = 0;
+            recordVersion(path, history::Event::Load, true);
         } catch (const std::exception& e) {
             error(e.what());
             step = Step::Reported;
@@ -396,20 +460,7 @@ bool RegisterOperations::registerSend(SendMode mode) {
     closePort();
     host_.closeProgress();
 
-    const bool ok = step == Step::Ok;
-    // The list is offered for clearing only after the last register of the
-    // run, and only when every register took the update: a register that
-    // missed it still needs the list next time.
-    if (mode == SendMode::Update && !session_.unattended && link_.terminalNumber == loopLast_ && ok &&
-        loopSucceeded_ &&
-        host_.ask({kClearUpdateFile, "Confirm", MessageKind::Information, Answers::YesNo})) {
-        try {
-            session_.updateList().clear();
-        } catch (const std::exception& e) {
-            error(e.what());
-        }
-    }
-    return ok;
+    return step == Step::Ok;
 }
 
 std::string RegisterOperations::checkBeforeSending(SendMode mode) {
@@ -727,13 +778,36 @@ bool RegisterOperations::sendToTargets(SendMode mode) {
     if (!t.proceed) return false;
     loopLast_ = t.lastTerminal;
     loopSucceeded_ = true;
+    failedRegisters_.clear();
+    history_.reset();
+    noting_.firstProblem.clear();
+    registers_ = registersText(t);
     bool ok;
+    bool lastRan = false;
     if (t.terminalNumber == 0) {
         link_.terminalNumber = 0;
         headline_.clear();
         ok = registerSend(mode);
+        lastRan = loopLast_ == 0;
     } else {
         ok = networkLoop(t, [this, mode] { return registerSend(mode); });
+        lastRan = t.terminalNumber <= t.lastTerminal;
+    }
+    // The program as it was sent, update list included, whatever the outcome.
+    const auto event = mode == SendMode::Update    ? history::Event::Update
+                       : mode == SendMode::Install ? history::Event::Install
+                                                   : history::Event::ClearInstall;
+    recordVersion(session_.programPath, event, ok);
+    // The list is offered for clearing only after the last register of the
+    // run, and only when every register took the update: a register that
+    // missed it still needs the list next time.
+    if (mode == SendMode::Update && !session_.unattended && lastRan && ok && loopSucceeded_ &&
+        host_.ask({kClearUpdateFile, "Confirm", MessageKind::Information, Answers::YesNo})) {
+        try {
+            session_.updateList().clear();
+        } catch (const std::exception& e) {
+            error(e.what());
+        }
     }
     if (ok && mode == SendMode::ClearAndInstall) {
         // Only now does every register hold exactly this program; a refused

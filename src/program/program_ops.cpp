@@ -68,6 +68,13 @@ void clearProgramPlace(const fs::path& appPath, const std::vector<fs::path>& kee
     }
 }
 
+// The clerk record length follows the clerk-time bit; then the sizes.
+MemoryRequirement settleSizes(ApplicationBlock& app) {
+    const int extra = app.get(ab::kClerkTime) ? 40 : 2;
+    app.setKindRecordLength(ab::kClerk, static_cast<std::uint16_t>(app.kindDescriptorLength(ab::kClerk) + extra));
+    return recomputeSizes(app);
+}
+
 // Steps that run after every load attempt that got past the size check.
 void settleLoadedState(ProgramSession& s, LoadResult& r) {
     if (s.app.flag(ab::kFlagNetworkSize) != 0 &&
@@ -77,9 +84,7 @@ void settleLoadedState(ProgramSession& s, LoadResult& r) {
         // Without individual settings the block holds the program's own;
         // a number left from the previous program would name the wrong files.
         s.machineNumber = 0;
-    const int extra = s.app.get(ab::kClerkTime) ? 40 : 2;
-    s.app.setKindRecordLength(ab::kClerk, static_cast<std::uint16_t>(s.app.kindDescriptorLength(ab::kClerk) + extra));
-    r.memory = recomputeSizes(s.app);
+    r.memory = settleSizes(s.app);
 }
 
 void readTextFile(ProgramSession& s, LoadResult& r) {
@@ -189,8 +194,7 @@ LoadResult loadProgram(ProgramSession& s, const fs::path& path) {
     }
 
     std::copy(bytes.begin(), bytes.end(), s.app.bytes().begin());
-    s.app.setOption(59, 5, false);
-    applyFixedValues(s.app);
+    settleReadApplication(s.app);
     s.programPath = path;
     s.loaded = true;
     try {
@@ -320,6 +324,19 @@ void deleteProgram(ProgramSession& s, const fs::path& target) {
         s.loaded = false;
     }
     if (!failures.empty()) throw FileError(joinFailures("Some files of the program were not deleted:", failures));
+}
+
+void settleReadApplication(ApplicationBlock& app) {
+    app.setOption(59, 5, false);
+    applyFixedValues(app);
+}
+
+ApplicationBlock applicationAsLoaded(std::span<const std::uint8_t> bytes) {
+    ApplicationBlock app;
+    std::copy_n(bytes.begin(), std::min(bytes.size(), ApplicationBlock::kSize), app.bytes().begin());
+    settleReadApplication(app);
+    settleSizes(app);
+    return app;
 }
 
 }  // namespace tramond

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -109,7 +110,11 @@ void importCsv(AppContext& ctx) {
     if (!in) return showError(ctx, "Import from CSV", source + " cannot be read.");
     const std::string text(std::istreambuf_iterator<char>(in), {});
     try {
-        const auto outcome = importRecords(ProgramImage::read(ctx.session.programPath), *kind, text);
+        std::optional<history::RecordOutcome> version;
+        const auto outcome = importRecordsRecorded(ProgramImage::read(ctx.session.programPath), *kind, text,
+                                                   QFileInfo(source).fileName().toStdString(), version);
+        if (version && !version->warning.empty())
+            QMessageBox::warning(ctx.mainWindow, "Import from CSV", q(history::warningText(*version)));
         if (!outcome.ok()) {
             // Enough to find the rows; the rest would not fit a message box.
             constexpr std::size_t kShown = 15;
