@@ -34,7 +34,9 @@ std::string versionLine(const Version& v) {
     std::snprintf(where, sizeof where, "%-12s", v.transfer ? ("register " + v.transfer->registers).c_str() : "");
     line += where;
     if (v.transfer) line += "  " + v.transfer->result;
-    if (!v.changed.empty()) {
+    if (v.number == 1) {
+        line += "  first version";
+    } else if (!v.changed.empty()) {
         line += "  changed:";
         for (const auto& c : v.changed) line += " " + withoutDot(c);
     }

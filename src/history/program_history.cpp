@@ -252,14 +252,15 @@ FileSet readTree(git_repository* repo, git_tree* tree) {
     return files;
 }
 
-// The extensions of the files that differ between two versions' trees.
+// The extensions of the files that differ between two versions' trees;
+// nothing for a first version (everything is new there).
 std::vector<std::string> changedFiles(git_tree* before, git_tree* after, const std::string& stem) {
+    if (before == nullptr) return {};
     std::map<std::string, git_oid> old;
-    if (before != nullptr)
-        for (std::size_t i = 0, n = git_tree_entrycount(before); i < n; ++i) {
-            const auto* e = git_tree_entry_byindex(before, i);
-            old[git_tree_entry_name(e)] = *git_tree_entry_id(e);
-        }
+    for (std::size_t i = 0, n = git_tree_entrycount(before); i < n; ++i) {
+        const auto* e = git_tree_entry_byindex(before, i);
+        old[git_tree_entry_name(e)] = *git_tree_entry_id(e);
+    }
     std::vector<std::string> changed;
     auto extension = [&](const std::string& name) {
         return name.size() > stem.size() ? name.substr(stem.size()) : name;

@@ -65,7 +65,7 @@ struct Version {
     std::optional<Transfer> transfer;
     std::string person;  // user@host
     std::string note;
-    std::vector<std::string> changed;  // extensions whose file changed, ".plu"
+    std::vector<std::string> changed;  // extensions whose file changed, ".plu" (none in the first)
 };
 
 struct RecordOutcome {

@@ -24,6 +24,7 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 const QString kTitle = "Program History";
 
 QString changedText(const history::Version& v) {
+    if (v.number == 1) return "(first version)";
     QStringList words;
     for (const auto& c : v.changed) words << q(c.starts_with('.') ? c.substr(1) : c);
     return words.join(' ');
@@ -38,7 +39,7 @@ TProgramHistory::TProgramHistory(AppContext& context, QWidget* parent)
     summary_ = new QLabel(this);
     layout->addWidget(summary_);
     table_ = new QTableWidget(0, 8, this);
-    table_->setHorizontalHeaderLabels({"No.", "Time", "Event", "Register", "Result", "Changed", "Note", "By"});
+    table_->setHorizontalHeaderLabels({"No.", "Time", "Event", "Register", "Result", "Note", "By", "Changed"});
     table_->verticalHeader()->setVisible(false);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -105,9 +106,9 @@ void TProgramHistory::reload() {
                                 q(std::string(history::eventTitle(v.event))),
                                 v.transfer ? q(v.transfer->registers) : QString(),
                                 v.transfer ? q(v.transfer->result) : QString(),
-                                changedText(v),
                                 q(v.note),
-                                q(v.person)};
+                                q(v.person),
+                                changedText(v)};
         for (int c = 0; c < cells.size(); ++c) table_->setItem(row, c, new QTableWidgetItem(cells[c]));
     }
     table_->resizeColumnsToContents();
