@@ -4,6 +4,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "history/program_history.h"
 #include "program/file_io.h"
 #include "program/program_ops.h"
 
@@ -27,6 +28,9 @@ int runCreate(VerbContext& context) {
                     << " exists (give --force to replace that program)\n";
         return kVerbUsage;
     }
+    // The program replaced can still be put back.
+    if (const auto kept = history::ProgramHistory(target).keepCurrent(); !kept.warning.empty())
+        context.err << "tramond create: warning: " << history::warningText(kept) << "\n";
     ProgramSession session;
     session.unattended = true;
     try {

@@ -15,6 +15,7 @@
 #include <tuple>
 
 #include "cli/cli_fixture.h"
+#include "app/program_verbs.h"
 #include "cli/cli_verbs.h"
 #include "history/program_history.h"
 
@@ -43,6 +44,7 @@ protected:
         err.str("");
         VerbRegistry verbs;
         addCliVerbs(verbs, {});
+        registerProgramVerbs(verbs);
         const auto* verb = verbs.find(args.at(0));
         EXPECT_NE(verb, nullptr) << args[0];
         args.erase(args.begin());
@@ -111,6 +113,17 @@ TEST_F(HistoryVerbsTest, ListRecordAtDiffAndRestore) {
              {"restore", app(), "x1"},
              {"restore", app(), "4"}})
         EXPECT_EQ(run(args), 2) << args.size() << " " << args.back();
+}
+
+TEST_F(HistoryVerbsTest, CreateForceKeepsTheProgramItReplaces) {
+    auto dpt = fileBytes(program.file(".dpt"));
+    dpt[6] = 'Q';
+    writeBytes(program.file(".dpt"), dpt);
+    ASSERT_EQ(run({"create", app(), "--force"}), 0) << err.str();
+    EXPECT_NE(fileBytes(program.file(".dpt"))[6], 'Q');
+    const auto versions = ProgramHistory(program.appPath).versions();
+    ASSERT_EQ(versions.size(), 1u);
+    EXPECT_EQ(ProgramHistory(program.appPath).files(1).at("shop.dpt")[6], 'Q');
 }
 
 TEST_F(HistoryVerbsTest, TwoProcessesRecordingAtOnceKeepOneWholeHistory) {
