@@ -225,10 +225,10 @@ int runRestore(VerbContext& ctx) {
 void addHistoryVerbs(VerbRegistry& verbs) {
     verbs.add({"history", "history PROGRAM.app [--at TIME | --record TEXT | --push REMOTE] [--json]",
                "Lists a program's recorded versions, records or backs them up.",
-               "A version is recorded at every Load from Register, Install, Clear & Install and Update Register\n"
-               "(with the register, port, baud rate and the result, also when it failed), every CSV import,\n"
-               "every restore, and when the window closes a program whose files changed. They are kept in the\n"
-               "hidden folder \".tramond-history\" beside the programs, one git branch per program.\n"
+               "A version is recorded at every Load from Register, Install, Clear & Install, Update Register and\n"
+               "Clear PLU File (with the register, port, baud rate and the result, also when it failed), every\n"
+               "CSV import, every restore, and when the window closes a program whose files changed. They are\n"
+               "kept in the hidden folder \".tramond-history\" beside the programs, one git branch per program.\n"
                "Without options: every version, oldest first: number, time, event, register, result, the\n"
                "files that changed, the note and who recorded it.\n"
                "--at \"2026-12-01 18:00\": the version that was current then (a date alone: that evening).\n"

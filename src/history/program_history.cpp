@@ -410,6 +410,7 @@ constexpr EventName kEvents[] = {
     {Event::Install, "install", "Install Register"},
     {Event::ClearInstall, "clear-install", "Clear & Install Register"},
     {Event::Update, "update", "Update Register"},
+    {Event::ClearPlu, "clear-plu", "Clear PLU File in Register"},
     {Event::Import, "import", "CSV import"},
     {Event::Restore, "restore", "Restore"},
     {Event::Record, "record", "Recorded"},
@@ -631,6 +632,7 @@ namespace {
 
 struct PushState {
     std::string rejected;
+    int credentialAttempts = 0;
 };
 
 int onPushReference(const char* refname, const char* status, void* data) {
@@ -638,8 +640,11 @@ int onPushReference(const char* refname, const char* status, void* data) {
     return 0;
 }
 
-int onCredentials(git_credential** out, const char*, const char* user, unsigned int allowed, void*) {
-    if ((allowed & GIT_CREDENTIAL_SSH_KEY) != 0) return git_credential_ssh_key_from_agent(out, user ? user : "git");
+// The ssh agent's keys, asked once: libgit2 asks again after every refusal.
+int onCredentials(git_credential** out, const char*, const char* user, unsigned int allowed, void* data) {
+    auto& state = *static_cast<PushState*>(data);
+    if ((allowed & GIT_CREDENTIAL_SSH_KEY) != 0 && state.credentialAttempts++ == 0)
+        return git_credential_ssh_key_from_agent(out, user ? user : "git");
     return GIT_PASSTHROUGH;
 }
 

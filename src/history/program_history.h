@@ -32,7 +32,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-enum class Event { Edit, Load, Install, ClearInstall, Update, Import, Restore, Record };
+enum class Event { Edit, Load, Install, ClearInstall, Update, ClearPlu, Import, Restore, Record };
 
 std::string_view eventWord(Event event);      // "edit", "clear-install", ...
 std::optional<Event> eventFromWord(std::string_view word);

@@ -843,6 +843,10 @@ bool RegisterOperations::clearPluFile() {
         closePort();
         return false;
     }
+    failedRegisters_.clear();
+    history_.reset();
+    noting_.firstProblem.clear();
+    registers_ = registersText(t);
     Progress progress;
     progress.onChange = [this](const ProgressState& s) { host_.progressChanged(s); };
     bool userBreak = false;
@@ -872,6 +876,9 @@ bool RegisterOperations::clearPluFile() {
     // that a register kept its PLUs.
     if (userBreak) host_.message(MessageKind::Information, "Information", kUserBreakText);
     else if (!ok) error(kCheckRs232);
+    // The register changed; which program it was cleared under is worth knowing.
+    if (userBreak) noting_.firstProblem = kUserBreakText;
+    recordVersion(session_.programPath, history::Event::ClearPlu, ok);
     return ok;
 }
 

@@ -1,5 +1,5 @@
-// What leaves a version: Clear & Install, a CSV import, Update and Load from
-// Register, each with its message; a failed update too; the program being
+// What leaves a version: Clear & Install, a CSV import, Update, Load from
+// Register and Clear PLU File, each with its message; a failed update too; the program being
 // overwritten or closed is kept first. And what never stops a transfer: a
 // history that cannot be written, on the window's path and the command
 // line's ("history" in --json).
@@ -101,6 +101,11 @@ TEST_F(RecordingTest, EachOperationLeavesTheRightVersionWithItsMessage) {
     EXPECT_EQ(loaded[1].event, Event::Load);
     EXPECT_EQ(loaded[1].transfer->result, "ok");
     EXPECT_EQ(ProgramHistory(target).files(2), history::programFiles(target));
+
+    // Clearing the register's PLUs changes the register, not the files.
+    ASSERT_TRUE(recordingOps().clearPluFile());
+    EXPECT_EQ(versions(target).back().event, Event::ClearPlu);
+    EXPECT_EQ(versions(target).back().transfer->result, "ok");
 }
 
 TEST_F(RecordingTest, AHistoryThatCannotBeWrittenNeverFailsATransfer) {
