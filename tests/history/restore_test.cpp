@@ -1,6 +1,6 @@
 // Putting a version back: the files byte for byte, exactly what differs
 // marked, one Update Register later the register holds it again; a memory
-// map that differs asks for Clear & Install; unrecorded edits are kept
+// map that differs (or a deleted program) asks for Clear & Install; unrecorded edits are kept
 // first; a disk that cannot keep them stops the restore untouched.
 
 #include <gtest/gtest.h>
@@ -85,6 +85,13 @@ TEST_F(RestoreTest, ADifferentMemoryMapAsksForClearAndInstall) {
     EXPECT_TRUE(outcome.clearAndInstall);
     EXPECT_NE(restoreSummary(outcome).find("use Clear & Install Register"), std::string::npos);
     EXPECT_EQ(ProgramImage::read(program.appPath).app.kindCount(appblock::kPlu), 12);
+
+    // A deleted program comes back whole; the register's state is unknown.
+    deleteProgram(session, program.appPath);
+    ASSERT_FALSE(fs::exists(program.appPath));
+    const auto back = restoreVersion(program.appPath, 2);
+    EXPECT_TRUE(back.clearAndInstall);
+    EXPECT_EQ(ProgramImage::read(program.appPath).app.kindCount(appblock::kPlu), 20);
 }
 
 TEST_F(RestoreTest, PlusAddressedByCodeGetDeleteNewAndReplaceLines) {
