@@ -146,9 +146,13 @@ void RegisterOperations::recordVersion(const fs::path& appPath, history::Event e
     noteHistory(history::ProgramHistory(appPath).record({event, {}, transfer, false}), true);
 }
 
-std::string RegisterOperations::registersText(const TargetChoice& t) const {
-    if (t.terminalNumber == 0 || t.terminalNumber >= t.lastTerminal) return std::to_string(t.terminalNumber);
-    return std::to_string(t.terminalNumber) + "-" + std::to_string(t.lastTerminal);
+void RegisterOperations::beginRun(const TargetChoice& t) {
+    failedRegisters_.clear();
+    history_.reset();
+    noting_.firstProblem.clear();
+    // What the run addresses: the register on the cable, one, or a range.
+    if (t.terminalNumber == 0 || t.terminalNumber >= t.lastTerminal) registers_ = std::to_string(t.terminalNumber);
+    else registers_ = std::to_string(t.terminalNumber) + "-" + std::to_string(t.lastTerminal);
 }
 
 TargetChoice RegisterOperations::target(bool allowNetwork) {
@@ -257,9 +261,7 @@ bool RegisterOperations::loadFromRegister() {
     const TargetChoice t = target(false);
     if (!t.proceed) return false;
     link_.terminalNumber = t.terminalNumber;
-    history_.reset();
-    noting_.firstProblem.clear();
-    registers_ = std::to_string(t.terminalNumber);
+    beginRun(t);
 
     auto chosen = host_.chooseLoadTarget(kLoadTitle);
     if (!chosen || chosen->empty()) return false;
@@ -778,10 +780,7 @@ bool RegisterOperations::sendToTargets(SendMode mode) {
     if (!t.proceed) return false;
     loopLast_ = t.lastTerminal;
     loopSucceeded_ = true;
-    failedRegisters_.clear();
-    history_.reset();
-    noting_.firstProblem.clear();
-    registers_ = registersText(t);
+    beginRun(t);
     bool ok;
     bool lastRan = false;
     if (t.terminalNumber == 0) {
@@ -843,10 +842,7 @@ bool RegisterOperations::clearPluFile() {
         closePort();
         return false;
     }
-    failedRegisters_.clear();
-    history_.reset();
-    noting_.firstProblem.clear();
-    registers_ = registersText(t);
+    beginRun(t);
     Progress progress;
     progress.onChange = [this](const ProgressState& s) { host_.progressChanged(s); };
     bool userBreak = false;

@@ -130,7 +130,8 @@ private:
     void recordVersion(const std::filesystem::path& appPath, history::Event event, bool ok);
     void keepBeforeReplacing(const std::filesystem::path& appPath);
     void noteHistory(const history::RecordOutcome& outcome, bool main);
-    std::string registersText(const TargetChoice& t) const;
+    // A new operation's history bookkeeping.
+    void beginRun(const TargetChoice& t);
 
     TargetChoice target(bool allowNetwork);
     bool openPort();
