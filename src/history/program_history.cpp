@@ -343,10 +343,13 @@ std::string commitMessage(const RecordRequest& r, const std::string& person, con
     return m.str();
 }
 
+// "Key: value" lines after the summary line and its blank line.
 std::map<std::string, std::string> trailers(const char* message) {
     std::map<std::string, std::string> out;
     std::istringstream in(message != nullptr ? message : "");
     std::string line;
+    while (std::getline(in, line) && !line.empty()) {
+    }
     while (std::getline(in, line)) {
         const auto colon = line.find(": ");
         if (colon == std::string::npos || colon == 0) continue;
@@ -358,9 +361,9 @@ std::map<std::string, std::string> trailers(const char* message) {
     return out;
 }
 
-Version versionOf(git_commit* c, int number) {
+// Numbered by the caller, who knows its place on the branch.
+Version versionOf(git_commit* c) {
     Version v;
-    v.number = number;
     v.id = hex(*git_commit_id(c));
     v.time = git_commit_time(c);
     v.offsetMinutes = git_commit_time_offset(c);
@@ -583,7 +586,7 @@ std::vector<Version> ProgramHistory::versions() const {
     std::vector<Version> out;
     CommitPtr c = lookupCommit(repo.get(), *tip);
     for (;;) {
-        out.push_back(versionOf(c.get(), 0));
+        out.push_back(versionOf(c.get()));
         if (git_commit_parentcount(c.get()) == 0) break;
         c = lookupCommit(repo.get(), *git_commit_parent_id(c.get(), 0));
     }
