@@ -18,15 +18,22 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/tramond.desktop
 install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/tramond.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 # Man pages are installed compressed (Debian policy); -n keeps the package
-# reproducible.
+# reproducible. The verbs' part is written by the executable from the same
+# table as its --help (cmake/ManPage.cmake).
 find_program(TRAMOND_GZIP gzip REQUIRED)
-set(_man ${PROJECT_BINARY_DIR}/man/tramond.1.gz)
-add_custom_command(OUTPUT ${_man}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
-  COMMAND ${TRAMOND_GZIP} -9n -c ${PROJECT_SOURCE_DIR}/resources/man/tramond.1 > ${_man}
-  DEPENDS ${PROJECT_SOURCE_DIR}/resources/man/tramond.1)
-add_custom_target(tramond_man ALL DEPENDS ${_man})
-install(FILES ${_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+if(TARGET tramond)
+  set(_man_page ${PROJECT_BINARY_DIR}/man/tramond.1)
+  set(_man ${_man_page}.gz)
+  add_custom_command(OUTPUT ${_man_page} ${_man}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+    COMMAND ${CMAKE_COMMAND} -DTRAMOND=$<TARGET_FILE:tramond>
+            -DTEMPLATE=${PROJECT_SOURCE_DIR}/resources/man/tramond.1.in -DOUT=${_man_page}
+            -P ${PROJECT_SOURCE_DIR}/cmake/ManPage.cmake
+    COMMAND ${TRAMOND_GZIP} -9n -c ${_man_page} > ${_man}
+    DEPENDS tramond ${PROJECT_SOURCE_DIR}/resources/man/tramond.1.in ${PROJECT_SOURCE_DIR}/cmake/ManPage.cmake)
+  add_custom_target(tramond_man ALL DEPENDS ${_man})
+  install(FILES ${_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
 
 # Installing builds nothing: build first (all, or the installed targets
 # tramond, tramond-regsim and tramond_man as scripts/check-package.sh does),

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <optional>
 
@@ -12,6 +13,7 @@
 #include "app/program_dir.h"
 #include "app/ui/qt_prompter.h"
 #include "app/ui/tramond_window.h"
+#include "platform/qt_messages.h"
 #include "platform/settings_qt.h"
 #include "platform/shell_qt.h"
 #include "link/ui/register_ops_menu.h"
@@ -31,6 +33,7 @@ std::filesystem::path findProgramDir(const QString& applicationDir) {
 // display: no window, messages and progress on stderr, the exit status tells
 // the script whether the register got the program.
 int runWithoutWindow(int argc, char** argv, const tramond::CommandLine& commandLine) {
+    tramond::platform::keepQtDiagnosticsQuiet();
     QCoreApplication app(argc, argv);
     QCoreApplication::setOrganizationName("Orvalt");
     QCoreApplication::setApplicationName("Tramond");
@@ -58,29 +61,28 @@ bool haveDisplay() {
 // application on the offscreen platform when there is no display.
 int runVerb(int argc, char** argv, const tramond::Verb& verb, std::vector<std::string> args) {
     args.erase(args.begin());
-    tramond::VerbContext context{args, std::cout, std::cerr};
-    if (tramond::wantsHelp(args)) {
-        std::cout << tramond::verbHelpText(verb);
-        return tramond::kVerbOk;
-    }
-    switch (verb.needs) {
-        case tramond::VerbNeeds::Nothing:
-            return verb.run(context);
-        case tramond::VerbNeeds::CoreApplication: {
-            QCoreApplication app(argc, argv);
-            QCoreApplication::setOrganizationName("Orvalt");
-            QCoreApplication::setApplicationName("Tramond");
-            return verb.run(context);
+    tramond::platform::keepQtDiagnosticsQuiet();
+    const auto withApplication = [&](const std::function<int()>& run) -> int {
+        switch (verb.needs) {
+            case tramond::VerbNeeds::Nothing:
+                return run();
+            case tramond::VerbNeeds::CoreApplication: {
+                QCoreApplication app(argc, argv);
+                QCoreApplication::setOrganizationName("Orvalt");
+                QCoreApplication::setApplicationName("Tramond");
+                return run();
+            }
+            case tramond::VerbNeeds::GuiApplication: {
+                if (!haveDisplay()) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+                QGuiApplication app(argc, argv);
+                QGuiApplication::setOrganizationName("Orvalt");
+                QGuiApplication::setApplicationName("Tramond");
+                return run();
+            }
         }
-        case tramond::VerbNeeds::GuiApplication: {
-            if (!haveDisplay()) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-            QGuiApplication app(argc, argv);
-            QGuiApplication::setOrganizationName("Orvalt");
-            QGuiApplication::setApplicationName("Tramond");
-            return verb.run(context);
-        }
-    }
-    return tramond::kVerbUsage;
+        return tramond::kVerbUsage;
+    };
+    return tramond::runVerbCommand(verb, std::move(args), std::cout, std::cerr, withApplication);
 }
 
 }  // namespace
@@ -102,9 +104,17 @@ int main(int argc, char** argv) {
         case tramond::EntryKind::Version:
             std::cout << "tramond " << kVersion << "\n";
             return tramond::kVerbOk;
-        case tramond::EntryKind::BadUsage:
+        case tramond::EntryKind::BadUsage: {
+            // A script that asked for JSON gets its object, with the problem.
+            const auto commandLine = tramond::parseCommandLine(args);
+            if (commandLine.json && !tramond::commandLineProblem(commandLine).empty())
+                return runWithoutWindow(argc, argv, commandLine);
             std::cerr << "tramond: " << entry.problem << "\n\n" << tramond::usageText(verbs);
             return tramond::kVerbUsage;
+        }
+        case tramond::EntryKind::Manual:
+            std::cout << tramond::verbManualSection(verbs);
+            return tramond::kVerbOk;
         case tramond::EntryKind::Verb:
             return runVerb(argc, argv, *entry.verb, args);
         case tramond::EntryKind::Window:

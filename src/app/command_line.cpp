@@ -48,11 +48,20 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
             cl.json = true;
             continue;
         }
+        if (options && a == "--dry-run") {
+            cl.dryRun = true;
+            continue;
+        }
         if (options && a == "--") {
             options = false;
             continue;
         }
-        options = false;
+        // A scheduled job's misspelt option must not pass as a port or
+        // be ignored at the end of the line.
+        if (options && a.size() > 2 && a.starts_with("--") && cl.problem.empty()) {
+            cl.problem = "unknown option " + a;
+            continue;
+        }
         cl.arguments.push_back(a);
     }
     const auto& v = cl.arguments;
@@ -65,6 +74,17 @@ CommandLine parseCommandLine(const std::vector<std::string>& args) {
     if (v.size() >= 4) cl.portArgument = v[3];
     if (v.size() >= 5) cl.baudRate = leadingNumber(v[4]);
     return cl;
+}
+
+std::string commandLineProblem(const CommandLine& cl) {
+    if (!cl.problem.empty()) return cl.problem;
+    if (cl.arguments.size() >= 2 && cl.mode == CommandMode::Unknown)
+        return "unknown mode \"" + cl.modeWord + "\" (the modes are update, instal, clinst, read and emode)";
+    if (cl.unattended() && cl.arguments.size() > 5)
+        return "too many arguments after " + cl.modeWord + " (REGISTER PORT BAUD)";
+    if (cl.dryRun && cl.mode != CommandMode::Update) return "--dry-run goes with the mode update only";
+    if (cl.json && !cl.unattended()) return "--json goes with a transfer mode (update, instal, clinst, read)";
+    return {};
 }
 
 std::optional<std::string> CommandLine::portName() const {

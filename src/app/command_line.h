@@ -26,8 +26,11 @@ struct CommandLine {
     int registerNumber = 0;              // argument 3 (0 when absent or not a number)
     std::string portArgument;            // argument 4 as given
     int baudRate = 0;                    // argument 5 (0 when absent or not a number)
-    bool assumeYes = false;              // "--yes" before the positional arguments
+    bool assumeYes = false;              // "--yes"
     bool json = false;                   // "--json": one result object on standard output
+    bool dryRun = false;                 // "--dry-run": say what "update" would send, send nothing
+    // An option this form does not know; the arguments are not to be used.
+    std::string problem;
 
     bool singleProgram() const { return arguments.size() == 1; }
     bool unattended() const {
@@ -44,7 +47,13 @@ struct CommandLine {
     std::optional<std::string> portName() const;
 };
 
-// args excludes the executable's name.
+// args excludes the executable's name. The options may stand anywhere
+// before a "--", which makes every later argument positional.
 CommandLine parseCommandLine(const std::vector<std::string>& args);
+
+// Why the command line cannot be run as given ("" when it can): an unknown
+// option or mode word, more arguments than the mode takes, or an option the
+// mode does not take.
+std::string commandLineProblem(const CommandLine& commandLine);
 
 }  // namespace tramond

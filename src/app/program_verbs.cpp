@@ -16,7 +16,7 @@ int runCreate(VerbContext& context) {
     const auto a = parseVerbArguments(context.args, {"--force", "--json"}, {});
     if (!a.error.empty() || a.positional.size() != 1) {
         context.err << "tramond create: " << (a.error.empty() ? "name one program" : a.error)
-                    << "\nUsage: tramond create PROGRAM.app [--force] [--json]\n";
+                    << " (see \"tramond create --help\")\n";
         return kVerbUsage;
     }
     std::filesystem::path target = a.positional[0];
@@ -27,6 +27,23 @@ int runCreate(VerbContext& context) {
         context.err << "tramond create: " << target.string()
                     << " exists (give --force to replace that program)\n";
         return kVerbUsage;
+    }
+    // A new shop's folder is made as "mkdir -p" would make it.
+    const auto folder = target.parent_path();
+    bool madeFolder = false;
+    if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
+        if (std::filesystem::exists(folder, ec)) {
+            context.err << "tramond create: " << folder.string() << " is not a folder\n";
+            return kVerbUsage;
+        }
+        std::filesystem::create_directories(folder, ec);
+        if (ec) {
+            context.err << "tramond create: cannot make the folder " << folder.string() << ": " << ec.message()
+                        << "\n";
+            return kVerbFailed;
+        }
+        madeFolder = true;
+        context.err << "tramond create: made the folder " << folder.string() << "\n";
     }
     // The program replaced can still be put back.
     if (const auto kept = history::ProgramHistory(target).keepCurrent(); !kept.warning.empty())
@@ -44,8 +61,9 @@ int runCreate(VerbContext& context) {
         context.err << "tramond create: " << e.what() << "\n";
         return kVerbFailed;
     }
-    if (a.has("--json"))
-        context.out << "{\"program\":" << jsonQuote(target.string()) << ",\"created\":true}\n";
+    if (context.json())
+        context.out << "{\"program\":" << jsonQuote(target.string()) << ",\"created\":true,\"folderCreated\":"
+                    << (madeFolder ? "true" : "false") << "}\n";
     else
         context.out << target.string() << "\n";
     return kVerbOk;
@@ -54,11 +72,16 @@ int runCreate(VerbContext& context) {
 }  // namespace
 
 void registerProgramVerbs(VerbRegistry& verbs) {
-    verbs.add({"create", "create PROGRAM.app [--force] [--json]",
-               "write a new program with default settings and records",
-               "Writes every file of a new program, as File > Create New Program does.\n"
-               "An existing program is replaced only with --force.",
-               VerbNeeds::Nothing, runCreate});
+    Verb create{"create", "create PROGRAM.app [--force] [--json]",
+                "Writes a new program with default settings and records.",
+                "Writes every file of a new program, as File > Create New Program does, and makes its folder\n"
+                "when it is missing. The program's path goes to standard output.",
+                VerbNeeds::Nothing, runCreate};
+    create.options = {{"--force", "Replaces an existing program of that name."}};
+    create.exitStatus = "0 created, 1 the files could not be written, 2 bad arguments or an existing program "
+                        "without --force.";
+    create.jsonKeys = "program, created, folderCreated";
+    verbs.add(std::move(create));
 }
 
 }  // namespace tramond

@@ -20,11 +20,7 @@ namespace tramond {
 
 namespace {
 
-std::string kindWords() {
-    std::string out;
-    for (auto k : tableKinds()) out += (out.empty() ? "" : ", ") + kindWord(k);
-    return out;
-}
+std::string kindWords() { return kindList(tableKinds()); }
 
 // Parses the arguments; on a problem prints it and returns nullopt.
 std::optional<VerbArguments> arguments(VerbContext& ctx, const std::string& verb, std::size_t positional,
@@ -43,7 +39,7 @@ std::optional<VerbArguments> arguments(VerbContext& ctx, const std::string& verb
 std::optional<RecordKind> kindArgument(VerbContext& ctx, const std::string& verb, const std::string& word) {
     const auto kind = kindFromWord(word);
     if (!kind || !recordTable(*kind, ApplicationBlock{})) {
-        ctx.err << "tramond " << verb << ": no record kind \"" << word << "\" to exchange; the kinds are "
+        ctx.err << "tramond " << verb << ": no record kind \"" << word << "\" to exchange; KIND is one of "
                 << kindWords() << "\n";
         return std::nullopt;
     }
@@ -55,7 +51,7 @@ int runInfo(VerbContext& ctx) {
     if (!a) return kVerbUsage;
     try {
         const auto info = programInfo(ProgramImage::read(a->positional[0]));
-        ctx.out << (a->has("--json") ? infoJson(info) : infoText(info));
+        ctx.out << (ctx.json() ? infoJson(info) : infoText(info));
         return kVerbOk;
     } catch (const ProgramError& e) {
         ctx.err << "tramond info: " << e.what() << "\n";
@@ -64,27 +60,40 @@ int runInfo(VerbContext& ctx) {
 }
 
 int runExport(VerbContext& ctx) {
-    const auto a = arguments(ctx, "export", 2, {}, {"-o", "--output"});
+    const auto a = arguments(ctx, "export", 2, {"--json"}, {"-o", "--output"});
     if (!a) return kVerbUsage;
     const auto kind = kindArgument(ctx, "export", a->positional[1]);
     if (!kind) return kVerbUsage;
+    const auto target = a->value("-o", a->value("--output"));
+    const bool toFile = !target.empty() && target != "-";
+    if (ctx.json() && !toFile) {
+        ctx.err << "tramond export: --json needs -o FILE.csv (standard output holds the JSON object)\n";
+        return kVerbUsage;
+    }
     std::string text;
+    std::vector<std::string> warnings;
     try {
-        text = exportRecords(ProgramImage::read(a->positional[0]), *kind);
+        text = exportRecords(ProgramImage::read(a->positional[0]), *kind, &warnings);
     } catch (const ProgramError& e) {
         ctx.err << "tramond export: " << e.what() << "\n";
         return kVerbUsage;
     }
-    const auto target = a->value("-o", a->value("--output"));
-    if (target.empty() || target == "-") {
+    for (const auto& w : warnings) ctx.err << "tramond export: warning: " << w << "\n";
+    if (toFile) {
+        try {
+            writeTextFileAtomic(target, text);
+        } catch (const FileError& e) {
+            ctx.err << "tramond export: " << target << ": " << e.what() << "\n";
+            return kVerbFailed;
+        }
+    } else {
         ctx.out << text;
-        return kVerbOk;
     }
-    try {
-        writeTextFileAtomic(target, text);
-    } catch (const FileError& e) {
-        ctx.err << "tramond export: " << target << ": " << e.what() << "\n";
-        return kVerbFailed;
+    if (ctx.json()) {
+        ctx.out << "{\"kind\":" << jsonQuote(kindWord(*kind)) << ",\"file\":" << jsonQuote(target)
+                << ",\"warnings\":[";
+        for (std::size_t i = 0; i < warnings.size(); ++i) ctx.out << (i ? "," : "") << jsonQuote(warnings[i]);
+        ctx.out << "]}\n";
     }
     return kVerbOk;
 }
@@ -106,7 +115,7 @@ std::string importJson(const ImportOutcome& o, const std::optional<history::Reco
 int runImport(VerbContext& ctx) {
     const auto a = arguments(ctx, "import", 3, {"--json"});
     if (!a) return kVerbUsage;
-    const bool json = a->has("--json");
+    const bool json = ctx.json();
     const auto kind = kindArgument(ctx, "import", a->positional[1]);
     if (!kind) return kVerbUsage;
     std::string text;
@@ -124,8 +133,9 @@ int runImport(VerbContext& ctx) {
         outcome = importRecordsRecorded(ProgramImage::read(a->positional[0]), *kind, text,
                                         std::filesystem::path(a->positional[2]).filename().string(), version);
     } catch (const ProgramError& e) {
+        // A program that cannot be read is unusable input, as for every verb.
         ctx.err << "tramond import: " << e.what() << "\n";
-        return kVerbFailed;
+        return kVerbUsage;
     }
     if (version && !version->warning.empty())
         ctx.err << "tramond import: warning: " << history::warningText(*version) << "\n";
@@ -155,7 +165,7 @@ int runDiff(VerbContext& ctx) {
         ctx.err << "tramond diff: " << e.what() << "\n";
         return kVerbUsage;
     }
-    ctx.out << (a->has("--json") ? diffJson(differences) : diffText(differences));
+    ctx.out << (ctx.json() ? diffJson(differences) : diffText(differences));
     return differences.empty() ? kVerbOk : kVerbFailed;
 }
 
@@ -163,8 +173,12 @@ std::string verifyJson(const VerifyOutcome& o) {
     const char* status = o.status == VerifyOutcome::Status::Same        ? "same"
                          : o.status == VerifyOutcome::Status::Different ? "different"
                                                                         : "not read";
-    // The differences object of "diff", with the status in front.
-    return std::string("{\"status\":\"") + status + "\"," + diffJson(o.differences).substr(1);
+    // The keys of "diff" with the status in front; "same" only when the
+    // register was read and matched (an unread register compared nothing).
+    const std::string differences = diffJson(o.differences);
+    return std::string("{\"status\":\"") + status + "\",\"same\":" +
+           (o.status == VerifyOutcome::Status::Same ? "true" : "false") + "," +
+           differences.substr(differences.find("\"differences\""));
 }
 
 int runVerify(VerbContext& ctx, const LinkServices& link) {
@@ -189,6 +203,7 @@ int runVerify(VerbContext& ctx, const LinkServices& link) {
     ConsoleHost host(ctx.err, nullptr, false, true);
     if (!port) {
         host.message(MessageKind::Error, "Error", "Check COMM Port!!");
+        if (ctx.json()) ctx.out << verifyJson(VerifyOutcome{});
         return kVerbUsage;
     }
     request.port = port.get();
@@ -205,7 +220,7 @@ int runVerify(VerbContext& ctx, const LinkServices& link) {
     }
     if (outcome.status == VerifyOutcome::Status::NotRead && !outcome.problem.empty())
         ctx.err << "tramond verify: " << outcome.problem << "\n";
-    if (a->has("--json")) {
+    if (ctx.json()) {
         ctx.out << verifyJson(outcome);
     } else if (outcome.status == VerifyOutcome::Status::Same) {
         ctx.out << "The register holds the program.\n";
@@ -223,36 +238,66 @@ int runVerify(VerbContext& ctx, const LinkServices& link) {
 }  // namespace
 
 void addCliVerbs(VerbRegistry& verbs, LinkServices link) {
-    verbs.add({"info", "info PROGRAM.app [--json]", "Shows a program's register type, counts, sizes and memory.",
-               "Reads the program without changing it: per record kind the count, the record size on the PC and\n"
-               "in the register and the records its file holds; the memory required as the status panel shows\n"
-               "it, the network size, the logo, the PLU random-code size and the update-list length.\n"
-               "--json prints one JSON object (see the README for its keys).",
-               VerbNeeds::Nothing, runInfo});
-    verbs.add({"export", "export PROGRAM.app KIND [-o FILE.csv]", "Writes a record file as CSV for a spreadsheet.",
-               "CSV in UTF-8 with a header row of field names; one row per record, numbered in the \"record\"\n"
-               "column. Without -o the CSV goes to standard output. KIND is one of: " + kindWords() + ".",
-               VerbNeeds::Nothing, runExport});
-    verbs.add({"import", "import PROGRAM.app KIND FILE.csv [--json]",
-               "Takes changed records from CSV, marked for Update Register.",
-               "Every row is checked first: a wrong row is named with its line and field and nothing is written.\n"
-               "Rows name their record in the \"record\" column; missing columns and records stay as they are.\n"
-               "The record file is rewritten once and exactly the changed records are marked in the update\n"
-               "list, so \"tramond PROGRAM.app update ...\" sends just them. Exit 0 done, 1 not written, 2 bad input.",
-               VerbNeeds::Nothing, runImport});
-    verbs.add({"diff", "diff A.app[@N] B.app[@N] [--json]", "Shows how two programs differ; exit 0 same, 1 different.",
-               "Record files by kind, record number and field name; the application block by flag and option\n"
-               "(with the option dialog's caption) or by its named region, raw offsets otherwise; the text\n"
-               "block by section and entry. Each line reads: area [record]: item: \"A\" -> \"B\".\n"
-               "PROGRAM.app@N is version N of the program's history (see \"tramond history\").\n"
-               "Exit 0 same, 1 different, 2 a program cannot be read.",
-               VerbNeeds::Nothing, runDiff});
-    verbs.add({"verify", "verify PROGRAM.app REGISTER PORT BAUD [--json]",
-               "Compares what the register holds with the program.",
-               "REGISTER, PORT and BAUD as for the transfer modes (\"read\"). The register is read into a\n"
-               "hidden folder beside the program, compared as \"tramond diff\" compares, and the folder removed;\n"
-               "the program is not changed. Exit 0 same, 1 different, 2 the register could not be read.",
-               VerbNeeds::CoreApplication, [link](VerbContext& ctx) { return runVerify(ctx, link); }});
+    Verb info{"info", "info PROGRAM.app [--json]", "Shows a program's register type, counts, sizes and memory.",
+              "Reads the program without changing it: per record kind the count, the record size on the PC and\n"
+              "in the register and the records its file holds; the memory required as the status panel shows\n"
+              "it, the network size, the logo, the PLU random-code size and the update-list length.",
+              VerbNeeds::Nothing, runInfo};
+    info.exitStatus = "0 shown, 2 the program cannot be read.";
+    info.jsonKeys = "program, registerType, memoryRequired{bytes,kilobytes,text}, networkSize, "
+                    "logo{size,type,density}, randomCodeSize, updateListLength, "
+                    "kinds[{kind,name,extension,count,recordSize,registerRecordLength,fileExists,recordsInFile}]";
+    verbs.add(std::move(info));
+
+    Verb exportVerb{"export", "export PROGRAM.app KIND [-o FILE.csv] [--json]",
+                    "Writes a record file as CSV for a spreadsheet.",
+                    "CSV in UTF-8 with a header row of field names; one row per record, numbered in the \"record\"\n"
+                    "column. A file that holds fewer records than the program's count is exported as far as it\n"
+                    "goes, with a warning.\n"
+                    "KIND is one of " + kindWords() + "; the kind's name in the Edit menu\n"
+                    "(\"Department File\") and its extension are taken too, in any case.",
+                    VerbNeeds::Nothing, runExport};
+    exportVerb.options = {{"-o FILE.csv", "The CSV file; without it (or with -) the CSV goes to standard output."}};
+    exportVerb.exitStatus = "0 written, 1 the file could not be written, 2 bad arguments or a program that cannot "
+                            "be read.";
+    exportVerb.jsonKeys = "kind, file, warnings (with -o only)";
+    exportVerb.outputSuffixes = {".csv"};
+    verbs.add(std::move(exportVerb));
+
+    Verb import{"import", "import PROGRAM.app KIND FILE.csv [--json]",
+                "Takes changed records from CSV, marked for Update Register.",
+                "Every row is checked first: a wrong row is named with its line and field and nothing is written.\n"
+                "Rows name their record in the \"record\" column; missing columns and records stay as they are.\n"
+                "The record file is rewritten once and exactly the changed records are marked in the update\n"
+                "list, so \"tramond PROGRAM.app update ...\" sends just them. KIND as for export.",
+                VerbNeeds::Nothing, runImport};
+    import.exitStatus = "0 done, 1 not written, 2 bad input (arguments, program or CSV).";
+    import.jsonKeys = "ok, rows, changed[record numbers], problems[{line,field,message}], history (as for the "
+                      "transfer modes)";
+    verbs.add(std::move(import));
+
+    Verb diff{"diff", "diff A.app[@N] B.app[@N] [--json]", "Shows how two programs differ.",
+              "Record files by kind, record number and field name; the application block by flag and option\n"
+              "(with the option dialog's caption) or by its named region, raw offsets otherwise; the text\n"
+              "block by section and entry. Each line reads: area [record]: item: \"A\" -> \"B\".\n"
+              "\n"
+              "PROGRAM.app@N is version N of the program's history (see \"tramond history\").",
+              VerbNeeds::Nothing, runDiff};
+    diff.exitStatus = "0 same, 1 different, 2 a program cannot be read.";
+    diff.jsonKeys = "same, differences[{area,record,item,caption,a,b}]";
+    verbs.add(std::move(diff));
+
+    Verb verify{"verify", "verify PROGRAM.app REGISTER PORT BAUD [--json]",
+                "Compares what the register holds with the program.",
+                "REGISTER, PORT and BAUD as for the transfer modes (\"read\"). The register is read into a\n"
+                "hidden folder beside the program, compared as \"tramond diff\" compares, and the folder removed;\n"
+                "the program is not changed.",
+                VerbNeeds::CoreApplication, [link](VerbContext& ctx) { return runVerify(ctx, link); }};
+    verify.exitStatus = "0 same, 1 different, 2 the register could not be read or the program is unusable.";
+    verify.jsonKeys = "status (same, different or not read), same (true only when status is same), differences "
+                      "as for diff";
+    verbs.add(std::move(verify));
+
     addHistoryVerbs(verbs);
 }
 

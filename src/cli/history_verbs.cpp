@@ -223,28 +223,41 @@ int runRestore(VerbContext& ctx) {
 }  // namespace
 
 void addHistoryVerbs(VerbRegistry& verbs) {
-    verbs.add({"history", "history PROGRAM.app [--at TIME | --record TEXT | --push REMOTE] [--json]",
-               "Lists a program's recorded versions, records or backs them up.",
-               "A version is recorded at every Load from Register, Install, Clear & Install, Update Register and\n"
-               "Clear PLU File (with the register, port, baud rate and the result, also when it failed), every\n"
-               "CSV import, every restore, and when the window closes a program whose files changed. They are\n"
-               "kept in the hidden folder \".tramond-history\" beside the programs, one git branch per program.\n"
-               "Without options: every version, oldest first: number, time, event, register, result, the\n"
-               "files that changed, the note and who recorded it.\n"
-               "--at \"2026-12-01 18:00\": the version that was current then (a date alone: that evening).\n"
-               "--record TEXT: records the files as they are now, with TEXT as the note.\n"
-               "--push REMOTE: sends the program's branch to a git remote (a URL, or a folder such as a USB\n"
-               "stick, where a repository is made when there is none); never overwrites versions it lacks.\n"
-               "Compare a version with \"tramond diff PROGRAM.app@N PROGRAM.app\"; put it back with\n"
-               "\"tramond restore PROGRAM.app N\". Exit 0 done, 1 not done, 2 bad arguments or history.",
-               VerbNeeds::Nothing, runHistory});
-    verbs.add({"restore", "restore PROGRAM.app N [--json]", "Puts version N of a program back, marked for Update.",
-               "The files on disk are recorded first when they changed since the last version; then version\n"
-               "N's files replace them all at once (or none do), and the restore is recorded as a version of\n"
-               "its own. Everything whose bytes differ from the files replaced is marked in the update list,\n"
-               "so one Update Register makes the register hold version N; when the memory map differs it says\n"
-               "that Clear & Install Register is needed instead. Exit 0 done, 1 not done, 2 bad arguments.",
-               VerbNeeds::Nothing, runRestore});
+    Verb history{"history", "history PROGRAM.app [--at TIME | --record TEXT | --push REMOTE] [--json]",
+                 "Lists a program's recorded versions, records one or backs them up.",
+                 "A version is recorded at every Load from Register, Install, Clear & Install, Update Register and\n"
+                 "Clear PLU File (with the register, port, baud rate and the result, also when it failed), every\n"
+                 "CSV import, every restore, and when the window closes a program whose files changed. They are\n"
+                 "kept in the hidden folder \".tramond-history\" beside the programs, one git branch per program.\n"
+                 "\n"
+                 "Without options: every version, oldest first: number, time, event, register, result, the\n"
+                 "files that changed, the note and who recorded it. Compare a version with\n"
+                 "\"tramond diff PROGRAM.app@N PROGRAM.app\"; put it back with \"tramond restore PROGRAM.app N\".",
+                 VerbNeeds::Nothing, runHistory};
+    history.options = {
+        {"--at TIME", "The version that was current at TIME, \"2026-12-01 18:00\" (a date alone: that evening)."},
+        {"--record TEXT", "Records the files as they are now, with TEXT as the note."},
+        {"--push REMOTE",
+         "Sends the program's branch to a git remote: a URL, or a folder such as a USB stick, where a repository "
+         "is made when there is none. Versions the remote has and this history lacks are never overwritten."},
+    };
+    history.exitStatus = "0 done, 1 not done (no version at that time, not recorded, not pushed), 2 bad arguments "
+                         "or a history that cannot be read.";
+    history.jsonKeys = "program, then versions[{number,id,time,event,register,port,baud,result,person,note,changed}]; "
+                       "with --at: at, version; with --record: history; with --push: remote, pushed, branch or error";
+    verbs.add(std::move(history));
+
+    Verb restore{"restore", "restore PROGRAM.app N [--json]", "Puts version N of a program back, marked for Update.",
+                 "The files on disk are recorded first when they changed since the last version; then version\n"
+                 "N's files replace them all at once (or none do), and the restore is recorded as a version of\n"
+                 "its own. Everything whose bytes differ from the files replaced is marked in the update list,\n"
+                 "so one Update Register makes the register hold version N; when the memory map differs it says\n"
+                 "that Clear & Install Register is needed instead.",
+                 VerbNeeds::Nothing, runRestore};
+    restore.exitStatus = "0 done, 1 not done (the program is unchanged), 2 bad arguments or no such version.";
+    restore.jsonKeys = "program, ok, restored, marked[update-list lines], clearAndInstall, installOnly[extensions], "
+                       "history; or ok false and error";
+    verbs.add(std::move(restore));
 }
 
 }  // namespace tramond

@@ -252,12 +252,6 @@ RecordTable pluTable(const ApplicationBlock& app) {
     return t;
 }
 
-std::string lower(std::string_view s) {
-    std::string out(s);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return std::tolower(c); });
-    return out;
-}
-
 }  // namespace
 
 std::optional<std::size_t> RecordTable::column(std::string_view name) const {
@@ -291,22 +285,6 @@ std::vector<RecordKind> tableKinds() {
     for (const auto* layout : recordEditorLayouts())
         if (std::find(out.begin(), out.end(), layout->kind) == out.end()) out.push_back(layout->kind);
     return out;
-}
-
-std::string kindWord(RecordKind kind) {
-    std::string out = lower(kindInfo(kind).name);
-    std::replace(out.begin(), out.end(), ' ', '-');
-    std::replace(out.begin(), out.end(), '/', '-');
-    return out;
-}
-
-std::optional<RecordKind> kindFromWord(std::string_view word) {
-    const auto w = lower(word);
-    for (const auto& k : recordKinds()) {
-        const auto ext = lower(k.extension);
-        if (w == kindWord(k.kind) || w == lower(k.name) || w == ext || "." + w == ext) return k.kind;
-    }
-    return std::nullopt;
 }
 
 std::optional<RecordTable> recordTable(RecordKind kind, const ApplicationBlock& app) {

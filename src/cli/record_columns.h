@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/kind_words.h"
 #include "program/application_block.h"
 #include "program/record_kinds.h"
 
@@ -43,11 +44,6 @@ struct RecordTable {
 
 // The kinds that have columns: the PLU, then every record-editor layout.
 std::vector<RecordKind> tableKinds();
-// The command-line name of a kind: its name in lower case with blanks and
-// slashes as hyphens ("plu", "department", "po-ra").
-std::string kindWord(RecordKind kind);
-// A kind by that word, its plain name or its file extension (".dpt", "dpt").
-std::optional<RecordKind> kindFromWord(std::string_view word);
 
 // Columns of a kind for this program (its header decides descriptor length,
 // PLU code mode and price size); nullopt for a kind without a layout.

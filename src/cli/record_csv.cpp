@@ -50,10 +50,15 @@ std::string ImportProblem::describe() const {
     return out.empty() ? text : out + ": " + text;
 }
 
-std::string exportRecords(const ProgramImage& program, RecordKind kind) {
+std::string exportRecords(const ProgramImage& program, RecordKind kind, std::vector<std::string>* warnings) {
     const auto table = tableFor(program, kind);
     const auto file = readRecords(program, table);
     const auto n = available(table, file);
+    if (warnings) {
+        const auto name = program.file(kindInfo(kind).extension).filename().string();
+        if (auto w = fewerRecordsWarning(name, file.size() / table.recordSize, table.count); !w.empty())
+            warnings->push_back(std::move(w));
+    }
 
     std::string out;
     out.reserve((n + 1) * 128);

@@ -20,7 +20,9 @@ namespace tramond {
 // The CSV text of every record of the kind (in code mode: every PLU with a
 // code). Throws ProgramError when the kind has no columns or its file cannot
 // be read.
-std::string exportRecords(const ProgramImage& program, RecordKind kind);
+// `warnings` (when given) gets what the dealer should know beside the CSV:
+// a record file shorter than the program's count.
+std::string exportRecords(const ProgramImage& program, RecordKind kind, std::vector<std::string>* warnings = nullptr);
 
 struct ImportProblem {
     std::size_t line = 0;  // CSV line, from 1 (0: the file as a whole)

@@ -1,8 +1,13 @@
 #include "handheld/hex_image.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <fstream>
-#include <sstream>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace tramond {
 namespace {
@@ -37,7 +42,16 @@ void HexImage::clear() {
 
 int HexImage::usedRows() const { return static_cast<int>(std::count(used_.begin(), used_.end(), true)); }
 
-std::optional<std::string> HexImage::parseLine(std::string_view line) {
+std::uint16_t HexImage::sum() const {
+    unsigned total = 0;
+    for (int r = 0; r < kRows; ++r)
+        if (rowUsed(r))
+            for (const auto b : row(r)) total += b;
+    return static_cast<std::uint16_t>(total);
+}
+
+std::optional<std::string> HexImage::parseLine(std::string_view line, int* typeOut) {
+    if (typeOut) *typeOut = -1;
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.empty() || line.front() != ':') return std::nullopt;
     if (line.size() > kMaxLineLength)
@@ -62,6 +76,7 @@ std::optional<std::string> HexImage::parseLine(std::string_view line) {
     }
     const unsigned address = rec[1] * 256u + rec[2];
     const std::uint8_t type = rec[3];
+    if (typeOut) *typeOut = type;
     const std::span<const std::uint8_t> data(rec.data() + 4, count);
 
     switch (type) {
@@ -100,30 +115,84 @@ std::optional<std::string> HexImage::parseLine(std::string_view line) {
 
 std::optional<HexError> loadHexText(std::string_view text, HexImage& image) {
     image.clear();
+    const auto refuse = [&](int line, std::string what) {
+        image.clear();
+        return HexError{line, std::move(what)};
+    };
+    if (text.empty()) return refuse(0, "the file is empty");
+    // A byte-order mark would hide the first record.
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
     int lineNo = 0;
+    int endLine = 0;
+    int records = 0;
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = text.find('\n', pos);
         if (end == std::string_view::npos) end = text.size();
         ++lineNo;
+        const auto line = text.substr(pos, end - pos);
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            const auto c = static_cast<unsigned char>(line[i]);
+            const bool lineEnd = c == '\r' && i + 1 == line.size();
+            if ((c < 0x20 && c != '\t' && !lineEnd) || c == 0x7F) {
+                char hex[8];
+                std::snprintf(hex, sizeof hex, "0x%02X", c);
+                return refuse(lineNo, std::string("byte ") + hex + " at column " + std::to_string(i + 1) +
+                                          ": a binary file, not Intel HEX text");
+            }
+        }
         // The last line counts even without a line feed.
-        if (auto problem = image.parseLine(text.substr(pos, end - pos))) {
-            image.clear();
-            return HexError{lineNo, *problem};
+        int type = -1;
+        if (auto problem = image.parseLine(line, &type)) return refuse(lineNo, *problem);
+        if (type >= 0) {
+            if (endLine > 0)
+                return refuse(lineNo, "a record after the end record of line " + std::to_string(endLine));
+            ++records;
+            if (type == 1) endLine = lineNo;
         }
         pos = end + 1;
     }
+    if (records == 0) return refuse(0, "no Intel HEX records (lines beginning with ':')");
+    if (endLine == 0)
+        return refuse(lineNo, "the file ends without its end record (:00000001FF): it is cut short");
     return std::nullopt;
 }
 
 std::optional<HexError> loadHexFile(const std::filesystem::path& path, HexImage& image) {
     image.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return HexError{0, "cannot open " + path.string()};
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) return HexError{0, "cannot read " + path.string()};
-    return loadHexText(text.str(), image);
+    // Opened without waiting: a FIFO or a terminal must not hold the upload
+    // before its type is seen.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == EISDIR) return HexError{0, path.string() + " is a folder, not a HEX file"};
+        return HexError{0, "cannot open " + path.string() + ": " + std::strerror(errno)};
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return HexError{0, "cannot read " + path.string() + ": " + std::strerror(errno)};
+    if (S_ISDIR(st.st_mode)) return HexError{0, path.string() + " is a folder, not a HEX file"};
+    if (!S_ISREG(st.st_mode))
+        return HexError{0, path.string() + " is not a regular file (a FIFO, device or socket), not a HEX file"};
+    if (st.st_size == 0) return HexError{0, path.string() + ": the file is empty"};
+    if (static_cast<std::uintmax_t>(st.st_size) > HexImage::kMaxFileBytes)
+        return HexError{0, path.string() + " holds " + std::to_string(st.st_size) + " bytes, more than an image's " +
+                               std::to_string(HexImage::kMaxFileBytes) + ": not an operating-system image"};
+    std::string text;
+    char buf[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return HexError{0, "cannot read " + path.string() + ": " + std::strerror(errno)};
+        if (n == 0) break;
+        // A file that grows while it is read is still bounded.
+        if (text.size() + static_cast<std::size_t>(n) > HexImage::kMaxFileBytes)
+            return HexError{0, path.string() + " grew past " + std::to_string(HexImage::kMaxFileBytes) + " bytes"};
+        text.append(buf, static_cast<std::size_t>(n));
+    }
+    return loadHexText(text, image);
 }
 
 }  // namespace tramond

@@ -29,6 +29,42 @@ std::string checksumText(std::uint8_t first, std::uint8_t second) {
     return std::string(upload_text::kChecksum) + hex4(first * 256u + second);
 }
 
+std::string checksumComparison(const UploadResult& r) {
+    if (!r.answered()) return {};
+    if (r.checksum == r.expectedChecksum) return "The image sent sums to " + hex4(r.expectedChecksum) + " too: complete.";
+    return "Error: the image sent sums to " + hex4(r.expectedChecksum) + ". Upload again.";
+}
+
+std::string UploadProgressLines::status(const std::string& text) {
+    if (text.starts_with(upload_text::kWriteAddress)) {
+        address_ = text;
+        return {};
+    }
+    std::string out = finish();
+    return out + text + "\n";
+}
+
+std::string UploadProgressLines::progress(int done, int total) {
+    if (total <= 0) return {};
+    const int percent = static_cast<int>(100LL * done / total);
+    const std::string text = address_ + (address_.empty() ? "" : "  ") + std::to_string(percent) + " % (" +
+                             std::to_string(done) + " of " + std::to_string(total) + " rows)";
+    if (terminal_) {
+        lineOpen_ = true;
+        return "\r\033[K" + text;
+    }
+    const int tenth = percent / 10;
+    if (tenth == lastTenth_) return {};
+    lastTenth_ = tenth;
+    return text + "\n";
+}
+
+std::string UploadProgressLines::finish() {
+    if (!lineOpen_) return {};
+    lineOpen_ = false;
+    return "\n";
+}
+
 void OsUploader::status(UploadResult& r, std::string text) {
     r.status = std::move(text);
     if (hooks_.onStatus) hooks_.onStatus(r.status);
@@ -66,6 +102,22 @@ bool OsUploader::pause(int ms) {
     return !cancelled();
 }
 
+bool OsUploader::discardUntilQuiet() {
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    auto lastByte = start;
+    while (Clock::now() - start < std::chrono::milliseconds(t_.discardMs)) {
+        if (cancelled() || link_.failed()) return false;
+        if (link_.getRxByte() >= 0 || link_.holdingBack()) {
+            lastByte = Clock::now();
+            continue;
+        }
+        if (Clock::now() - lastByte >= std::chrono::milliseconds(t_.quietMs)) return true;
+    }
+    // Still talking: the clearing's own patience decides.
+    return true;
+}
+
 int OsUploader::awaitByte(int& pollsLeft) {
     while (pollsLeft > 0) {
         --pollsLeft;
@@ -87,8 +139,7 @@ UploadResult OsUploader::upload(const HexImage* image) {
         if (!send(0x5A) || !send(0x07)) return finish(r, UploadOutcome::LinkFailed, kLinkFailed);
         status(r, kSettingUpSpeed);
         if (!pause(t_.speedSetupMs)) return finish(r, UploadOutcome::Cancelled, kCancelled);
-        while (link_.getRxByte() >= 0) {
-        }
+        if (!discardUntilQuiet()) return finish(r, UploadOutcome::LinkFailed, kLinkFailed);
 
         if (!link_.setBaud(38400)) return finish(r, UploadOutcome::LinkFailed, kLinkFailed);
         if (!send(0x30)) return finish(r, UploadOutcome::LinkFailed, kLinkFailed);
@@ -139,7 +190,10 @@ UploadResult OsUploader::upload(const HexImage* image) {
     const int second = awaitByte(pollsLeft);
     if (second < 0) return finish(r, UploadOutcome::ProgrammingFailed, kProgrammingFailed);
     r.checksum = static_cast<std::uint16_t>(first * 256 + second);
-    r.outcome = UploadOutcome::Done;
+    // The handheld sums what it stored; anything lost or changed on the
+    // line shows here, and must not pass as a finished upload.
+    r.expectedChecksum = image->rowUsed(0) ? image->sum() : 0;
+    r.outcome = r.checksum == r.expectedChecksum ? UploadOutcome::Done : UploadOutcome::ChecksumMismatch;
     status(r, checksumText(static_cast<std::uint8_t>(first), static_cast<std::uint8_t>(second)));
     return r;
 }

@@ -35,16 +35,29 @@ struct UploadTiming {
     int startMs = 1000;       // after the start character
     int rowPauseMs = 6;       // on the line between a row's data and its checksum
     int sentTimeoutMs = 5000; // for queued bytes to leave the port
+    // After the wake-up, what the handheld sends is discarded until the line
+    // has been quiet this long (the receive thread may be holding bytes back
+    // with DTR), but for no longer than discardMs in all.
+    int quietMs = 60;
+    int discardMs = 3000;
 };
 
-enum class UploadOutcome { Done, NoFile, NotCleared, ProgrammingFailed, LinkFailed, Cancelled };
+// ChecksumMismatch: the handheld answered, but its sum of what it stored is
+// not the sum of what was sent: bytes were lost or changed on the way.
+enum class UploadOutcome { Done, NoFile, NotCleared, ProgrammingFailed, LinkFailed, Cancelled, ChecksumMismatch };
 
 struct UploadResult {
     UploadOutcome outcome = UploadOutcome::NoFile;
     std::string status;          // the last status text shown
-    std::uint16_t checksum = 0;  // the loader's answer, first byte high (Done only)
+    std::uint16_t checksum = 0;  // the loader's answer, first byte high (Done, ChecksumMismatch)
+    std::uint16_t expectedChecksum = 0;  // the sum of the bytes sent (the image's sum)
+    bool answered() const { return outcome == UploadOutcome::Done || outcome == UploadOutcome::ChecksumMismatch; }
     int rowsSent = 0;
 };
+
+// The comparison beside "Checksum:XXXX", for the dialog and the command line
+// alike; "" when the handheld did not answer.
+std::string checksumComparison(const UploadResult& result);
 
 // The loader's setup record s (1..4): nine bytes, the last two the record's
 // trailer and the next start character.
@@ -80,12 +93,36 @@ private:
     // Polls for an answer byte, spending pollsLeft: -1 when none came, -2
     // when cancelled or the link failed.
     int awaitByte(int& pollsLeft);
+    // Discards what arrives until the line is quiet (within the time bound);
+    // false when cancelled or the link failed.
+    bool discardUntilQuiet();
     bool pause(int ms);
     UploadResult finish(UploadResult r, UploadOutcome outcome, const char* text);
 
     UploadLink& link_;
     UploadHooks hooks_;
     UploadTiming t_;
+};
+
+// Progress of an upload for a terminal or a log: on a terminal one line
+// rewritten in place; otherwise a line at every tenth of the rows, so a log
+// holds eleven lines, not one per row.
+class UploadProgressLines {
+public:
+    explicit UploadProgressLines(bool terminal) : terminal_(terminal) {}
+    // What to write for a status text ("" for the row addresses, which the
+    // progress shows).
+    std::string status(const std::string& text);
+    // What to write when `done` of `total` rows have gone.
+    std::string progress(int done, int total);
+    // What to write before the end's own lines.
+    std::string finish();
+
+private:
+    bool terminal_;
+    bool lineOpen_ = false;
+    int lastTenth_ = -1;
+    std::string address_;
 };
 
 // One upload on an open port: starts the receive and transmit threads,

@@ -15,6 +15,7 @@ void UploadLink::start() {
     failed_.store(false);
     failure_.clear();
     dtrHolds_.store(0);
+    holding_.store(false);
     receiver_ = std::thread([this] { receiveLoop(); });
     transmitter_ = std::thread([this] { transmitLoop(); });
 }
@@ -54,9 +55,11 @@ void UploadLink::receiveLoop() {
                 // Hold the handheld back until the uploader has taken
                 // everything, then let it go on.
                 dtrHolds_.fetch_add(1, std::memory_order_relaxed);
+                holding_.store(true, std::memory_order_release);
                 port_.setDtr(false);
                 while (!rx_.empty() && !stop_.load()) std::this_thread::sleep_for(25ms);
                 port_.setDtr(true);
+                holding_.store(false, std::memory_order_release);
                 if (stop_.load()) return;
                 rx_.push(buf[static_cast<std::size_t>(i)]);
             }

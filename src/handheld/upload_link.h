@@ -55,6 +55,9 @@ public:
 
     // How often the receive thread lowered DTR for a full receive ring.
     int dtrHolds() const { return dtrHolds_.load(std::memory_order_relaxed); }
+    // The receive thread is holding the handheld back (DTR low) until the
+    // ring is empty: more bytes are on their way even when the ring is empty.
+    bool holdingBack() const { return holding_.load(std::memory_order_acquire); }
 
 private:
     void receiveLoop();
@@ -72,6 +75,7 @@ private:
     // Written once under the lock before failed_ publishes it.
     std::string failure_;
     std::atomic<int> dtrHolds_{0};
+    std::atomic<bool> holding_{false};
     // Wake-ups only; the bytes travel through the rings without the lock.
     std::mutex mutex_;
     std::condition_variable txReady_;

@@ -69,7 +69,7 @@ const char* titleFor(MessageKind kind) {
 }
 
 std::uint16_t pbInfoCount(const ApplicationBlock& app) { return app.u16(kAppPbInfoCountOffset); }
-bool pbTrailer(const ApplicationBlock& app) { return (app.u8(kAppPbFlagsOffset) & 0x80) != 0; }
+bool pbTrailer(const ApplicationBlock& app) { return sendsPbTrailer(app); }
 bool pbCodeRecords(const ApplicationBlock& app) {
     return (app.u8(kAppPbFlagsOffset) & 0x0F) != 0 && !app.option(19, 3) && !app.option(20, 8);
 }

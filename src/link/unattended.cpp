@@ -13,6 +13,8 @@
 
 #include "app/verbs.h"
 #include "link/register_ops.h"
+#include "link/update_preview.h"
+#include "program/file_io.h"
 #include "program/program_ops.h"
 
 namespace tramond {
@@ -124,18 +126,19 @@ std::string historyJson(const std::optional<history::RecordOutcome>& outcome) {
 
 namespace {
 
-int runMode(const CommandLine& cl, ProgramSession& session, UnattendedEnvironment& env, ConsoleHost& host);
+int runMode(const CommandLine& cl, ProgramSession& session, UnattendedEnvironment& env, ConsoleHost& host,
+            std::string& moreJson);
 
 // The result a script reads with "--json": stable keys, one object, one line.
 void writeJsonResult(std::ostream& out, const CommandLine& cl, int status, const ConsoleHost& host,
-                     const LinkSettings& link) {
+                     const LinkSettings& link, const std::string& moreJson) {
     out << "{\"program\":" << jsonQuote(cl.programPath) << ",\"mode\":" << jsonQuote(cl.modeWord)
         << ",\"register\":" << cl.registerNumber << ",\"port\":" << jsonQuote(link.port)
         << ",\"baud\":" << link.baudRate << ",\"ok\":" << (status == kExitSucceeded ? "true" : "false")
         << ",\"exit\":" << status << ",\"messages\":[";
     const auto& seen = host.messagesSeen();
     for (std::size_t i = 0; i < seen.size(); ++i) out << (i ? "," : "") << jsonQuote(seen[i]);
-    out << "],\"history\":" << historyJson(host.history) << "}" << std::endl;
+    out << "]" << moreJson << ",\"history\":" << historyJson(host.history) << "}" << std::endl;
 }
 
 }  // namespace
@@ -143,20 +146,49 @@ void writeJsonResult(std::ostream& out, const CommandLine& cl, int status, const
 int runUnattended(const CommandLine& cl, ProgramSession& session, UnattendedEnvironment& env) {
     std::ostream& err = env.err ? *env.err : std::cerr;
     ConsoleHost host(err, env.in, env.terminal, cl.assumeYes);
-    const int status = runMode(cl, session, env, host);
+    std::string moreJson;
+    const int status = runMode(cl, session, env, host, moreJson);
     if (cl.json) {
         LinkSettings link = env.link;
         if (auto port = cl.portName()) link.port = *port;
         if (cl.baudRate > 0) link.baudRate = cl.baudRate;
-        writeJsonResult(env.out ? *env.out : std::cout, cl, status, host, link);
+        writeJsonResult(env.out ? *env.out : std::cout, cl, status, host, link, moreJson);
     }
     return status;
 }
 
 namespace {
 
-int runMode(const CommandLine& cl, ProgramSession& session, UnattendedEnvironment& env, ConsoleHost& host) {
+// "update --dry-run": the list Update would send, on standard output (or in
+// the JSON result), and nothing on the port.
+int dryRun(const ProgramSession& session, UnattendedEnvironment& env, ConsoleHost& host, bool json,
+           std::string& moreJson) {
+    const auto preview = previewUpdate(session);
+    if (json) {
+        moreJson = ",\"dryRun\":true,\"send\":" + previewJsonItems(preview);
+    } else {
+        std::ostream& out = env.out ? *env.out : std::cout;
+        for (const auto& item : preview.items) out << describe(item) << '\n';
+        out.flush();
+    }
+    if (!preview.refusal.empty()) {
+        host.message(preview.updateFileExists ? MessageKind::Error : MessageKind::Warning,
+                     preview.updateFileExists ? "Error" : "Warning", preview.refusal);
+        return kExitFailed;
+    }
     std::ostream& err = env.err ? *env.err : std::cerr;
+    err << "tramond: dry run: " << preview.items.size() << (preview.items.size() == 1 ? " item" : " items")
+        << " would be sent; nothing was sent" << std::endl;
+    return kExitSucceeded;
+}
+
+int runMode(const CommandLine& cl, ProgramSession& session, UnattendedEnvironment& env, ConsoleHost& host,
+            std::string& moreJson) {
+    std::ostream& err = env.err ? *env.err : std::cerr;
+    if (const auto problem = commandLineProblem(cl); !problem.empty()) {
+        host.message(MessageKind::Error, "Error", problem);
+        return kExitUsage;
+    }
     if (!cl.unattended()) {
         err << "tramond: unknown mode \"" << cl.modeWord << "\"" << std::endl;
         return kExitUsage;
@@ -167,6 +199,28 @@ int runMode(const CommandLine& cl, ProgramSession& session, UnattendedEnvironmen
     }
 
     const bool reading = cl.mode == CommandMode::Read;
+    if (cl.dryRun) {
+        // A look changes nothing: the application file is read, not loaded
+        // (loading rewrites it and creates a missing update list).
+        const std::filesystem::path path = cl.programPath;
+        std::error_code ec;
+        const bool file = std::filesystem::is_regular_file(path, ec);
+        std::vector<std::uint8_t> bytes;
+        try {
+            if (file) bytes = readFile(path);
+        } catch (const FileError&) {
+        }
+        if (!file || bytes.size() != ApplicationBlock::kSize) {
+            host.message(MessageKind::Error, "Error",
+                         loadOutcomeMessage(file && !bytes.empty() ? LoadOutcome::WrongApplication
+                                                                   : LoadOutcome::FileError) +
+                             std::string(" (") + cl.programPath + ")");
+            return kExitUsage;
+        }
+        std::copy(bytes.begin(), bytes.end(), session.app.bytes().begin());
+        session.programPath = path;
+        return dryRun(session, env, host, cl.json, moreJson);
+    }
     if (!reading) {
         const auto loaded = loadProgram(session, cl.programPath);
         for (const auto& w : loaded.warnings) host.message(MessageKind::Warning, "Warning", w);

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "link/block_map.h"
+#include "program/application_block.h"
 
 namespace tramond {
 
@@ -61,6 +62,10 @@ std::vector<std::string> readUpdateFileLines(const std::filesystem::path& file);
 // left out (the PLU lines carry those changes) and the PLU lines are kept;
 // otherwise the PLU lines are left out and ".plu" codes go by record.
 UpdatePlan planUpdate(const std::vector<std::string>& sortedLines, bool pluByCode);
+
+// The PB extra trailer (block 90) goes only when the PB flags ask for it;
+// otherwise its change code is passed over.
+bool sendsPbTrailer(const ApplicationBlock& app);
 
 // "Number of new plu entries is too big, please use INSTALL" is due when
 // this is false: the register must keep half of its free PLU entries

@@ -190,6 +190,8 @@ private:
 
     std::vector<std::uint8_t> read(std::size_t recordSize, std::size_t count) {
         auto bytes = readFile(session_.file(listingKindInfo(kind_).extension));
+        if (auto w = fewerRecordsWarning(listing_.fileName, bytes.size() / recordSize, count); !w.empty())
+            listing_.warnings.push_back(std::move(w));
         bytes.resize(std::min(bytes.size(), recordSize * count));
         return bytes;
     }

@@ -48,6 +48,8 @@ struct Listing {
     std::string fileName;            // the listed file, "shop.plu": the print job title
     std::vector<std::string> lines;  // as far as it was built
     std::string error;               // a message titled "Error"; empty when complete
+    // Complete, but worth a word: the file holds fewer records than the count.
+    std::vector<std::string> warnings;
     bool ok() const { return error.empty(); }
 };
 

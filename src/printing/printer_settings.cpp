@@ -23,28 +23,33 @@ int number(std::string_view s) {
     return v;
 }
 
-// The stored number, or the default (written back) when the value is missing.
-int readOrDefault(SettingsStore& store, const char* name, int fallback) {
+// The stored number, or the default (written back when asked) when the
+// value is missing.
+int readOrDefault(SettingsStore& store, const char* name, int fallback, bool writeBack) {
     if (store.contains(kPrinterKey, name)) {
         const auto text = store.read(kPrinterKey, name);
         if (!text.empty()) return number(text);
     }
-    store.write(kPrinterKey, name, std::to_string(fallback));
+    if (writeBack) store.write(kPrinterKey, name, std::to_string(fallback));
     return fallback;
+}
+
+PrinterSettings readSettings(SettingsStore& store, bool writeBack) {
+    const PrinterSettings d;
+    PrinterSettings s;
+    s.port = readOrDefault(store, kPort, d.port, writeBack);
+    s.pageSize = readOrDefault(store, kPageSize, d.pageSize, writeBack);
+    s.printTimeDate = readOrDefault(store, kTimeDate, d.printTimeDate, writeBack) == 1;
+    s.printHeader = readOrDefault(store, kHeader, d.printHeader, writeBack) == 1;
+    s.printName = readOrDefault(store, kName, d.printName, writeBack) == 1;
+    return s;
 }
 
 }  // namespace
 
-PrinterSettings loadPrinterSettings(SettingsStore& store) {
-    const PrinterSettings d;
-    PrinterSettings s;
-    s.port = readOrDefault(store, kPort, d.port);
-    s.pageSize = readOrDefault(store, kPageSize, d.pageSize);
-    s.printTimeDate = readOrDefault(store, kTimeDate, d.printTimeDate) == 1;
-    s.printHeader = readOrDefault(store, kHeader, d.printHeader) == 1;
-    s.printName = readOrDefault(store, kName, d.printName) == 1;
-    return s;
-}
+PrinterSettings loadPrinterSettings(SettingsStore& store) { return readSettings(store, true); }
+
+PrinterSettings peekPrinterSettings(SettingsStore& store) { return readSettings(store, false); }
 
 void savePrinterSettings(SettingsStore& store, const PrinterSettings& s) {
     store.write(kPrinterKey, kPort, std::to_string(s.port));

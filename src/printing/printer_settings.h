@@ -25,6 +25,9 @@ struct PrinterSettings {
 // empty) takes its default, which is written back; a stored value that is
 // not a number reads as 0. A deliberate 0 stays 0.
 PrinterSettings loadPrinterSettings(SettingsStore& store);
+// The same values without writing anything back: for a command that only
+// reads (the "print" verb), a missing value just takes its default.
+PrinterSettings peekPrinterSettings(SettingsStore& store);
 void savePrinterSettings(SettingsStore& store, const PrinterSettings& settings);
 
 // The page-length box, checked on every key: digits only, at most two,

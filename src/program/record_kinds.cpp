@@ -87,6 +87,12 @@ const appblock::KindHeaderLayout* kindHeader(RecordKind kind) {
     return nullptr;
 }
 
+std::string fewerRecordsWarning(std::string_view fileName, std::size_t held, std::size_t count) {
+    if (held >= count) return {};
+    return std::string(fileName) + " holds " + std::to_string(held) + (held == 1 ? " record" : " records") +
+           ", fewer than the program's count of " + std::to_string(count);
+}
+
 std::optional<RecordKind> kindForExtension(std::string_view extension) {
     for (const auto& k : kKinds)
         if (k.extension == extension) return k.kind;

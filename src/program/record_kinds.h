@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "program/application_block.h"
@@ -61,6 +62,11 @@ std::uint32_t changeCode(RecordKind kind, std::uint32_t recordNumber);
 const appblock::KindHeaderLayout* kindHeader(RecordKind kind);
 // The kind whose file has this extension (".plu"), if any.
 std::optional<RecordKind> kindForExtension(std::string_view extension);
+
+// What a listing or an export of a record file shorter than the program's
+// count says beside what it shows: "shop.dpt holds 4 records, fewer than the
+// program's count of 6". "" when the file holds them all.
+std::string fewerRecordsWarning(std::string_view fileName, std::size_t held, std::size_t count);
 
 // Where a kind's record keeps its name (descriptor): offset in the record and
 // field bytes, the terminating zero included. The record editors and the key

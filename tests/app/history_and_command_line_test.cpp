@@ -115,10 +115,15 @@ TEST(CommandLine, NumbersAndYesOption) {
     EXPECT_EQ(cl.registerNumber, 12);
     EXPECT_EQ(cl.baudRate, 19200);
     EXPECT_EQ(parseCommandLine({"a", "update", "x", "1", "fast"}).registerNumber, 0);
-    // After the first positional argument "--yes" is an argument like any other.
-    const auto late = parseCommandLine({"a.app", "--yes"});
-    EXPECT_FALSE(late.assumeYes);
-    EXPECT_EQ(late.modeWord, "--yes");
+    // The options stand anywhere, as a script writes them; after "--" every
+    // argument is positional; an unknown option is a problem, not a port.
+    const auto late = parseCommandLine({"a.app", "update", "1", "2", "9600", "--yes", "--json"});
+    EXPECT_TRUE(late.assumeYes && late.json);
+    EXPECT_EQ(late.arguments.size(), 5u);
+    const auto literal = parseCommandLine({"--", "--yes", "update"});
+    EXPECT_FALSE(literal.assumeYes);
+    EXPECT_EQ(literal.programPath, "--yes");
+    EXPECT_EQ(parseCommandLine({"a.app", "update", "--jsn"}).problem, "unknown option --jsn");
 }
 
 TEST(InstallationCheck, FirstRunDeletesPackAndHelpOnce) {

@@ -65,6 +65,18 @@ TEST_F(CliVerbsTest, ExportAndImportThroughFiles) {
     EXPECT_NE(err.str().find("line 3, record: \"9\" is not a record number from 1 to 6"), std::string::npos)
         << err.str();
     EXPECT_EQ(run({"export", program.appPath.string(), "keyboard"}), 2);
+    EXPECT_EQ(run({"import", (dir / "none.app").string(), "dpt", sheet.string()}), 2) << "a missing program is input";
+
+    // A file shorter than the count is exported as far as it goes, with a word.
+    auto dpt = fileBytes(program.file(".dpt"));
+    dpt.resize(dpt.size() / 2);
+    writeBytes(program.file(".dpt"), dpt);
+    ASSERT_EQ(run({"export", program.appPath.string(), "Department File", "-o", sheet.string(), "--json"}), 0);
+    EXPECT_NE(out.str().find("\"warnings\":[\"shop.dpt holds 3 records, fewer than the program's count of 6\"]"),
+              std::string::npos)
+        << out.str();
+    EXPECT_NE(err.str().find("warning: shop.dpt holds 3 records"), std::string::npos) << err.str();
+    EXPECT_EQ(run({"export", program.appPath.string(), "dpt", "--json"}), 2) << "the JSON needs standard output";
 }
 
 TEST_F(CliVerbsTest, DiffAndVerifyExitAsDiffDoes) {
@@ -97,6 +109,9 @@ TEST_F(CliVerbsTest, DiffAndVerifyExitAsDiffDoes) {
     thread.reset();  // the register is gone
     EXPECT_EQ(run({"verify", program.appPath.string(), "0", "3", "38400"}), 2);
     EXPECT_NE(err.str().find("Check RS232 Connection !!"), std::string::npos) << err.str();
+    // Nothing was compared: never "same".
+    EXPECT_EQ(run({"verify", program.appPath.string(), "0", "3", "38400", "--json"}), 2);
+    EXPECT_EQ(out.str(), "{\"status\":\"not read\",\"same\":false,\"differences\":[]}\n");
 }
 
 TEST(Executable, RunsWithoutADisplay) {

@@ -3,6 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
 #include "handheld/hex_image.h"
 #include "handheld/os_upload.h"
 
@@ -33,9 +41,11 @@ TEST(HexImage, RecordSpanningRowsFillsTheRightColumns) {
     line += check;
 
     HexImage image;
-    ASSERT_FALSE(loadHexText(line, image)) << "a last line without line feed counts";
+    ASSERT_FALSE(loadHexText(line + "\n:00000001FF", image)) << "a last line without line feed counts";
     EXPECT_EQ(image.usedRows(), 3);
     EXPECT_TRUE(image.rowUsed(0) && image.rowUsed(1) && image.rowUsed(2));
+    // The sum the handheld answers with: every byte of every used row.
+    EXPECT_EQ(image.sum(), (32 * 33 / 2 + 16 * 0xFF) & 0xFFFF);
     for (int c = 0; c < 8; ++c) EXPECT_EQ(image.row(0)[c], 0xFF) << c;
     for (int i = 0; i < 32; ++i) EXPECT_EQ(image.row((8 + i) / 16)[(8 + i) % 16], i + 1) << i;
     for (int c = 8; c < 16; ++c) EXPECT_EQ(image.row(2)[c], 0xFF) << c;
@@ -79,11 +89,128 @@ TEST(HexImage, BadFilesAreRefusedWithTheirLineAndLeaveNothing) {
     }
 }
 
-TEST(HexImage, MissingFileIsAnErrorNotAnEmptyImage) {
+// A file must end with exactly one end record: a file cut short, or with
+// records after its end, never goes out as a whole operating system. What is
+// no HEX text at all is refused with its reason.
+TEST(HexImage, OnlyWholeTextFilesEndingInOneEndRecordAreTaken) {
+    const std::string data = ":0100000011EE\n";
+    const std::string end = ":00000001FF\n";
+    struct Case {
+        std::string text;
+        int line;          // -1: accepted
+        const char* what;
+    };
+    const Case cases[] = {
+        {data + end, -1, ""},
+        {data + end + "\n\r\n; built 2024\n", -1, ""},
+        {"\xEF\xBB\xBF" + data + end, -1, ""},
+        {"", 0, "the file is empty"},
+        {data, 1, "ends without its end record"},
+        {data + data, 2, "cut short"},
+        {data + end + data, 3, "a record after the end record of line 2"},
+        {data + end + end, 3, "after the end record"},
+        {"hello\nworld\n", 0, "no Intel HEX records"},
+        {data + std::string("\x7F" "ELF\x02\x01", 6) + "\n" + end, 2, "binary file"},
+        {data + std::string("\0\0\0", 3) + end, 2, "byte 0x00 at column 1"},
+    };
+    for (const auto& c : cases) {
+        HexImage image;
+        const auto error = loadHexText(c.text, image);
+        if (c.line < 0) {
+            EXPECT_FALSE(error) << c.text << ": " << error->describe();
+            continue;
+        }
+        ASSERT_TRUE(error) << c.text;
+        EXPECT_EQ(error->line, c.line) << c.text;
+        EXPECT_NE(error->describe().find(c.what), std::string::npos) << c.text << " -> " << error->describe();
+        EXPECT_EQ(image.usedRows(), 0) << c.text;
+    }
+}
+
+TEST(HexImage, EveryCutOfARealImageBeforeItsEndIsRefused) {
+    // An image as a linker writes it, cut after each of its lines.
+    std::mt19937 rng(5);
+    std::string text;
+    for (unsigned address = 0; address < 40 * 16; address += 16) {
+        char head[16];
+        std::snprintf(head, sizeof head, ":10%04X00", address);
+        text += head;
+        unsigned sum = 0x10 + (address >> 8) + (address & 0xFF);
+        for (int i = 0; i < 16; ++i) {
+            const unsigned b = rng() & 0xFF;
+            sum += b;
+            char two[3];
+            std::snprintf(two, sizeof two, "%02X", b);
+            text += two;
+        }
+        char check[4];
+        std::snprintf(check, sizeof check, "%02X\n", (0x100 - (sum & 0xFF)) & 0xFF);
+        text += check;
+    }
+    text += ":00000001FF\n";
     HexImage image;
-    const auto error = loadHexFile("/nonexistent/tovik.a30", image);
-    ASSERT_TRUE(error);
-    EXPECT_EQ(error->line, 0);
+    ASSERT_FALSE(loadHexText(text, image));
+    EXPECT_EQ(image.usedRows(), 40);
+    for (std::size_t cut = text.find('\n'); cut + 1 < text.size(); cut = text.find('\n', cut + 1)) {
+        HexImage part;
+        const auto error = loadHexText(text.substr(0, cut + 1), part);
+        ASSERT_TRUE(error) << "cut at " << cut;
+        EXPECT_NE(error->what.find("cut short"), std::string::npos) << error->what;
+    }
+}
+
+// What is not a regular file is refused at once, before anything waits on
+// it; a file larger than any image is not read.
+TEST(HexImage, FilesThatAreNoHexFilesAreRefusedWithoutWaiting) {
+    const auto dir = std::filesystem::temp_directory_path() / ("tramond-hex-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir / "folder.a30");
+    const auto fifo = dir / "fifo.a30";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto big = dir / "big.a30";
+    std::ofstream(big) << ":00000001FF\n";
+    std::filesystem::resize_file(big, HexImage::kMaxFileBytes + 1);
+    struct Case {
+        std::filesystem::path file;
+        const char* what;
+    };
+    const Case cases[] = {
+        {"/nonexistent/tovik.a30", "cannot open"},
+        {dir / "folder.a30", "is a folder"},
+        {fifo, "not a regular file"},
+        {"/dev/zero", "not a regular file"},
+        {big, "more than an image's"},
+    };
+    for (const auto& c : cases) {
+        HexImage image;
+        const auto start = std::chrono::steady_clock::now();
+        const auto error = loadHexFile(c.file, image);
+        ASSERT_TRUE(error) << c.file;
+        EXPECT_EQ(error->line, 0) << c.file;
+        EXPECT_NE(error->what.find(c.what), std::string::npos) << c.file << " -> " << error->what;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2)) << c.file;
+    }
+    std::filesystem::remove_all(dir);
+}
+
+TEST(UploadProgress, ATerminalGetsOneLineALogATenthAtATime) {
+    UploadProgressLines log(false), terminal(true);
+    std::string logText, terminalText;
+    EXPECT_EQ(log.status("Clearing Tovik."), "Clearing Tovik.\n");
+    for (int row = 1; row <= 250; ++row) {
+        for (auto* p : {&log, &terminal}) p->status("WriteAdress: 4000:" + std::to_string(row));
+        logText += log.progress(row, 250);
+        terminalText += terminal.progress(row, 250);
+    }
+    terminalText += terminal.finish();
+    EXPECT_EQ(std::count(logText.begin(), logText.end(), '\n'), 11) << logText;
+    EXPECT_EQ(logText.find('\r'), std::string::npos);
+    EXPECT_NE(logText.find("100 % (250 of 250 rows)\n"), std::string::npos) << logText;
+    EXPECT_EQ(std::count(terminalText.begin(), terminalText.end(), '\n'), 1) << "one line, rewritten";
+    EXPECT_EQ(std::count(terminalText.begin(), terminalText.end(), '\r'), 250);
+    // A status after the progress starts on a line of its own.
+    UploadProgressLines t(true);
+    t.progress(1, 2);
+    EXPECT_EQ(t.status("Error: Programming Failed."), "\nError: Programming Failed.\n");
 }
 
 TEST(UploadRecords, SetupRecordsCarryTheirSegmentAndChecksum) {

@@ -57,6 +57,7 @@ TEST_F(Upload, RandomImageArrivesWholeAndTheLoaderChecksumIsShown) {
     const auto r = run(loader, &image);
 
     ASSERT_EQ(r.outcome, UploadOutcome::Done) << r.status;
+    EXPECT_EQ(r.expectedChecksum, r.checksum);
     const auto rep = loader.sim.report();
     EXPECT_EQ(rep.setupRecords, 4);
     EXPECT_EQ(rep.segments, (std::vector<std::uint16_t>{0x1000, 0x2000, 0x3000, 0x4000}));
@@ -105,6 +106,78 @@ TEST_F(Upload, EachFailureOfTheHandheldEndsWithItsText) {
     PtyLoader loader({}, garbled);
     const auto r = run(loader, &image);
     EXPECT_TRUE(r.outcome == UploadOutcome::NotCleared || r.outcome == UploadOutcome::ProgrammingFailed) << r.status;
+}
+
+// The handheld answers with the sum of what it stored: a byte changed on
+// the way (or in a failing cell) shows there, and is no finished upload.
+TEST_F(Upload, AChecksumThatIsNotTheImagesSumIsAFailedUpload) {
+    const auto made = objcopyImage(dir, 256, 0, 13);
+    HexImage image;
+    ASSERT_FALSE(loadHexFile(made.hex, image));
+    handheldsim::LoaderOptions badCell;
+    badCell.badCell = 0x42;
+    PtyLoader loader(badCell);
+    const auto r = run(loader, &image);
+    EXPECT_EQ(r.outcome, UploadOutcome::ChecksumMismatch) << r.status;
+    EXPECT_EQ(r.expectedChecksum, sumOf(made.bytes));
+    EXPECT_EQ(r.checksum, loader.sim.report().checksum);
+    EXPECT_NE(r.checksum, r.expectedChecksum);
+    EXPECT_EQ(r.status, checksumText(static_cast<std::uint8_t>(r.checksum >> 8), static_cast<std::uint8_t>(r.checksum)));
+    EXPECT_NE(checksumComparison(r).find("Error: the image sent sums to"), std::string::npos) << checksumComparison(r);
+}
+
+// Noise after the wake-up is discarded until the line is quiet, even when
+// there is more than the receive ring holds and DTR holds the rest back;
+// a line that never stops is given up within the time bound.
+TEST_F(Upload, NoiseAfterTheWakeUpIsDiscardedUntilTheLineIsQuiet) {
+    HexImage image;
+    ASSERT_FALSE(loadHexText(":0100000011EE\n:00000001FF\n", image));
+    // More than the 3999-byte receive ring, but within what the line itself
+    // buffers, so a loader whose noise is not taken never blocks the test.
+    for (int noise : {500, 6000, 7500}) {
+        handheldsim::LoaderOptions o;
+        o.noiseBytes = noise;
+        PtyLoader loader(o);
+        const auto r = run(loader, &image);
+        EXPECT_EQ(r.outcome, UploadOutcome::Done) << noise << " bytes: " << r.status;
+    }
+}
+
+// A port that never stops talking: the discard ends within its bound and the
+// clearing's own patience ends the upload.
+class ChatteringPort : public UploadPort {
+public:
+    bool open(const std::string&) override { return open_ = true; }
+    void close() override { open_ = false; }
+    bool isOpen() const override { return open_; }
+    bool setBaud(int) override { return true; }
+    bool setDtr(bool) override { return true; }
+    int read(std::span<std::uint8_t> into, int) override {
+        if (woken_.load()) return 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        for (auto& b : into.first(16)) b = 0x55;
+        return 16;
+    }
+    int write(std::span<const std::uint8_t> bytes, int) override { return woken_.load() ? 0 : static_cast<int>(bytes.size()); }
+    bool drain(int, int) override { return true; }
+    void wake() override { woken_.store(true); }
+
+private:
+    bool open_ = false;
+    std::atomic<bool> woken_{false};
+};
+
+TEST(UploadNoise, EndlessNoiseIsGivenUpWithinTheBound) {
+    HexImage image;
+    ASSERT_FALSE(loadHexText(":00000001FF\n", image));
+    ChatteringPort port;
+    ASSERT_TRUE(port.open("chatter"));
+    UploadTiming t = quick();
+    t.discardMs = 200;
+    const auto start = Clock::now();
+    const auto r = uploadOnPort(port, &image, {}, t);
+    EXPECT_EQ(r.outcome, UploadOutcome::NotCleared) << r.status;
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
 }
 
 TEST_F(Upload, StalledHandheldAbortsTheUploadInsteadOfDroppingBytes) {

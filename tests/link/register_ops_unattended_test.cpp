@@ -7,6 +7,7 @@
 #include "link/logo.h"
 #include "link/unattended.h"
 #include "register_ops_support.h"
+#include "support/json_value.h"
 
 namespace tramond::testing {
 namespace {
@@ -163,6 +164,72 @@ TEST_F(UnattendedTest, BadInputOnDiskGivesANonzeroStatusBeforeAnythingIsSent) {
     EXPECT_NE(err.str().find("shop.txt"), std::string::npos) << err.str();
     EXPECT_TRUE(fs::is_directory(fs::path(program).replace_extension(".txt")));
     EXPECT_TRUE(tap->frames().empty());
+}
+
+// The dealer's look before a nightly job: what Update would send, in the
+// order it sends it, with nothing opened or written; and it is what Update
+// then sends.
+TEST_F(UnattendedTest, DryRunListsWhatUpdateSendsInOrderAndTouchesNothing) {
+    const auto program = installedProgram();
+    const auto upd = fs::path(program).replace_extension(".upd");
+    const std::string lines = "000005003\n000000002\n000003001\n000000090\n000004001\n000005001\n";
+    writeBytes(upd, {lines.begin(), lines.end()});
+    const auto before = folderPicture(dir);
+
+    EXPECT_EQ(run({program.string(), "update", "--dry-run"}), kExitSucceeded) << err.str();
+    // The PB trailer is passed over, as Update passes it over without its flag.
+    EXPECT_EQ(out.str(), "block 2\nclerk 1 (block 3001)\ngroup 1 (block 4001)\ndepartment 1 (block 5001)\n"
+                         "department 3 (block 5003)\n");
+    EXPECT_TRUE(portNames.empty()) << "no port for a dry run";
+
+    EXPECT_EQ(run({"--json", program.string(), "update", "0", "3", "9600", "--dry-run"}), kExitSucceeded);
+    const auto json = JsonReader::parse(out.str());
+    ASSERT_TRUE(json) << out.str();
+    EXPECT_TRUE((*json)["dryRun"].boolean);
+    EXPECT_TRUE((*json)["ok"].boolean);
+    const auto& send = (*json)["send"].items;
+    ASSERT_EQ(send.size(), 5u) << out.str();
+    EXPECT_EQ(send[0]["block"].number, 2);
+    EXPECT_EQ(send[4]["kind"].string, "department");
+    EXPECT_EQ(send[4]["record"].number, 3);
+    EXPECT_EQ(send[4]["block"].number, 5003);
+    EXPECT_TRUE(portNames.empty());
+    EXPECT_EQ(folderPicture(dir), before) << "a dry run writes nothing";
+
+    startSim();
+    sim->memory(1).seedFromProgram(program, 0);
+    EXPECT_EQ(run({program.string(), "update", "0", "1", "38400"}), kExitSucceeded) << err.str();
+    EXPECT_EQ(tap->numbers('U'), (std::vector<std::uint16_t>{2, 3001, 4001, 5001, 5003}));
+}
+
+TEST_F(UnattendedTest, DryRunSaysWhenUpdateWouldBeRefused) {
+    const auto program = installedProgram();
+    const auto upd = fs::path(program).replace_extension(".upd");
+    struct Case {
+        std::string lines;  // the update list; "-" for none
+        int status;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"000005001\n000005999\n", kExitFailed, "Update code 5999 names no record"},
+        {"000005001\nrubbish\n", kExitFailed, "\"rubbish\", which is no change code"},
+        {"-", kExitFailed, "Update file does not exist"},
+        {"", kExitSucceeded, "0 items would be sent"},
+    };
+    for (const auto& c : cases) {
+        fs::remove(upd);
+        if (c.lines != "-") writeBytes(upd, {c.lines.begin(), c.lines.end()});
+        const auto before = folderPicture(dir);
+        EXPECT_EQ(run({"--json", program.string(), "update", "--dry-run"}), c.status) << c.lines;
+        EXPECT_NE(err.str().find(c.says), std::string::npos) << c.lines << ": " << err.str();
+        const auto json = JsonReader::parse(out.str());
+        ASSERT_TRUE(json) << out.str();
+        EXPECT_EQ((*json)["ok"].boolean, c.status == kExitSucceeded) << c.lines;
+        EXPECT_EQ(folderPicture(dir), before) << c.lines;
+    }
+    // Nothing to read at all: refused as an unusable program, with no port.
+    EXPECT_EQ(run({(dir / "none.app").string(), "update", "--dry-run"}), kExitUsage);
+    EXPECT_TRUE(portNames.empty());
 }
 
 }  // namespace

@@ -38,6 +38,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(PrinterSettings, MissingValuesTakeTheDefaultsAndAreWrittenBack) {
     MemorySettingsStore store;
+    // A command that only reads takes the defaults without writing them.
+    EXPECT_EQ(peekPrinterSettings(store), PrinterSettings{});
+    EXPECT_FALSE(store.contains(kPrinterKey, "PageSize"));
     const auto s = loadPrinterSettings(store);
     EXPECT_EQ(s, PrinterSettings{});
     EXPECT_EQ(store.read(kPrinterKey, "PageSize"), "60");

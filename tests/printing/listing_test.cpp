@@ -169,6 +169,21 @@ TEST_F(Listings, FailuresKeepWhatWasListed) {
     EXPECT_EQ(build(ListingKind::PbInfo).lines[0].substr(32), " Random Number");
 }
 
+// A file shorter than the program's count is listed as far as it goes, and
+// says so; a whole file says nothing.
+TEST_F(Listings, AShortFileIsListedWithAWarning) {
+    session_.app.setKindCount(ab::kGroup, 3);
+    writeRecords(".grp", 29, 4, {"BREAD", "MILK"});
+    const auto short2 = build(ListingKind::Group);
+    ASSERT_TRUE(short2.ok());
+    EXPECT_EQ(short2.lines.size(), 3u);
+    ASSERT_EQ(short2.warnings.size(), 1u);
+    EXPECT_NE(short2.warnings[0].find(".grp holds 2 records, fewer than the program's count of 3"), std::string::npos)
+        << short2.warnings[0];
+    session_.app.setKindCount(ab::kGroup, 2);
+    EXPECT_TRUE(build(ListingKind::Group).warnings.empty());
+}
+
 TEST_F(Listings, ProgressIsShownOnlyAbove400Records) {
     session_.app.setKindCount(ab::kGroup, 400);
     writeRecords(".grp", 29, 4, std::vector<std::string>(400, "G"));

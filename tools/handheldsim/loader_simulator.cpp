@@ -53,6 +53,15 @@ void LoaderSimulator::serve(regsim::ByteChannel& line, const std::atomic<bool>& 
                 r_.segments.clear();
                 r_.rowPausesUs.clear();
             }
+            if (o_.noiseBytes > 0) {
+                // A line that chatters after the wake-up; never the clear answer.
+                std::vector<std::uint8_t> noise(static_cast<std::size_t>(o_.noiseBytes));
+                for (std::size_t i = 0; i < noise.size(); ++i) {
+                    noise[i] = static_cast<std::uint8_t>(i * 37 + 11);
+                    if (noise[i] == 0xC1) noise[i] = 0x00;
+                }
+                line.write(noise);
+            }
             while (next(line, stop) != 0x30) {
             }
             if (o_.answerClear) answer({0xC1});
@@ -98,8 +107,11 @@ void LoaderSimulator::serve(regsim::ByteChannel& line, const std::atomic<bool>& 
                 } else if (head[3] == 0x00) {
                     ++r_.dataRecords;
                     for (unsigned i = 0; i < count; ++i) {
-                        r_.memory[(address + i) & 0xFFFF] = data[i];
-                        sum += data[i];
+                        const unsigned at = (address + i) & 0xFFFF;
+                        const auto stored =
+                            static_cast<std::uint8_t>(static_cast<long>(at) == o_.badCell ? data[i] ^ 0x01 : data[i]);
+                        r_.memory[at] = stored;
+                        sum += stored;
                     }
                     r_.rowPausesUs.push_back(static_cast<long>(pause.count()));
                 }

@@ -23,6 +23,8 @@ struct LoaderOptions {
     bool answerFinal = true;   // false: never gives the final checksum
     bool finalHalf = false;    // gives only the first byte of the checksum
     long stallAfterBytes = -1; // >= 0: stops reading after that many bytes
+    int noiseBytes = 0;        // sent after the wake-up, before the clear request is read
+    long badCell = -1;         // >= 0: that address stores its byte with bit 0 flipped
 };
 
 struct LoaderReport {

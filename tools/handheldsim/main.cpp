@@ -27,6 +27,10 @@ void usage() {
                  "  --garble-in R      corrupt bytes towards the handheld at rate R (0..1)\n"
                  "  --garble-out R     corrupt bytes towards the PC at rate R (0..1)\n"
                  "  --stall-after N    stop reading after N bytes\n"
+                 "  --noise N          send N bytes of noise after the wake-up\n"
+                 "  --bad-cell ADDR    store the byte at ADDR with bit 0 flipped (a failing cell)\n"
+                 "  --drop-in R        drop bytes towards the handheld at rate R (0..1)\n"
+                 "  --drop-out R       drop bytes towards the PC at rate R (0..1)\n"
                  "  --fault-seed N     seed of the fault generator\n";
 }
 
@@ -58,6 +62,10 @@ int main(int argc, char** argv) {
             else if (a == "--garble-in") f.corruptToRegister = std::stod(next());
             else if (a == "--garble-out") f.corruptToPc = std::stod(next());
             else if (a == "--stall-after") o.stallAfterBytes = std::stol(next());
+            else if (a == "--noise") o.noiseBytes = std::stoi(next());
+            else if (a == "--bad-cell") o.badCell = std::stol(next(), nullptr, 0);
+            else if (a == "--drop-in") f.dropToRegister = std::stod(next());
+            else if (a == "--drop-out") f.dropToPc = std::stod(next());
             else if (a == "--fault-seed") f.seed = static_cast<std::uint32_t>(std::stoul(next()));
             else {
                 usage();

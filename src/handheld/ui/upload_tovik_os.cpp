@@ -127,7 +127,9 @@ void TUploadTovikOS::onFinished(UploadResult result) {
     if (worker_.joinable()) worker_.join();
     controller_.finish();
     result_ = std::move(result);
-    setStatus(QString::fromStdString(result_.status));
+    // "Checksum:XXXX" and, under it, whether that is the sum of what was sent.
+    const auto comparison = checksumComparison(result_);
+    setStatus(QString::fromStdString(comparison.empty() ? result_.status : result_.status + "\n" + comparison));
     BtnUploadTovikOS->setEnabled(true);
     ComboBox1->setEnabled(true);
     BtnClose->setEnabled(true);

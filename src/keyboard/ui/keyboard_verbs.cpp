@@ -72,14 +72,18 @@ int runPrintKeyboard(VerbContext& context) {
 }
 
 void registerKeyboardVerbs(VerbRegistry& verbs) {
-    verbs.add({"print-keyboard", "print-keyboard PROGRAM.app [--machine N] [--system] -o FILE.pdf",
-               "draw the register keyboard into a PDF page (A4 landscape) for key overlays",
-               "Draws the register keyboard of a program (or, with --system, the system keyboard)\n"
-               "as the Print button of the keyboard editor does, into a PDF file. --machine N\n"
-               "takes network register N's individual keyboard. A missing keyboard file is\n"
-               "created first, as opening the keyboard editor does. Exit 0 only when the file\n"
-               "was written; 1 when it could not be; 2 for bad arguments or an unusable program.",
-               VerbNeeds::GuiApplication, runPrintKeyboard});
+    Verb verb{"print-keyboard", "print-keyboard PROGRAM.app [--machine N] [--system] -o FILE.pdf [--json]",
+              "Draws the register keyboard into a PDF page (A4 landscape) for key overlays.",
+              "Draws the register keyboard of a program (or, with --system, the system keyboard)\n"
+              "as the Print button of the keyboard editor does, into a PDF file. A missing keyboard file is\n"
+              "created first, as opening the keyboard editor does.",
+              VerbNeeds::GuiApplication, runPrintKeyboard};
+    verb.options = {{"--machine N", "Takes network register N's individual keyboard."},
+                    {"--system", "Draws the system keyboard."},
+                    {"-o FILE.pdf", "The PDF file to write."}};
+    verb.exitStatus = "0 the file was written, 1 it could not be, 2 bad arguments or an unusable program.";
+    verb.outputSuffixes = {".pdf"};
+    verbs.add(std::move(verb));
 }
 
 }  // namespace tramond

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <ostream>
 
+#include "app/kind_words.h"
 #include "app/language_texts.h"
 #include "platform/settings_qt.h"
 #include "printing/listing.h"
@@ -15,25 +16,36 @@ namespace {
 
 SettingsStore* g_testSettings = nullptr;
 
-std::string kindNames() {
-    std::string names;
-    for (const auto& k : listingKinds()) names += (names.empty() ? "" : ", ") + std::string(k.name);
-    return names;
+// The record kinds that have a listing, as the one KIND table names them.
+std::vector<RecordKind> listedKinds() {
+    std::vector<RecordKind> kinds;
+    for (const auto& k : listingKinds())
+        if (const auto kind = kindForExtension(k.extension)) kinds.push_back(*kind);
+    return kinds;
+}
+
+std::optional<ListingKind> listingKindForWord(const std::string& word) {
+    const auto kind = kindFromWord(word);
+    if (!kind) return std::nullopt;
+    for (const auto& k : listingKinds())
+        if (k.extension == kindInfo(*kind).extension) return k.kind;
+    return std::nullopt;
 }
 
 int runPrint(VerbContext& c) {
     const auto a = parseVerbArguments(c.args, {"--json"}, {"-o"});
     if (!a.error.empty()) {
-        c.err << "tramond print: " << a.error << "\n";
+        c.err << "tramond print: " << a.error << " (see \"tramond print --help\")\n";
         return kVerbUsage;
     }
     if (a.positional.size() != 2 || !a.has("-o") || a.value("-o").empty()) {
-        c.err << "tramond print: usage: print PROGRAM.app KIND -o FILE [--json]\n";
+        c.err << "tramond print: name the program, the KIND and -o FILE (see \"tramond print --help\")\n";
         return kVerbUsage;
     }
-    const auto kind = listingKindByName(a.positional[1]);
+    const auto kind = listingKindForWord(a.positional[1]);
     if (!kind) {
-        c.err << "tramond print: unknown kind \"" << a.positional[1] << "\" (one of " << kindNames() << ")\n";
+        c.err << "tramond print: no listing of \"" << a.positional[1] << "\"; KIND is one of "
+              << kindList(listedKinds()) << "\n";
         return kVerbUsage;
     }
     const std::filesystem::path out = a.value("-o");
@@ -44,24 +56,20 @@ int runPrint(VerbContext& c) {
     }
 
     ProgramSession session;
-    LoadResult loaded;
-    try {
-        loaded = loadProgram(session, a.positional[0]);
-    } catch (const std::exception& e) {
-        c.err << "tramond print: " << a.positional[0] << ": " << e.what() << "\n";
-        return kVerbUsage;
-    }
+    session.unattended = true;
+    const auto loaded = loadProgram(session, a.positional[0]);
     if (!loaded.ok()) {
-        c.err << "tramond print: " << a.positional[0] << ": not a program that can be opened\n";
+        c.err << "tramond print: " << a.positional[0] << ": " << loadOutcomeMessage(loaded.outcome) << "\n";
         return kVerbUsage;
     }
 
     ListingRequest request;
+    // Printing only reads: missing settings take their defaults unwritten.
     if (g_testSettings) {
-        request.printer = loadPrinterSettings(*g_testSettings);
+        request.printer = peekPrinterSettings(*g_testSettings);
     } else {
         QtSettingsStore settings;
-        request.printer = loadPrinterSettings(settings);
+        request.printer = peekPrinterSettings(settings);
     }
     const auto& texts = LanguageTexts::builtIn();
     const auto listing = buildListing(*kind, session, texts, request);
@@ -69,13 +77,18 @@ int runPrint(VerbContext& c) {
         c.err << "tramond print: " << listing.fileName << ": " << listing.error << "\n";
         return kVerbFailed;
     }
+    for (const auto& w : listing.warnings) c.err << "tramond print: warning: " << w << "\n";
     if (const auto problem = ui::writeListingFile(out, *format, listing.lines, listing.fileName); !problem.empty()) {
         c.err << "tramond print: " << out.string() << ": " << problem << "\n";
         return kVerbFailed;
     }
-    if (a.has("--json")) {
-        c.out << "{\"program\":" << jsonQuote(session.programPath.string()) << ",\"kind\":" << jsonQuote(a.positional[1])
-              << ",\"file\":" << jsonQuote(out.string()) << ",\"lines\":" << listing.lines.size() << "}\n";
+    if (c.json()) {
+        c.out << "{\"program\":" << jsonQuote(session.programPath.string())
+              << ",\"kind\":" << jsonQuote(kindWord(*kindFromWord(a.positional[1])))
+              << ",\"file\":" << jsonQuote(out.string()) << ",\"lines\":" << listing.lines.size()
+              << ",\"warnings\":[";
+        for (std::size_t i = 0; i < listing.warnings.size(); ++i) c.out << (i ? "," : "") << jsonQuote(listing.warnings[i]);
+        c.out << "]}\n";
     }
     return kVerbOk;
 }
@@ -85,16 +98,22 @@ int runPrint(VerbContext& c) {
 void setPrintingVerbSettingsForTesting(SettingsStore* store) { g_testSettings = store; }
 
 void registerPrintingVerbs(VerbRegistry& verbs) {
-    verbs.add({"print", "print PROGRAM.app KIND -o FILE [--json]",
-               "write a listing of a program's record file as PDF, rich text or plain text",
-               "Lists one record file of the program as the Print dialog does and writes\n"
-               "it by the suffix of FILE: .pdf (PDF), .doc or .rtf (rich text, which\n"
-               "word processors open) or .txt (plain text).\n"
-               "KIND: " + kindNames() + ".\n"
-               "The first line and the column header follow the Parallel Printer Settings.\n"
-               "Exit status: 0 the file was written; 1 the listing or the file failed;\n"
-               "2 bad arguments or a program that cannot be opened.\n",
-               VerbNeeds::GuiApplication, runPrint});
+    Verb verb{"print", "print PROGRAM.app KIND -o FILE [--json]",
+              "Writes a listing of one record file as PDF, rich text or plain text.",
+              "Lists the record file as the Print dialog does and writes it by the suffix of FILE: .pdf,\n"
+              ".doc or .rtf (rich text, which word processors open) or .txt. The first line and the\n"
+              "column header follow the Parallel Printer Settings; nothing is written to the settings.\n"
+              "A file that holds fewer records than the program's count is listed as far as it goes,\n"
+              "with a warning.\n"
+              "KIND is one of " + kindList(listedKinds()) + "; the kind's name in the Edit menu\n"
+              "(\"Department File\") and its extension are taken too, in any case.",
+              VerbNeeds::GuiApplication, runPrint};
+    verb.options = {{"-o FILE", "The listing file; its suffix chooses the format."}};
+    verb.exitStatus = "0 the file was written, 1 the listing or the file failed, 2 bad arguments or a program "
+                      "that cannot be opened.";
+    verb.jsonKeys = "program, kind, file, lines (the listing's line count), warnings";
+    verb.outputSuffixes = {".pdf", ".doc", ".rtf", ".txt"};
+    verbs.add(std::move(verb));
 }
 
 }  // namespace tramond

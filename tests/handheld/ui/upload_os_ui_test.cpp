@@ -68,8 +68,26 @@ TEST_F(UploadOsUi, VerbUploadsAndPrintsTheChecksumOnlyOnSuccess) {
     PtyLoader again(silent);
     const auto json = runVerb({made.hex.string(), again.path(), "--json"});
     EXPECT_EQ(json.exit, 1);
-    EXPECT_EQ(json.out, "{\"uploaded\": false, \"status\": \"Error: Programming Failed.\", \"rows\": 4, "
-                        "\"checksum\": null}\n");
+    EXPECT_EQ(json.out, "{\"uploaded\": false, \"exit\": 1, \"status\": \"Error: Programming Failed.\", \"rows\": 4, "
+                        "\"checksum\": null, \"expectedChecksum\": null, \"checksumMatches\": null}\n");
+
+    // A handheld whose sum is not the image's: the Part's "Checksum:" and, on
+    // stderr, why that is a failure; --json gives both sums.
+    handheldsim::LoaderOptions badCell;
+    badCell.badCell = 5;
+    PtyLoader failing(badCell);
+    const auto mismatch = runVerb({made.hex.string(), failing.path()});
+    EXPECT_EQ(mismatch.exit, 1);
+    std::snprintf(expected, sizeof expected, "Checksum:%04X\n", static_cast<std::uint16_t>(sumOf(made.bytes) + (made.bytes[5] & 1 ? -1 : 1)));
+    EXPECT_EQ(mismatch.out, expected);
+    EXPECT_NE(mismatch.err.find("Error: the image sent sums to"), std::string::npos) << mismatch.err;
+    PtyLoader failingAgain(badCell);
+    const auto mismatchJson = runVerb({made.hex.string(), failingAgain.path(), "--json"});
+    EXPECT_EQ(mismatchJson.exit, 1);
+    std::snprintf(expected, sizeof expected, "%04X", sumOf(made.bytes));
+    EXPECT_NE(mismatchJson.out.find(std::string("\"expectedChecksum\": \"") + expected + "\", \"checksumMatches\": false"),
+              std::string::npos)
+        << mismatchJson.out;
 }
 
 TEST_F(UploadOsUi, VerbRefusesBadInputBeforeTouchingThePort) {
@@ -84,7 +102,13 @@ TEST_F(UploadOsUi, VerbRefusesBadInputBeforeTouchingThePort) {
     const auto made = objcopyImage(dir.path(), 16);
     const auto portless = runVerb({made.hex.string(), "/nonexistent/tty"});
     EXPECT_EQ(portless.exit, 1);
-    EXPECT_EQ(portless.err, "Check COMM Port!!\n");
+    EXPECT_EQ(portless.err, "tramond upload-os: /nonexistent/tty: Check COMM Port!!\n");
+    // A script asking for JSON gets its object on a refusal too.
+    const auto refusedJson = runVerb({bad.string(), loader.path(), "--json"});
+    EXPECT_EQ(refusedJson.exit, 2);
+    EXPECT_NE(refusedJson.out.find("\"exit\": 2, \"status\": \"" + bad.string() + ": line 2: checksum EE should be DC\""),
+              std::string::npos)
+        << refusedJson.out;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(loader.sim.report().wakeUps, 0);
 }
@@ -104,14 +128,33 @@ TEST_F(UploadOsUi, DialogUploadsOffTheGuiThreadAndShowsTheAnswer) {
     EXPECT_TRUE(dialog.BtnCancel->isEnabled());
     ASSERT_TRUE(finished.wait(15000));
     char expected[16];
-    std::snprintf(expected, sizeof expected, "Checksum:%04X", sumOf(made.bytes));
-    EXPECT_EQ(dialog.LblWrite->text().toStdString(), expected);
+    std::snprintf(expected, sizeof expected, "%04X", sumOf(made.bytes));
+    // The Part's answer and, under it, the comparison with what was sent.
+    EXPECT_EQ(dialog.LblWrite->text().toStdString(), std::string("Checksum:") + expected + "\nThe image sent sums to " +
+                                                         expected + " too: complete.");
+    EXPECT_EQ(dialog.lastResult().outcome, UploadOutcome::Done);
+
     EXPECT_FALSE(port.isOpen());
     ASSERT_EQ(prompter.requests.size(), 1u);
     EXPECT_EQ(prompter.requests[0].filter, "Tovik OS files (*.a30)|*.a30");
     EXPECT_EQ(prompter.requests[0].defaultSuffix, "a30");
     ASSERT_EQ(prompter.confirmations.size(), 1u);
     EXPECT_EQ(prompter.confirmations[0].text, "Upload Tovik OS?");
+    // The dialog shows the same comparison when the sums differ.
+    handheldsim::LoaderOptions badCell;
+    badCell.badCell = 7;
+    PtyLoader failing(badCell);
+    prompter.answers.push_back(made.hex);
+    platform::PosixUploadPort otherPort;
+    UploadOsController otherController(prompter, otherPort);
+    TUploadTovikOS other(otherController, {failing.path()});
+    QSignalSpy otherFinished(&other, &TUploadTovikOS::uploadFinished);
+    other.BtnUploadTovikOS->click();
+    ASSERT_TRUE(otherFinished.wait(15000));
+    EXPECT_EQ(other.lastResult().outcome, UploadOutcome::ChecksumMismatch);
+    EXPECT_NE(other.LblWrite->text().toStdString().find(std::string("\nError: the image sent sums to ") + expected),
+              std::string::npos)
+        << other.LblWrite->text().toStdString();
 }
 
 TEST_F(UploadOsUi, DialogStopsAtABadFileOrAClosedPort) {

@@ -99,6 +99,25 @@ TEST_F(PrintVerb, RefusesWhatItCannotListAndWritesNothingThen) {
     EXPECT_FALSE(std::filesystem::exists(out1));
 }
 
+// KIND from the one table, in any case and by any alias; printing leaves the
+// settings file as it found it.
+TEST_F(PrintVerb, TakesEveryNameOfAKindAndWritesNoSettings) {
+    MemorySettingsStore empty;
+    setPrintingVerbSettingsForTesting(&empty);
+    const auto app = session.programPath.string();
+    for (const char* kind : {"group", "GROUP", "Group File", ".grp", "grp"}) {
+        const auto file = dir / "g.txt";
+        ASSERT_EQ(print({app, kind, "-o", file.string(), "--json"}), kVerbOk) << kind << ": " << err.str();
+        EXPECT_NE(out.str().find("\"kind\":\"group\""), std::string::npos) << out.str();
+    }
+    EXPECT_FALSE(empty.contains(kPrinterKey, "PageSize"));
+    EXPECT_FALSE(empty.contains(kPrinterKey, "PrintHeader"));
+    EXPECT_EQ(print({app, "tender", "-o", (dir / "t.txt").string()}), kVerbUsage) << "no listing of tenders";
+    EXPECT_NE(err.str().find("plu (.plu), group (.grp), department (.dpt), clerk (.clk), modifier (.mod), pb-info (.pbr)"),
+              std::string::npos)
+        << err.str();
+}
+
 class PrintingViews : public MenuHandlerFixture {};
 
 TEST_F(PrintingViews, PageLengthAbove99IsRefusedAndOkSavesTheSettings) {
