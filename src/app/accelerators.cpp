@@ -1,8 +1,6 @@
 #include "app/accelerators.h"
 
 #include <cctype>
-#include <functional>
-#include <map>
 #include <set>
 
 #include "app/language_texts.h"
@@ -49,12 +47,14 @@ char acceleratorOf(const std::string& caption) {
     return folded(withoutAccelerators(caption)[at]);
 }
 
-std::vector<std::string> uniqueAccelerators(const std::vector<std::string>& captions) {
+std::vector<std::string> uniqueAccelerators(const std::vector<std::string>& captions,
+                                            const AcceleratorRules& rules) {
     struct Entry {
         std::string plain;                // the name without marks, before any TAB
         std::string tail;                 // TAB and what follows
-        std::vector<std::size_t> places;  // candidate positions, best first, one per letter
         std::size_t own = std::string::npos;
+        std::size_t chosen = std::string::npos;
+        bool tools = false;               // the tool's own caption, not the pack's
     };
     std::vector<Entry> entries(captions.size());
     for (std::size_t i = 0; i < captions.size(); ++i) {
@@ -65,63 +65,49 @@ std::vector<std::string> uniqueAccelerators(const std::vector<std::string>& capt
         e.tail = tab == std::string::npos ? "" : captions[i].substr(tab);
         e.plain = withoutAccelerators(head);
         e.own = markedPosition(head);
-        std::set<char> letters;
-        const auto consider = [&](std::size_t k) {
-            if (k < e.plain.size() && isLetter(e.plain[k]) && letters.insert(folded(e.plain[k])).second)
-                e.places.push_back(k);
-        };
-        consider(e.own);
-        for (std::size_t k = 0; k < e.plain.size(); ++k)
-            if (k == 0 || !isLetter(e.plain[k - 1])) consider(k);
-        for (std::size_t k = 0; k < e.plain.size(); ++k) consider(k);
+        if (e.own >= e.plain.size()) e.own = std::string::npos;
+        e.tools = i < rules.ownCaption.size() && rules.ownCaption[i];
     }
-
-    // A matching of captions to letters. The pack's own marks go first, first
-    // come first served; the others take free letters in order, and only a
-    // caption left without one moves others along (augmenting paths), a
-    // pack's mark last of all.
-    std::map<char, std::size_t> owner;
-    std::vector<std::size_t> chosen(captions.size(), std::string::npos);
-    std::vector<bool> fixed(captions.size(), false);
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const auto& e = entries[i];
-        if (e.own == std::string::npos || e.own >= e.plain.size()) continue;
-        if (owner.emplace(folded(e.plain[e.own]), i).second) {
-            chosen[i] = e.own;
-            fixed[i] = true;
-        }
-    }
-    std::set<char> visited;
-    // level 0 takes free letters only; 1 may move captions placed here; 2
-    // may move the pack's marks too.
-    std::function<bool(std::size_t, int)> place = [&](std::size_t i, int level) {
-        for (const auto k : entries[i].places) {
-            const char c = folded(entries[i].plain[k]);
-            if (!visited.insert(c).second) continue;
-            const auto it = owner.find(c);
-            const bool free = it == owner.end();
-            if (free || (level > 0 && (level > 1 || !fixed[it->second]) && place(it->second, level))) {
-                owner[c] = i;
-                chosen[i] = k;
-                return true;
-            }
-        }
-        return false;
+    std::set<char> taken;
+    const auto claim = [&](Entry& e, std::size_t k) {
+        if (e.chosen != std::string::npos || k >= e.plain.size() || !isLetter(e.plain[k])) return;
+        if (taken.insert(folded(e.plain[k])).second) e.chosen = k;
     };
-    for (int level = 0; level < 3; ++level)
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (chosen[i] != std::string::npos) continue;
-            visited.clear();
-            place(i, level);
+    // A free letter of the caption itself: a word start first, then any. The
+    // choice depends only on the caption and the letters taken, so a caption
+    // keeps its letter wherever it meets the same neighbours.
+    const auto chooseFree = [&](Entry& e) {
+        for (std::size_t k = 0; k < e.plain.size(); ++k)
+            if (k == 0 || !isLetter(e.plain[k - 1])) claim(e, k);
+        for (std::size_t k = 0; k < e.plain.size(); ++k) claim(e, k);
+    };
+    // The pack's letters are what dealers know: each stays where the pack
+    // put it unless an earlier caption has that letter; the later caption of
+    // such a clash moves to a free letter of its own.
+    for (auto& e : entries)
+        if (!e.tools && e.own != std::string::npos) claim(e, e.own);
+    for (auto& e : entries)
+        if (!e.tools && e.own != std::string::npos) chooseFree(e);
+    // The tool's own captions give way to the pack's.
+    for (auto& e : entries)
+        if (e.tools && e.own != std::string::npos) {
+            claim(e, e.own);
+            chooseFree(e);
         }
+    if (rules.markUnmarked)
+        for (auto& e : entries)
+            if (e.own == std::string::npos) chooseFree(e);
 
     std::vector<std::string> out(captions.size());
     for (std::size_t i = 0; i < captions.size(); ++i) {
-        if (fixed[i] && chosen[i] == entries[i].own) {
-            out[i] = captions[i];  // untouched, as the pack wrote it
+        const auto& e = entries[i];
+        if (e.chosen != std::string::npos && e.chosen == e.own) {
+            out[i] = captions[i];  // untouched, as written
             continue;
         }
-        out[i] = markAt(entries[i].plain, chosen[i]) + entries[i].tail;
+        // A caption without a mark that was to stay so is left as it is.
+        out[i] = e.own == std::string::npos && e.chosen == std::string::npos ? captions[i]
+                                                                            : markAt(e.plain, e.chosen) + e.tail;
     }
     return out;
 }

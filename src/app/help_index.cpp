@@ -46,4 +46,14 @@ std::optional<std::string> helpAddress(const std::filesystem::path& programDir, 
     return address;
 }
 
+std::string noBrowserMessage(const std::string& address) {
+    std::string where = address;
+    if (where.rfind("file://", 0) == 0) where.erase(0, 7);
+    // A file's topic anchor means nothing outside a browser.
+    if (where.find("://") == std::string::npos) where = where.substr(0, where.find('#'));
+    return "There is no web browser on this computer to show this page with.\n"
+           "Install one, or open it on another computer:\n" +
+           where;
+}
+
 }  // namespace tramond

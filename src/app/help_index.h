@@ -24,6 +24,10 @@ std::vector<HelpTopic> readHelpIndex(std::istream& in);
 // the program's own directory comes first, the English help shipped under
 // "Help/english" next (in the program's own directory, then in each of
 // resourceDirs). Nothing when neither exists.
+// What a dealer is told when the computer has nothing to show a page with:
+// the address or file, so that it can be opened by other means.
+std::string noBrowserMessage(const std::string& address);
+
 std::optional<std::string> helpAddress(const std::filesystem::path& programDir, int context,
                                        const std::vector<std::filesystem::path>& resourceDirs = {});
 

@@ -185,6 +185,12 @@ PackLoadResult loadLanguagePack(LanguageTexts& table, const std::filesystem::pat
 
 std::span<const LanguageChoice> languageChoices() { return kChoices; }
 
+bool languageAvailable(const LanguageChoice& choice, const std::filesystem::path& programDir,
+                       const std::vector<std::filesystem::path>& resourceDirs) {
+    return findResource(programDir, resourceDirs, std::filesystem::path("mwt Files") / std::string(choice.pack))
+        .has_value();
+}
+
 std::vector<std::string> installLanguage(const LanguageChoice& choice,
                                          const std::filesystem::path& programDir,
                                          const std::vector<std::filesystem::path>& resourceDirs) {

@@ -59,6 +59,12 @@ inline constexpr const char* kHelpIndexFile = "Tramond.cnt";
 // looked for in the program's own directory, then in resourceDirs (where an
 // installed tool ships them). Returns the failure messages in the order of
 // the copies; every copy is tried.
+// Whether the chosen language's pack is there to be copied (otherwise the
+// chooser's OK ends in "Attempt to copy mwt file has failed").
+bool languageAvailable(const LanguageChoice& choice, const std::filesystem::path& programDir,
+                       const std::vector<std::filesystem::path>& resourceDirs = {});
+inline constexpr const char* kNotInstalledMark = " (not installed)";
+
 std::vector<std::string> installLanguage(const LanguageChoice& choice,
                                          const std::filesystem::path& programDir,
                                          const std::vector<std::filesystem::path>& resourceDirs = {});

@@ -308,6 +308,7 @@ void MainController::load(const std::filesystem::path& chosen) {
     switch (result.outcome) {
         case LoadOutcome::FileError: error("File Error!"); return;
         case LoadOutcome::WrongApplication: error("Wrong Application!"); return;
+        case LoadOutcome::Unfinished: error(loadOutcomeMessage(result.outcome)); return;
         case LoadOutcome::OpenError:
             TOrvaltRegistry(settings_, kSettingsRoot)
                 .WriteString(kLastOpenFilePath, (path.parent_path() / "").string());
@@ -398,6 +399,7 @@ void MainController::createNewProgram() {
             case LoadOutcome::FileError: error("File Error!"); break;
             case LoadOutcome::WrongApplication: error("Wrong Application!"); break;
             case LoadOutcome::OpenError: error(texts_.text(kErrorOpeningText)); break;
+            case LoadOutcome::Unfinished: error(loadOutcomeMessage(result.outcome)); break;
         }
     } catch (const std::exception& e) {
         error(e.what());

@@ -7,6 +7,7 @@
 #include "history/program_history.h"
 #include "program/file_io.h"
 #include "program/program_ops.h"
+#include "program/staged_commit.h"
 
 namespace tramond {
 
@@ -21,6 +22,13 @@ int runCreate(VerbContext& context) {
     }
     std::filesystem::path target = a.positional[0];
     target.replace_extension(".app");
+    // A load cut off in its commit is finished before anything looks at the
+    // program (its ".app" may be the file still to come), or the run stops
+    // naming it.
+    if (const auto why = finishInterruptedLoads(target); !why.empty()) {
+        context.err << "tramond create: " << why << "\n";
+        return kVerbUsage;
+    }
     std::error_code ec;
     // A scheduled job must never replace a shop's program by accident.
     if (std::filesystem::exists(target, ec) && !a.has("--force")) {

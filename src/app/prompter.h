@@ -7,18 +7,12 @@
 #include <optional>
 #include <string>
 
+#include "app/file_dialog_request.h"
+
 namespace tramond {
 
 enum class MessageKind { Information, Warning, Error };
 
-struct FileDialogRequest {
-    std::string title;
-    std::filesystem::path directory;  // initial directory; empty for the default
-    std::string fileName;             // preset file name
-    std::string filter;               // "Applications (*.app)|*.app"
-    std::string defaultSuffix;        // "app"
-    std::string acceptLabel;          // "&Delete"; empty for the usual one
-};
 
 class Prompter {
 public:
@@ -35,6 +29,10 @@ class Shell {
 public:
     virtual ~Shell() = default;
     virtual bool openDocument(const std::string& address) = 0;
+    // Whether this computer has a program to show web pages and HTML files
+    // (the help, the home page). The desktop may start its opener and
+    // report success even when that finds nothing to show the page with.
+    virtual bool hasBrowser() const { return true; }
 };
 
 }  // namespace tramond

@@ -108,7 +108,7 @@ std::string importJson(const ImportOutcome& o, const std::optional<history::Reco
         out << (i ? "," : "") << "{\"line\":" << p.line << ",\"field\":" << jsonQuote(p.field)
             << ",\"message\":" << jsonQuote(p.text) << "}";
     }
-    out << "],\"history\":" << historyJson(version) << "}\n";
+    out << "],\"history\":" << historyJson(version) << ",\"problemCount\":" << o.problemCount << "}\n";
     return out.str();
 }
 
@@ -119,19 +119,19 @@ int runImport(VerbContext& ctx) {
     const auto kind = kindArgument(ctx, "import", a->positional[1]);
     if (!kind) return kVerbUsage;
     std::string text;
-    {
-        std::ifstream in(a->positional[2], std::ios::binary);
-        if (!in) {
-            ctx.err << "tramond import: " << a->positional[2] << ": cannot be read\n";
-            return kVerbUsage;
-        }
-        text.assign(std::istreambuf_iterator<char>(in), {});
+    ProgramImage program;
+    try {
+        text = readCsvFile(a->positional[2]);
+        program = ProgramImage::read(a->positional[0]);
+    } catch (const ProgramError& e) {
+        ctx.err << "tramond import: " << e.what() << "\n";
+        return kVerbUsage;
     }
     ImportOutcome outcome;
     std::optional<history::RecordOutcome> version;
     try {
-        outcome = importRecordsRecorded(ProgramImage::read(a->positional[0]), *kind, text,
-                                        std::filesystem::path(a->positional[2]).filename().string(), version);
+        outcome = importRecordsRecorded(program, *kind, text, std::filesystem::path(a->positional[2]).filename().string(),
+                                        version);
     } catch (const ProgramError& e) {
         // A program that cannot be read is unusable input, as for every verb.
         ctx.err << "tramond import: " << e.what() << "\n";
@@ -142,6 +142,9 @@ int runImport(VerbContext& ctx) {
     if (json) ctx.out << importJson(outcome, version);
     if (!outcome.ok()) {
         for (const auto& p : outcome.problems) ctx.err << a->positional[2] << ": " << p.describe() << "\n";
+        if (outcome.problemCount > outcome.problems.size())
+            ctx.err << a->positional[2] << ": ... and " << outcome.problemCount - outcome.problems.size()
+                    << " more problems (" << outcome.problemCount << " in all)\n";
         ctx.err << "tramond import: nothing was written\n";
         return kVerbUsage;
     }
@@ -269,11 +272,13 @@ void addCliVerbs(VerbRegistry& verbs, LinkServices link) {
                 "Every row is checked first: a wrong row is named with its line and field and nothing is written.\n"
                 "Rows name their record in the \"record\" column; missing columns and records stay as they are.\n"
                 "The record file is rewritten once and exactly the changed records are marked in the update\n"
-                "list, so \"tramond PROGRAM.app update ...\" sends just them. KIND as for export.",
+                "list, so \"tramond PROGRAM.app update ...\" sends just them. KIND as for export.\n"
+                "FILE.csv must be a regular file of at most 64 MiB in UTF-8. Problems quote cells with control\n"
+                "bytes escaped and long cells cut short; the first 20 are listed, with a count of all.",
                 VerbNeeds::Nothing, runImport};
     import.exitStatus = "0 done, 1 not written, 2 bad input (arguments, program or CSV).";
-    import.jsonKeys = "ok, rows, changed[record numbers], problems[{line,field,message}], history (as for the "
-                      "transfer modes)";
+    import.jsonKeys = "ok, rows, changed[record numbers], problems[{line,field,message}] (the first 20), history (as "
+                      "for the transfer modes), problemCount";
     verbs.add(std::move(import));
 
     Verb diff{"diff", "diff A.app[@N] B.app[@N] [--json]", "Shows how two programs differ.",

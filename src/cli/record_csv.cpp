@@ -1,6 +1,14 @@
 #include "cli/record_csv.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <optional>
 
 #include "cli/csv.h"
 #include "cli/record_columns.h"
@@ -35,6 +43,46 @@ std::size_t available(const RecordTable& table, const std::vector<std::uint8_t>&
     return std::min(table.count, file.size() / table.recordSize);
 }
 
+// The length of the well-formed UTF-8 sequence s starts with; 0 when it
+// does not start with one (overlong forms and surrogates included).
+std::size_t utf8SequenceLength(std::string_view s) {
+    if (s.empty()) return 0;
+    const auto b0 = static_cast<unsigned char>(s[0]);
+    if (b0 < 0x80) return 1;
+    std::size_t len;
+    unsigned char lo = 0x80, hi = 0xBF;  // the second byte's range
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        len = 2;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        len = 3;
+        if (b0 == 0xE0) lo = 0xA0;
+        if (b0 == 0xED) hi = 0x9F;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        len = 4;
+        if (b0 == 0xF0) lo = 0x90;
+        if (b0 == 0xF4) hi = 0x8F;
+    } else {
+        return 0;
+    }
+    if (s.size() < len) return 0;
+    const auto b1 = static_cast<unsigned char>(s[1]);
+    if (b1 < lo || b1 > hi) return 0;
+    for (std::size_t i = 2; i < len; ++i) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        if (b < 0x80 || b > 0xBF) return 0;
+    }
+    return len;
+}
+
+std::optional<std::size_t> firstInvalidUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto len = utf8SequenceLength(text.substr(i));
+        if (len == 0) return i;
+        i += len;
+    }
+    return std::nullopt;
+}
+
 std::string_view trimmedCell(std::string_view s) {
     const auto first = s.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};
@@ -42,6 +90,69 @@ std::string_view trimmedCell(std::string_view s) {
 }
 
 }  // namespace
+
+void ImportOutcome::add(ImportProblem problem) {
+    ++problemCount;
+    if (problems.size() < kKeptProblems) problems.push_back(std::move(problem));
+}
+
+std::string shownCell(std::string_view cell, bool quoted) {
+    constexpr std::size_t kShownBytes = 40;
+    std::string out = quoted ? "\"" : "";
+    const auto shown = cell.substr(0, kShownBytes);
+    for (std::size_t i = 0; i < shown.size();) {
+        const auto c = static_cast<unsigned char>(shown[i]);
+        const auto len = utf8SequenceLength(shown.substr(i));
+        if (c >= 0x20 && c != 0x7F && len > 0) {
+            out.append(shown.substr(i, len));
+            i += len;
+            continue;
+        }
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "\\x%02X", c);
+        out += hex;
+        ++i;
+    }
+    if (quoted) out += "\"";
+    if (cell.size() > kShownBytes) out += " (cut short: " + std::to_string(cell.size()) + " bytes)";
+    return out;
+}
+
+std::string readCsvFile(const std::filesystem::path& path) {
+    auto refuse = [&](const std::string& why) { return ProgramError(path.string() + ": " + why); };
+    // Not blocking: a FIFO must be refused, not waited on.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int err = errno;
+        throw refuse(err == ENOENT ? "no such file" : std::string("cannot be read: ") + std::strerror(err));
+    }
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) throw refuse(std::string("cannot be read: ") + std::strerror(errno));
+    if (S_ISDIR(st.st_mode)) throw refuse("is a folder, not a CSV file");
+    if (!S_ISREG(st.st_mode)) throw refuse("is not a regular file (a FIFO or a device), not a CSV file");
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxCsvBytes)
+        throw refuse("holds " + std::to_string(st.st_size) + " bytes; an import takes at most " +
+                     std::to_string(kMaxCsvBytes >> 20) + " MiB");
+    std::string text;
+    char buf[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, buf, sizeof buf);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            throw refuse(std::string("cannot be read: ") + std::strerror(errno));
+        }
+        if (got == 0) break;
+        text.append(buf, static_cast<std::size_t>(got));
+        // A file that grows while it is read is held to the same bound.
+        if (text.size() > kMaxCsvBytes)
+            throw refuse("grew past the " + std::to_string(kMaxCsvBytes >> 20) + " MiB an import takes");
+    }
+    return text;
+}
 
 std::string ImportProblem::describe() const {
     std::string out;
@@ -84,13 +195,26 @@ ImportOutcome importRecords(const ProgramImage& program, RecordKind kind, std::s
     const auto original = file;
     const auto n = available(table, file);
 
+    // Another encoding would be taken apart byte by byte and every accented
+    // letter called a character the register cannot hold.
+    if (const auto bad = firstInvalidUtf8(csvText)) {
+        const auto line = 1 + static_cast<std::size_t>(std::count(csvText.begin(), csvText.begin() +
+                                                                      static_cast<std::ptrdiff_t>(*bad), '\n'));
+        char hex[8];
+        std::snprintf(hex, sizeof hex, "0x%02X", static_cast<unsigned char>(csvText[*bad]));
+        outcome.add({line, {},
+                     std::string("the file is not UTF-8 text (byte ") + hex +
+                         "); save it from the spreadsheet as \"CSV UTF-8\""});
+        return outcome;
+    }
+
     auto parsed = csv::parse(csvText, csv::guessSeparator(csvText));
     if (!parsed.ok()) {
-        outcome.problems.push_back({0, {}, parsed.error});
+        outcome.add({0, {}, parsed.error});
         return outcome;
     }
     if (parsed.rows.empty()) {
-        outcome.problems.push_back({0, {}, "the file is empty; the first row names the columns"});
+        outcome.add({0, {}, "the file is empty; the first row names the columns"});
         return outcome;
     }
 
@@ -104,18 +228,18 @@ ImportOutcome importRecords(const ProgramImage& program, RecordKind kind, std::s
             std::find(header.fields.begin(), header.fields.begin() + static_cast<std::ptrdiff_t>(i), name) !=
             header.fields.begin() + static_cast<std::ptrdiff_t>(i);
         if (repeated) {
-            outcome.problems.push_back({header.line, name, "the column appears twice"});
+            outcome.add({header.line, shownCell(name, false), "the column appears twice"});
         } else if (name == "record") {
             recordCell = i;
         } else if (auto c = table.column(name)) {
             columnOf[i] = *c;
         } else {
-            outcome.problems.push_back({header.line, name, "no such column for the " +
+            outcome.add({header.line, shownCell(name, false), "no such column for the " +
                                                                std::string(kindInfo(kind).name) + " file"});
         }
     }
-    if (!recordCell) outcome.problems.push_back({header.line, "record", "the column is missing"});
-    if (!outcome.problems.empty()) return outcome;
+    if (!recordCell) outcome.add({header.line, "record", "the column is missing"});
+    if (!outcome.ok()) return outcome;
 
     std::vector<std::size_t> seenOn(n, 0);
     std::vector<bool> touched(n, false);
@@ -123,21 +247,21 @@ ImportOutcome importRecords(const ProgramImage& program, RecordKind kind, std::s
         const auto& row = parsed.rows[r];
         ++outcome.rows;
         if (row.fields.size() != header.fields.size()) {
-            outcome.problems.push_back({row.line, {},
+            outcome.add({row.line, {},
                                         std::to_string(row.fields.size()) + " fields, the header has " +
                                             std::to_string(header.fields.size())});
             continue;
         }
         const auto number = parseWholeNumber(row.fields[*recordCell]);
         if (!number || *number < 1 || *number > n) {
-            outcome.problems.push_back({row.line, "record",
-                                        "\"" + row.fields[*recordCell] + "\" is not a record number from 1 to " +
+            outcome.add({row.line, "record",
+                                        shownCell(row.fields[*recordCell]) + " is not a record number from 1 to " +
                                             std::to_string(n)});
             continue;
         }
         const auto index = static_cast<std::size_t>(*number - 1);
         if (seenOn[index]) {
-            outcome.problems.push_back({row.line, "record",
+            outcome.add({row.line, "record",
                                         "record " + std::to_string(*number) + " is already on line " +
                                             std::to_string(seenOn[index])});
             continue;
@@ -145,7 +269,7 @@ ImportOutcome importRecords(const ProgramImage& program, RecordKind kind, std::s
         seenOn[index] = row.line;
         const std::span<std::uint8_t> record(file.data() + index * table.recordSize, table.recordSize);
         if (table.inUse && !table.inUse(record)) {
-            outcome.problems.push_back({row.line, "record",
+            outcome.add({row.line, "record",
                                         "record " + std::to_string(*number) +
                                             " has no code; new PLUs are made in the PLU editor"});
             continue;
@@ -159,18 +283,18 @@ ImportOutcome importRecords(const ProgramImage& program, RecordKind kind, std::s
             // Spreadsheets pad or strip a code's leading zeros at will.
             if (column.key() && packed_field::stripZeros(trimmedCell(row.fields[i])) == column.read(record)) continue;
             if (column.key()) {
-                outcome.problems.push_back({row.line, column.name,
+                outcome.add({row.line, column.name,
                                             "is " + column.read(record) + " in the program and cannot change here"});
                 continue;
             }
             if (auto error = column.write(record, row.fields[i]); !error.empty()) {
-                outcome.problems.push_back({row.line, column.name, "\"" + row.fields[i] + "\" " + error});
+                outcome.add({row.line, column.name, shownCell(row.fields[i]) + " " + error});
                 continue;
             }
             touched[index] = true;
         }
     }
-    if (!outcome.problems.empty()) return outcome;
+    if (!outcome.ok()) return outcome;
 
     for (std::size_t i = 0; i < n; ++i) {
         if (!touched[i]) continue;

@@ -5,6 +5,7 @@
 // the changed records are marked for the next Update Register.
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -32,15 +33,34 @@ struct ImportProblem {
 };
 
 struct ImportOutcome {
-    std::vector<ImportProblem> problems;  // nothing was written when any
+    // A sheet of junk has a problem in every cell: the first ones are kept
+    // (enough to find the rows), the rest only counted.
+    static constexpr std::size_t kKeptProblems = 20;
+    std::vector<ImportProblem> problems;  // the first kKeptProblems
+    std::size_t problemCount = 0;         // nothing was written when any
     std::size_t rows = 0;
     std::vector<std::uint32_t> changedRecords;  // record numbers, ascending
-    bool ok() const { return problems.empty(); }
+    bool ok() const { return problemCount == 0; }
+    void add(ImportProblem problem);
 };
 
-// Checks every row, then writes the record file (atomically) and marks the
-// changed records in the update list: change codes, or in code mode the
-// PLU's "R" line. Rows name their record in the "record" column; columns
+// The largest CSV file an import reads: far above a full PLU file's sheet.
+inline constexpr std::uint64_t kMaxCsvBytes = 64ull << 20;
+
+// The text of the CSV file at path, for importRecords. Refuses, with
+// ProgramError naming the file and why, anything but a regular file (a
+// folder, a FIFO, a device: reading one would fail oddly or wait for ever)
+// and a file larger than kMaxCsvBytes.
+std::string readCsvFile(const std::filesystem::path& path);
+
+// A cell as a message may quote it: control bytes and stray bytes escaped
+// ("\x00"), and a long one cut short with its length, so that junk from a
+// file never reaches the terminal raw. In double quotes unless quoted is false.
+std::string shownCell(std::string_view cell, bool quoted = true);
+
+// Checks every row (a file that is not UTF-8 is refused as a whole), then
+// writes the record file (atomically) and marks the changed records in the
+// update list: change codes, or in code mode the PLU's "R" line. Rows name their record in the "record" column; columns
 // left out of the file and records without a row stay as they are, and a
 // cell equal to what the record shows leaves its bytes alone. Throws
 // ProgramError when the record file or the update list cannot be written.

@@ -52,7 +52,15 @@ VerifyOutcome verifyRegister(const ProgramImage& program, const VerifyRequest& r
     RegisterOperations ops(scratch, *request.port, host, request.config);
     if (request.preset) ops.presetTarget(*request.preset);
     if (request.started) request.started(ops);
-    if (!ops.loadFromRegister()) return outcome;
+    bool loaded = false;
+    try {
+        loaded = ops.loadFromRegister();
+    } catch (...) {
+        if (request.ended) request.ended();
+        throw;
+    }
+    if (request.ended) request.ended();
+    if (!loaded) return outcome;
 
     // The register's copy was loaded as every program is; the program is
     // compared as a load (and so every transfer) would present it.

@@ -28,8 +28,10 @@ struct VerifyRequest {
     RegisterOpsConfig config;
     // Set: no target dialog, this register (as the command line gives it).
     std::optional<TargetChoice> preset;
-    // Called with the running operation, for a Cancel button to reach it.
+    // Called with the running operation, for a Cancel button to reach it,
+    // and when it ends, before it goes away.
     std::function<void(RegisterOperations&)> started;
+    std::function<void()> ended;
 };
 
 // Throws ProgramError when the program cannot be read.

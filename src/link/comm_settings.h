@@ -16,8 +16,12 @@ public:
     CommSettingsController(LinkSettings& settings, SettingsStore& store, std::vector<std::string> systemPorts,
                            bool offerSimulator = true);
 
+    // The port names offered, the stored one among them even when the system
+    // does not list it; and each as the list shows it: "SIM (simulated
+    // register)", "COM3 (not present)".
     const std::vector<std::string>& portChoices() const { return ports_; }
-    int selectedPort() const;  // -1: the current name is not listed
+    std::vector<std::string> portLabels() const;
+    int selectedPort() const;  // -1: no port stored
     std::vector<std::string> baudChoices() const { return baudRateChoices(); }
     int selectedBaud() const { return baudRateChoiceIndex(settings_.baudRate); }
     bool handshake() const { return settings_.hwHandshake; }
@@ -30,6 +34,10 @@ private:
     LinkSettings& settings_;
     SettingsStore& store_;
     std::vector<std::string> ports_;
+    std::string missing_;  // the stored port when the system does not list it
 };
+
+inline constexpr const char* kSimulatorPortLabel = "SIM (simulated register)";
+inline constexpr const char* kNotPresentMark = " (not present)";
 
 }  // namespace tramond

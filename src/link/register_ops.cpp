@@ -127,7 +127,8 @@ void RegisterOperations::keepBeforeReplacing(const fs::path& appPath) {
 }
 
 void RegisterOperations::recordVersion(const fs::path& appPath, history::Event event, bool ok) {
-    if (!config_.recordHistory || appPath.empty()) return;
+    // A run refused before the port opened changed nothing, so it writes nothing.
+    if (!config_.recordHistory || appPath.empty() || !lineUsed_) return;
     history::Transfer transfer;
     transfer.registers = registers_;
     transfer.port = config_.link.port;
@@ -147,6 +148,7 @@ void RegisterOperations::recordVersion(const fs::path& appPath, history::Event e
 }
 
 void RegisterOperations::beginRun(const TargetChoice& t) {
+    lineUsed_ = false;
     failedRegisters_.clear();
     history_.reset();
     noting_.firstProblem.clear();
@@ -170,7 +172,9 @@ bool RegisterOperations::openPort() {
     pc.baudRate = config_.link.baudRate;
     pc.hwHandshake = config_.link.hwHandshake;
     pc.timeoutMs = config_.timeoutMs > 0 ? config_.timeoutMs : RegisterLink::timeoutFor(session_.unattended);
-    return link_.open(pc);
+    const bool opened = link_.open(pc);
+    lineUsed_ = lineUsed_ || opened;
+    return opened;
 }
 
 void RegisterOperations::closePort() { link_.close(); }
@@ -409,6 +413,10 @@ bool RegisterOperations::registerSend(SendMode mode) {
     FileTransfer xfer(link_, session_.app, session_.text);
     xfer.programPath = session_.programPath;
     attach(xfer);
+    // The progress window, and its Cancel, stand from the first request on:
+    // a silent register is otherwise waited for with nothing to stop it.
+    xfer.progress.setCaption(mode == SendMode::ClearAndInstall ? kClearing : kSend);
+    host_.showProgress();
 
     Step step = Step::Ok;
     if (!xfer.requestRecords(kBlockIdentification)) {
@@ -482,7 +490,11 @@ std::string RegisterOperations::checkBeforeSending(SendMode mode) {
     if (mode == SendMode::Update) {
         const auto updFile = session_.file(".upd");
         std::error_code ec;
-        if (!fs::is_regular_file(updFile, ec)) return {};  // said by the update itself
+        const auto updStatus = fs::status(updFile, ec);
+        if (!fs::exists(updStatus)) return {};  // said by the update itself
+        // Reading a FIFO would wait for ever with the port open.
+        if (!fs::is_regular_file(updStatus))
+            return "Cannot send the program: \"" + updFile.string() + "\" is not a regular file";
         std::vector<std::string> lines;
         try {
             lines = readUpdateFileLines(updFile);
@@ -492,10 +504,15 @@ std::string RegisterOperations::checkBeforeSending(SendMode mode) {
         const bool byCode = app.u8(kAppPluRandomSizeOffset) != 0;
         const UpdatePlan plan = planUpdate(lines, byCode);
         if (auto why = checkUpdatePlan(plan, app, session_.programPath, byCode, needs); !why.empty()) return why;
+        bool texts = false;
+        bool logo = false;
         for (auto k : plan.systemBlocks) {
             if (k == kBlockPbTrailer && pbTrailer(app)) pxt();
             if (k == kBlockChk) chk();
+            if (k == kBlockLogo) logo = true;
+            if (const auto* block = findSystemBlock(k); block && block->area == BlockArea::Text) texts = true;
         }
+        if (texts) needs.push_back(textFileNeed(session_.programPath));
         const std::uint16_t pluCount = app.u16(2227);
         if (byCode && (pluCount != 0 || !plan.pluLines.empty())) {
             for (const auto& line : plan.pluLines) {
@@ -506,7 +523,8 @@ std::string RegisterOperations::checkBeforeSending(SendMode mode) {
             }
             recordsOf(".plu", pluCount);
         }
-        return checkFilesForSending(needs);
+        if (auto why = checkFilesForSending(needs); !why.empty()) return why;
+        return logo ? checkLogoForSending(session_.programPath, app) : std::string();
     }
 
     for (const auto& f : kRecordFiles) {
@@ -518,10 +536,22 @@ std::string RegisterOperations::checkBeforeSending(SendMode mode) {
     if (pbInfo != 0 && pbInfoFileOnSend(app)) recordsOf(".pbr", pbInfo);
     if (pbInfo != 0 && pbTrailer(app)) pxt();
     chk();
-    // The customer file goes only when the dealer says so, after all the
-    // rest; it is checked then (see sendEverything).
+    needs.push_back(textFileNeed(session_.programPath));
     if (auto why = checkFilesForSending(needs); !why.empty()) return why;
-    if (hasLogo(app)) return checkLogoForSending(session_.programPath, app);
+    if (hasLogo(app))
+        if (auto why = checkLogoForSending(session_.programPath, app); !why.empty()) return why;
+    // The customer file goes only when the dealer says so, after all the
+    // rest. When it cannot go, the question is asked now, before anything
+    // (CLR above all) reaches the register: a yes known in advance (--yes)
+    // then stops the operation while the register still holds its customers.
+    if (hasCustomers(app) && !customersAnswer_) {
+        const auto why = checkFilesForSending(
+            {{session_.file(".cst"), std::uint64_t{kCustomerRecords} * kCustomerRecordSize}});
+        if (!why.empty()) {
+            if (host_.ask({kUploadCustomers, "Confirm", MessageKind::Information, Answers::YesNo})) return why;
+            customersAnswer_ = false;
+        }
+    }
     return {};
 }
 
@@ -618,7 +648,7 @@ RegisterOperations::Step RegisterOperations::sendEverything(FileTransfer& xfer) 
         return s;
     if (hasLogo(app))
         if (auto s = fromTransfer(xfer, xfer.sendLogo()); s != Step::Ok) return s;
-    if (hasCustomers(app) &&
+    if (hasCustomers(app) && customersAnswer_.value_or(true) &&
         host_.ask({kUploadCustomers, "Confirm", MessageKind::Information, Answers::YesNo})) {
         const auto why = checkFilesForSending(
             {{session_.file(".cst"), std::uint64_t{kCustomerRecords} * kCustomerRecordSize}});
@@ -781,6 +811,7 @@ bool RegisterOperations::sendToTargets(SendMode mode) {
     loopLast_ = t.lastTerminal;
     loopSucceeded_ = true;
     beginRun(t);
+    customersAnswer_.reset();
     bool ok;
     bool lastRan = false;
     if (t.terminalNumber == 0) {
@@ -811,14 +842,28 @@ bool RegisterOperations::sendToTargets(SendMode mode) {
     if (ok && mode == SendMode::ClearAndInstall) {
         // Only now does every register hold exactly this program; a refused
         // or broken install leaves the pending changes for the next try.
-        std::error_code ec;
-        fs::remove(session_.file(".upd"), ec);
-        if (ec) {
-            error("Cannot delete the update file \"" + session_.file(".upd").string() + "\": " + ec.message());
-            return false;
-        }
+        if (const auto why = clearUpdateListAfterInstall(session_.file(".upd")); !why.empty())
+            // The register holds the program, which is what the status
+            // reports; the stale list only sends the same records again.
+            host_.message(MessageKind::Warning, "Warning",
+                          "The register holds the program; only the local update list could not be cleared: " +
+                              why);
     }
     return ok;
+}
+
+std::string clearUpdateListAfterInstall(const fs::path& updFile) {
+    std::error_code ec;
+    if (fs::remove(updFile, ec) || !ec) return {};
+    // A folder that may not be changed may still hold a list that may: an
+    // empty list is as good as none.
+    const auto removeError = ec.message();
+    std::error_code tc;
+    if (fs::is_regular_file(updFile, tc)) {
+        fs::resize_file(updFile, 0, tc);
+        if (!tc) return {};
+    }
+    return "\"" + updFile.string() + "\": " + removeError;
 }
 
 bool RegisterOperations::updateRegister() { return sendToTargets(SendMode::Update); }
@@ -834,6 +879,9 @@ bool RegisterOperations::clearAndInstallRegister() {
 }
 
 bool RegisterOperations::clearPluFile() {
+    // It wipes the register's articles like Clear & Install wipes its memory,
+    // so it asks the same question, No being the answer to a stray Enter.
+    if (!host_.ask({kAreYouSure, "Warning", MessageKind::Warning, Answers::YesNo})) return false;
     if (!openPort()) return false;
     static constexpr std::uint8_t kClearPlu[] = {'U', 0, kCmdClearPluFile};
     // This one asks for its target even on an unattended run.
@@ -843,6 +891,7 @@ bool RegisterOperations::clearPluFile() {
         return false;
     }
     beginRun(t);
+    lineUsed_ = true;  // opened before the target was asked for
     Progress progress;
     progress.onChange = [this](const ProgressState& s) { host_.progressChanged(s); };
     bool userBreak = false;

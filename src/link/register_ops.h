@@ -166,9 +166,17 @@ private:
     // of the loop took the update.
     bool loopSucceeded_ = true;
     std::uint8_t loopLast_ = 0;
+    bool lineUsed_ = false;  // the port opened: the register may have changed
     std::vector<int> failedRegisters_;
     std::string registers_;  // what the run addressed: "0", "3", "1-4"
     std::optional<history::RecordOutcome> history_;
+    // The customer question, when it had to be asked before anything was
+    // sent (the file could not go); asked again per register otherwise.
+    std::optional<bool> customersAnswer_;
 };
+
+// After Clear & Install: deletes the update list, or empties it where the
+// folder may not be changed. "" when done, else what stood in the way.
+std::string clearUpdateListAfterInstall(const std::filesystem::path& updFile);
 
 }  // namespace tramond

@@ -26,13 +26,9 @@ fs::path folderOf(const fs::path& target) {
 std::string unusableLoadTarget(const fs::path& targetApp) {
     std::vector<fs::path> files{targetApp};
     for (auto ext : fileset::kProgramExtensions) files.push_back(fileset::sibling(targetApp, ext));
-    for (const auto& f : files) {
-        std::error_code ec;
-        const auto st = fs::status(f, ec);
-        if (fs::exists(st) && !fs::is_regular_file(st))
-            return "Cannot load the program into \"" + targetApp.string() + "\": \"" + f.string() +
-                   "\" is not a regular file";
-    }
+    for (const auto& f : files)
+        if (auto why = unusableCommitDestination(folderOf(targetApp), f.filename().string()); !why.empty())
+            return "Cannot load the program into \"" + targetApp.string() + "\": " + why;
     return {};
 }
 

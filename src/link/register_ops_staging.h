@@ -14,8 +14,9 @@
 namespace tramond {
 
 // Why a load may not write the program at targetApp ("" when it may): a
-// program file (".app" or a sibling) in the way that is not a regular file,
-// such as a folder or a FIFO. Links to regular files are fine.
+// program file (".app" or a sibling) in the way that is not a regular file
+// (a folder, a FIFO), a link that leads nowhere or one to another file
+// system. Links to regular files beside them are fine.
 std::string unusableLoadTarget(const std::filesystem::path& targetApp);
 
 class LoadStaging {

@@ -12,6 +12,7 @@
 #include "link/logo.h"
 #include "program/file_io.h"
 #include "program/file_set.h"
+#include "program/text_block.h"
 
 namespace tramond {
 namespace fs = std::filesystem;
@@ -41,6 +42,9 @@ std::string checkFilesForSending(const std::vector<SendFileNeed>& needs) {
         ::close(fd);
         if (!statted || !S_ISREG(st.st_mode))
             return "Cannot send the program: " + quoted(need.file) + " is not a regular file";
+        if (need.exact && static_cast<std::uint64_t>(st.st_size) != need.bytes)
+            return "Cannot send the program: " + quoted(need.file) + " holds " + std::to_string(st.st_size) +
+                   " bytes, it must hold exactly " + std::to_string(need.bytes);
         if (static_cast<std::uint64_t>(st.st_size) < need.bytes)
             return "Cannot send the program: " + quoted(need.file) + " holds " + std::to_string(st.st_size) +
                    " bytes, the program's counts need " + std::to_string(need.bytes);
@@ -74,6 +78,10 @@ std::string checkUpdatePlan(const UpdatePlan& plan, const ApplicationBlock& app,
         if (bytes > 0) needs.push_back({fileset::sibling(appPath, group.info->extension), bytes});
     }
     return {};
+}
+
+SendFileNeed textFileNeed(const fs::path& appPath) {
+    return {fileset::sibling(appPath, ".txt"), TextBlock::kSize, true};
 }
 
 std::string checkLogoForSending(const fs::path& appPath, const ApplicationBlock& app) {

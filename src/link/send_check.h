@@ -18,10 +18,14 @@ namespace tramond {
 struct SendFileNeed {
     std::filesystem::path file;
     std::uint64_t bytes = 0;
+    // The file must hold exactly `bytes` (a block file such as ".txt"), not
+    // merely at least as many.
+    bool exact = false;
 };
 
 // "" when every file exists, is a regular file that can be opened for
-// reading and is long enough; else the message naming the first that is not.
+// reading and is long enough (or exactly as long); else the message naming
+// the first that is not.
 std::string checkFilesForSending(const std::vector<SendFileNeed>& needs);
 
 // "" when every change code of the plan names a record within its kind's
@@ -33,6 +37,11 @@ std::string checkFilesForSending(const std::vector<SendFileNeed>& needs);
 std::string checkUpdatePlan(const UpdatePlan& plan, const ApplicationBlock& app,
                             const std::filesystem::path& appPath, bool pluByCode,
                             std::vector<SendFileNeed>& needs);
+
+// The need of the program's text file: exactly one text block. A shorter
+// file loads (the rest of the block keeps other texts) but is never sent as
+// the program's texts.
+SendFileNeed textFileNeed(const std::filesystem::path& appPath);
 
 // "" when the ".bmp" sibling of appPath holds a logo of the type that can be
 // sent; else the message.

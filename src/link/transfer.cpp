@@ -13,6 +13,16 @@
 
 namespace tramond {
 
+namespace {
+
+// The register's own words, then which file and why: "Error opening File !!"
+// alone leaves a dealer guessing at a full disk.
+std::string openingError(const std::string& why) {
+    return why.empty() ? std::string("Error opening File !!") : "Error opening File !! (" + why + ")";
+}
+
+}  // namespace
+
 // ---- TransferFile ----------------------------------------------------------
 
 TransferFile::~TransferFile() { close(); }
@@ -281,7 +291,7 @@ bool FileTransfer::transferFileKind(std::string_view extension, std::uint32_t ba
     const bool receiving = direction == TransferDirection::Receive;
     const bool opened = receiving ? file_.create(path) : file_.openExisting(path);
     if (!opened) {
-        fileError_ = "Error opening File !!";
+        fileError_ = openingError(file_.error());
         return false;
     }
     bool ok = true;
@@ -344,8 +354,8 @@ bool FileTransfer::sendConfiguration() {
             progress.setNote("Register # " + std::to_string(part) + ": no settings of its own in " +
                              file.path().filename().string() + ", default settings sent");
         std::copy(own.begin(), own.end(), chk.begin() + kChkCommonSize);
-    } catch (const FileError&) {
-        fileError_ = "Error opening File !!";
+    } catch (const FileError& e) {
+        fileError_ = openingError(e.what());
         return false;
     }
     progress.step(0, 0, true);
@@ -372,8 +382,8 @@ bool FileTransfer::receiveConfiguration() {
         } else {
             file.ensure();
         }
-    } catch (const FileError&) {
-        fileError_ = "Error opening File !!";
+    } catch (const FileError& e) {
+        fileError_ = openingError(e.what());
         return false;
     }
     return ok;
@@ -390,7 +400,7 @@ bool FileTransfer::receiveLogo() {
     path.replace_extension(".bmp");
     // Whatever arrived is kept, as with every other file of a failed load.
     if (!file_.create(path)) {
-        fileError_ = "Error opening File !!";
+        fileError_ = openingError(file_.error());
         return false;
     }
     file_.write(receiver.bitmap());
@@ -409,8 +419,8 @@ bool FileTransfer::sendLogo() {
     std::vector<std::uint8_t> bytes;
     try {
         bytes = readFile(path);
-    } catch (const FileError&) {
-        fileError_ = "Error opening File !!";
+    } catch (const FileError& e) {
+        fileError_ = openingError(e.what());
         return false;
     }
     std::string why;

@@ -6,10 +6,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <system_error>
+
+#include "program/process_stamp.h"
 
 namespace tramond {
 namespace {
@@ -83,8 +86,10 @@ void writeFileAtomic(const std::filesystem::path& requested, std::span<const std
         throw FileError("Cannot write \"" + target.string() + "\": it is a directory");
 
     const auto dir = target.parent_path();
+    // The owner's stamp in the name tells a later load which leftovers are
+    // abandoned (removeAbandonedTemporaries).
     std::string pattern = (dir.empty() ? std::filesystem::path(".") : dir) /
-                          ("." + target.filename().string() + ".tmp-XXXXXX");
+                          ("." + target.filename().string() + kTemporaryMark + currentProcess().text() + "-XXXXXX");
     if (injected(WriteStage::Create, 0)) fail(target, "creating a temporary file", ENOSPC);
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) fail(target, "creating a temporary file in \"" + dir.string() + "\"", errno);
@@ -120,6 +125,31 @@ void writeFileAtomic(const std::filesystem::path& requested, std::span<const std
         fail(target, "replacing the file", errno);
     tmp.commit();
     syncDirectory(dir);
+}
+
+void removeAbandonedTemporaries(const std::filesystem::path& dirIn, std::string_view stem) {
+    namespace fs = std::filesystem;
+    const auto dir = dirIn.empty() ? fs::path(".") : dirIn;
+    const std::string prefix = "." + std::string(stem) + ".";
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(dir, ec)) {
+        const auto name = e.path().filename().string();
+        const auto mark = name.rfind(kTemporaryMark);
+        if (!name.starts_with(prefix) || mark == std::string::npos || mark < prefix.size()) continue;
+        std::error_code fc;
+        if (!e.is_regular_file(fc) || e.is_symlink(fc)) continue;
+        const auto owner = std::string_view(name).substr(mark + std::strlen(kTemporaryMark));
+        bool abandoned;
+        if (const auto stamp = ProcessStamp::parse(owner)) {
+            abandoned = !processAlive(*stamp);
+        } else {
+            // Named without an owner (an older version): no write of a
+            // program's file takes a minute.
+            const auto age = fs::file_time_type::clock::now() - fs::last_write_time(e.path(), fc);
+            abandoned = !fc && age > std::chrono::minutes(1);
+        }
+        if (abandoned) fs::remove(e.path(), fc);
+    }
 }
 
 void writeTextFileAtomic(const std::filesystem::path& target, const std::string& text) {

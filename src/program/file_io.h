@@ -8,6 +8,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tramond {
@@ -20,6 +21,12 @@ public:
 // Throws FileError; the target is untouched when the write fails.
 void writeFileAtomic(const std::filesystem::path& target, std::span<const std::uint8_t> data);
 void writeTextFileAtomic(const std::filesystem::path& target, const std::string& text);
+
+// Whole-file writes go through ".NAME" + kTemporaryMark + owner + random.
+inline constexpr const char* kTemporaryMark = ".tmp-";
+// Removes the temporaries of a program's files (".STEM.*.tmp-*" in dir) whose
+// writer died before its rename. Never throws.
+void removeAbandonedTemporaries(const std::filesystem::path& dir, std::string_view stem);
 
 // Throws FileError when the file cannot be read.
 std::vector<std::uint8_t> readFile(const std::filesystem::path& path);

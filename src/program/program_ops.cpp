@@ -56,20 +56,18 @@ std::string joinFailures(std::string_view what, const std::vector<std::string>& 
     return msg;
 }
 
-// Clears a place for a new program: files an earlier program left under the
-// same name would otherwise turn up as records of the new one.
-void clearProgramPlace(const fs::path& appPath, const std::vector<fs::path>& keep) {
+// Clears a place for a copied program: files an earlier program left under
+// the same name would otherwise turn up as records of the copy.
+void clearProgramPlace(const fs::path& appPath) {
     for (const auto& f : programFiles(appPath)) {
         if (!isFile(f)) continue;
-        if (std::any_of(keep.begin(), keep.end(), [&](const fs::path& k) { return k == f; })) continue;
         std::error_code ec;
         if (!fs::remove(f, ec) || ec)
             throw FileError("Cannot remove \"" + f.string() + "\" of the program being replaced: " + ec.message());
     }
 }
 
-// The clerk record length follows the clerk-time bit; then the sizes.
-MemoryRequirement settleSizes(ApplicationBlock& app) {
+MemoryRequirement settleBlock(ApplicationBlock& app) {
     const int extra = app.get(ab::kClerkTime) ? 40 : 2;
     app.setKindRecordLength(ab::kClerk, static_cast<std::uint16_t>(app.kindDescriptorLength(ab::kClerk) + extra));
     return recomputeSizes(app);
@@ -84,7 +82,14 @@ void settleLoadedState(ProgramSession& s, LoadResult& r) {
         // Without individual settings the block holds the program's own;
         // a number left from the previous program would name the wrong files.
         s.machineNumber = 0;
-    r.memory = settleSizes(s.app);
+    r.memory = settleBlock(s.app);
+}
+
+// What a load repairs in the block it read.
+void repairLoadedBlock(ApplicationBlock& app) {
+    app.setOption(59, 5, false);
+    applyFixedValues(app);
+    settleBlock(app);
 }
 
 void readTextFile(ProgramSession& s, LoadResult& r) {
@@ -118,6 +123,7 @@ const char* loadOutcomeMessage(LoadOutcome outcome) {
         case LoadOutcome::FileError: return "File Error!";
         case LoadOutcome::WrongApplication: return "Wrong Application!";
         case LoadOutcome::OpenError: return "Error opening File !!";
+        case LoadOutcome::Unfinished: return "The program's last load from the register is not finished";
     }
     return "";
 }
@@ -153,7 +159,12 @@ LoadResult loadProgram(ProgramSession& s, const fs::path& path) {
 
     // A load from the register that was cut short is finished first, so
     // that what is read here is one whole program.
-    for (auto& p : recoverStagingFolders(path.parent_path())) r.warnings.push_back(std::move(p));
+    if (auto why = finishInterruptedLoads(path, &r.warnings); !why.empty()) {
+        r.warnings.push_back(std::move(why));
+        r.outcome = LoadOutcome::Unfinished;
+        return r;
+    }
+    removeAbandonedTemporaries(path.parent_path(), path.stem().string());
 
     std::uintmax_t size = 0;
     {
@@ -194,7 +205,8 @@ LoadResult loadProgram(ProgramSession& s, const fs::path& path) {
     }
 
     std::copy(bytes.begin(), bytes.end(), s.app.bytes().begin());
-    settleReadApplication(s.app);
+    s.app.setOption(59, 5, false);
+    applyFixedValues(s.app);
     s.programPath = path;
     s.loaded = true;
     try {
@@ -204,10 +216,14 @@ LoadResult loadProgram(ProgramSession& s, const fs::path& path) {
     }
     readTextFile(s, r);
     settleLoadedState(s, r);
-    try {
-        writeFileAtomic(path, s.app.bytes());
-    } catch (const FileError& e) {
-        r.warnings.push_back(e.what());
+    // Only what the load repaired goes back: a command that changes nothing
+    // (a listing, a refused send) leaves the file as it was.
+    if (!std::equal(bytes.begin(), bytes.end(), s.app.bytes().begin())) {
+        try {
+            writeFileAtomic(path, s.app.bytes());
+        } catch (const FileError& e) {
+            r.warnings.push_back(e.what());
+        }
     }
     return r;
 }
@@ -215,29 +231,47 @@ LoadResult loadProgram(ProgramSession& s, const fs::path& path) {
 LoadResult createProgram(ProgramSession& s, const fs::path& chosen) {
     const auto target = fileset::sibling(chosen, ".app");
     const bool fromLoaded = s.loaded && !s.programPath.empty();
-    const bool self = fromLoaded && sameFile(s.programPath, target);
 
     TextBlock text = s.text;
     if (fromLoaded) text.resetDescriptorWords();
 
-    std::vector<fs::path> keep;
-    if (self) keep = {fileset::sibling(target, ".txt"), fileset::sibling(target, ".kbf")};
-    clearProgramPlace(target, keep);
+    // The program being replaced stays whole until the new one is complete
+    // beside it; then one commit swaps them, as a load from the register does.
+    if (auto why = finishInterruptedLoads(target); !why.empty()) throw FileError(why);
+    const auto folder = createStagingFolder(target.parent_path(), target.stem().string());
+    struct Release {
+        fs::path folder;
+        ~Release() { releaseStagingFolder(folder); }
+    } release{folder};
+    const auto staged = folder / target.filename();
+    auto stagedFile = [&](std::string_view ext) { return fileset::sibling(staged, ext); };
 
-    if (!fromLoaded) {
-        writeFileAtomic(target, s.app.bytes());
-    } else if (!self) {
-        copyWhole(s.programPath, target);
+    // The application block goes in as the load would leave it, so that the
+    // load after the swap has nothing to write back.
+    ApplicationBlock app = s.app;
+    if (fromLoaded) {
+        const auto bytes = readFile(s.programPath);
+        if (bytes.size() != ApplicationBlock::kSize)
+            throw FileError("Cannot copy \"" + s.programPath.string() + "\": it is no longer an application file");
+        std::copy(bytes.begin(), bytes.end(), app.bytes().begin());
+    }
+    repairLoadedBlock(app);
+    writeFileAtomic(staged, app.bytes());
+    bool haveText = false;
+    if (fromLoaded) {
         for (auto ext : {".txt", ".kbf"}) {
             const auto from = s.file(ext);
-            if (isFile(from)) copyWhole(from, fileset::sibling(target, ext));
+            if (!isFile(from)) continue;
+            copyWhole(from, stagedFile(ext));
+            haveText = haveText || std::string_view(ext) == ".txt";
         }
     }
+    // Without a text file to copy, the load would write the texts in
+    // memory: written here, a full disk stops the creation instead.
+    if (!haveText) writeFileAtomic(stagedFile(".txt"), (fromLoaded ? text : s.text).bytes());
+    writeTextFileAtomic(stagedFile(".upd"), std::string());
 
-    const auto& app = s.app;
-    auto make = [&](RecordKind kind) {
-        createRecordFile(fileset::sibling(target, kindInfo(kind).extension), kind, app, text);
-    };
+    auto make = [&](RecordKind kind) { createRecordFile(stagedFile(kindInfo(kind).extension), kind, app, text); };
     using K = RecordKind;
     for (auto kind : {K::Department, K::Plu, K::Group, K::Tender, K::Drawer, K::Correction, K::Currency, K::Discount,
                       K::PoRa, K::Tax, K::PbFunction})
@@ -249,12 +283,16 @@ LoadResult createProgram(ProgramSession& s, const fs::path& chosen) {
         if (pbInfoFileWanted(app)) make(K::PbInfo);
         if (pbExtraTrailerWanted(app)) make(K::PbExtraTrailer);
     }
-    if (app.logoSize() != 0) writeDefaultLogo(fileset::sibling(target, ".bmp"), app);
+    if (app.logoSize() != 0) writeDefaultLogo(stagedFile(".bmp"), app);
     if (recordCount(app, K::Condiment) != 0) make(K::Condiment);
-    writeDefaultCheckFile(fileset::sibling(target, ".chk"));
+    writeDefaultCheckFile(stagedFile(".chk"));
 
-    // A text file that cannot be copied is recreated by the load from the
-    // block in memory, which then carries the reset words.
+    // Files an earlier program left under the same name would otherwise
+    // turn up as records of the new one.
+    std::vector<std::string> remove;
+    for (const auto& f : programFiles(target)) remove.push_back(f.filename().string());
+    commitStagingFolder(folder, target.parent_path(), target.filename().string(), remove);
+
     if (fromLoaded) s.text = text;
     auto r = loadProgram(s, target);
     if (r.ok()) r.memory = recomputeSizes(s.app);
@@ -282,7 +320,7 @@ void copyProgram(const ProgramSession& s, const fs::path& chosen) {
         throw FileError(joinFailures("The program was not copied:", {e.what()}));
     }
     try {
-        clearProgramPlace(target, {});
+        clearProgramPlace(target);
     } catch (const FileError& e) {
         failures.push_back(e.what());
     }
@@ -326,16 +364,10 @@ void deleteProgram(ProgramSession& s, const fs::path& target) {
     if (!failures.empty()) throw FileError(joinFailures("Some files of the program were not deleted:", failures));
 }
 
-void settleReadApplication(ApplicationBlock& app) {
-    app.setOption(59, 5, false);
-    applyFixedValues(app);
-}
-
 ApplicationBlock applicationAsLoaded(std::span<const std::uint8_t> bytes) {
     ApplicationBlock app;
     std::copy_n(bytes.begin(), std::min(bytes.size(), ApplicationBlock::kSize), app.bytes().begin());
-    settleReadApplication(app);
-    settleSizes(app);
+    repairLoadedBlock(app);
     return app;
 }
 

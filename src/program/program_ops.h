@@ -17,6 +17,9 @@ enum class LoadOutcome {
     FileError,         // "File Error!": cannot be opened to read its size
     WrongApplication,  // "Wrong Application!": not exactly 2845 bytes
     OpenError,         // "Error opening File !!"
+    // A load from the register into this program was cut off in its commit
+    // and cannot be finished now; the last warning says why. Unchanged.
+    Unfinished,
 };
 
 struct LoadResult {
@@ -40,11 +43,9 @@ const char* loadOutcomeMessage(LoadOutcome outcome);
 // On FileError and WrongApplication the session is unchanged.
 LoadResult loadProgram(ProgramSession& session, const std::filesystem::path& path);
 
-// What loading does to the application file's bytes before anything else
-// reads them: option 5 of flag 59 cleared and the fixed values applied.
-void settleReadApplication(ApplicationBlock& app);
-// The application block as a load leaves it (also the clerk record length
-// and the sizes and memory map recomputed): what a transfer sends.
+// The application block as a load leaves it (option 5 of flag 59 cleared,
+// the fixed values, the clerk record length, the sizes and memory map): what
+// a transfer sends.
 ApplicationBlock applicationAsLoaded(std::span<const std::uint8_t> bytes);
 
 // Puts register 1's keyboard and printer settings back when another network
@@ -54,9 +55,11 @@ void restoreMachineOne(ProgramSession& session);
 void restoreMachineOne(ProgramSession& session, std::vector<std::string>& warnings);
 
 // Writes a complete new file set at target (extension forced to ".app") from
-// the session's blocks and loads it. Files left at target's name by an
-// earlier program are removed first. Throws FileError when the new files
-// cannot be written; the loaded program is then unchanged.
+// the session's blocks and loads it. The set is built in a staging folder
+// beside target and swapped in whole (staged_commit.h); files an earlier
+// program left at target's name go with the swap. Throws FileError when the
+// new files cannot be written; the program at target and the loaded program
+// are then unchanged.
 LoadResult createProgram(ProgramSession& session, const std::filesystem::path& target);
 
 // Copies the loaded program's files to target's base name (extension forced

@@ -2,6 +2,9 @@
 // A program with default records on disk (and the register-operation
 // fixture's simulated register beside it) for the command-line tools.
 
+#include <sstream>
+
+#include "cli/cli_verbs.h"
 #include "cli/program_image.h"
 #include "cli/register_verify.h"
 #include "editors/plu_record.h"
@@ -48,6 +51,25 @@ protected:
     }
 
     ProgramImage program;
+};
+
+// The verbs of addCliVerbs run in process, with their output kept.
+class CliVerbsFixture : public CliFixture {
+protected:
+    int run(std::vector<std::string> args) {
+        out.str("");
+        err.str("");
+        VerbRegistry verbs;
+        addCliVerbs(verbs, link);
+        const auto* verb = verbs.find(args.at(0));
+        EXPECT_NE(verb, nullptr) << args[0];
+        args.erase(args.begin());
+        VerbContext ctx{args, out, err};
+        return verb->run(ctx);
+    }
+    LinkServices link;
+    std::ostringstream out;
+    std::ostringstream err;
 };
 
 }  // namespace tramond::testing

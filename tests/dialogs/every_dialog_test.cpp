@@ -22,7 +22,11 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTimer>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QScopedValueRollback>
 #include <map>
 #include <set>
 
@@ -67,9 +71,17 @@ bool labelled(const QWidget* w) {
 }
 
 // What is wrong with one dialog as shown, one line per fault.
+// Boxes for names and numbers; longer ones (paths, addresses) may scroll.
+constexpr int kLongestShownWhole = 40;
+
 std::vector<std::string> faultsOf(QWidget* dialog) {
     std::vector<std::string> out;
     const auto title = dialog->windowTitle().toStdString();
+    if (dialog->width() < titleWidth(dialog)) out.push_back(title + ": title cut off");
+    // A laptop of 1920 x 1080 at 150 % shows every dialog whole.
+    if (dialog->width() > 1280 || dialog->height() > 720)
+        out.push_back(title + ": larger than a 1280 x 720 screen (" + std::to_string(dialog->width()) + " x " +
+                      std::to_string(dialog->height()) + ")");
     std::vector<QWidget*> controls;
     for (auto* w : dialog->findChildren<QWidget*>()) {
         if (!w->isVisibleTo(dialog) || w->isWindow() || insideScrollArea(w, dialog)) continue;
@@ -85,6 +97,13 @@ std::vector<std::string> faultsOf(QWidget* dialog) {
         if (auto* b = qobject_cast<QAbstractButton*>(w); b && !b->text().isEmpty() &&
                                                          b->sizeHint().width() > b->width() + 2)
             out.push_back(title + ": " + name(w) + " text cut off");
+        // A key that paints its own caption shows an Alt mark as a literal "&".
+        if (auto* b = qobject_cast<QAbstractButton*>(w); b && !drawsMnemonics(b) && acceleratorOf(b->text().toStdString()))
+            out.push_back(title + ": " + name(w) + " paints its text with an \"&\"");
+        if (auto* e = qobject_cast<QLineEdit*>(w); e && e->isEnabled() && e->maxLength() <= kLongestShownWhole &&
+                                                    e->width() < wholeContentWidth(e, e->maxLength(), e->validator()))
+            out.push_back(title + ": " + w->objectName().toStdString() + " shows fewer than its " +
+                          std::to_string(e->maxLength()) + " characters");
         if (auto* l = qobject_cast<QLabel*>(w); l && l->buddy() && !l->buddy()->isVisibleTo(dialog))
             out.push_back(title + ": " + name(w) + " shown without its box");
         if (auto* list = qobject_cast<QListWidget*>(w); list && list->horizontalScrollBar()->isVisible())
@@ -155,6 +174,9 @@ struct EveryDialog : ::testing::Test {
 
     void SetUp() override {
         registerAllDialogs(registry);
+        // The pack dealers have: its letters are the ones they know.
+        fs::copy_file(fs::path(TRAMOND_SOURCE_DIR) / "resources" / "mwt Files" / "Trmd_english.mwt",
+                      home.path() / "Tramond.mwt");
         prepareLanguage(texts, settings, home.path(), false);
         window = std::make_unique<TTramond>(session, texts, AppServices{settings, prompter, shell, home.path()},
                                             registry);
@@ -178,14 +200,44 @@ TEST_F(EveryDialog, MenusGiveEveryItemItsOwnAltLetter) {
     EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
 }
 
+TEST_F(EveryDialog, MenuItemsKeepThePacksLettersUnlessThePackRepeatsOne) {
+    std::vector<std::string> faults;
+    int kept = 0;
+    std::vector<QWidget*> menus{window->menuBar()};
+    for (auto* m : window->findChildren<QMenu*>()) menus.push_back(m);
+    for (auto* menu : menus) {
+        std::set<char> earlier;  // the pack's letters of the items above, in this menu
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator() || !a->isVisible()) continue;
+            const auto* def = findMenuItem(a->objectName().toStdString());
+            if (!def || def->text < 0) continue;  // the tool's own items and the history
+            const char pack = acceleratorOf(texts.text(def->text));
+            if (!pack) continue;
+            const bool repeated = !earlier.insert(pack).second;
+            const char shown = acceleratorOf(a->text().toStdString());
+            if (repeated) continue;  // the later item of a clash takes a letter of its own
+            ++kept;
+            if (shown != pack)
+                faults.push_back(a->objectName().toStdString() + ": Alt+" + std::string(1, shown) +
+                                 " instead of the pack's Alt+" + std::string(1, pack));
+        }
+    }
+    EXPECT_GT(kept, 60);
+    EXPECT_TRUE(faults.empty()) << ::testing::PrintToString(faults);
+}
+
 TEST_F(EveryDialog, OpensCleanAtItsDefaultSizeBelowTheMainWindow) {
     std::vector<std::string> faults;
     int dialogs = 0;
     int handlersRun = 0;
+    std::map<std::string, std::pair<char, std::string>> commandLetters;  // caption -> letter, where first seen
     std::string current;
     // Looks at whatever modal window a handler opened, then closes it.
     QTimer poll;
+    bool looking = false;  // the screenshot's wait turns the event loop
     QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (looking) return;
+        const QScopedValueRollback busy(looking, true);
         auto* w = QApplication::activeModalWidget();
         auto* dialog = qobject_cast<QDialog*>(w);
         if (!dialog) return;
@@ -196,9 +248,28 @@ TEST_F(EveryDialog, OpensCleanAtItsDefaultSizeBelowTheMainWindow) {
             ++dialogs;
             if (const char* shots = std::getenv("TRAMOND_DIALOG_SHOTS"))
                 dialog->grab().save(QString::fromStdString(std::string(shots) + "/" + current + ".png"));
+            // Under a real X server: the whole screen once the window manager
+            // has framed and placed the dialog.
+            if (const char* shots = std::getenv("TRAMOND_SCREEN_SHOTS")) {
+                QElapsedTimer framed;
+                framed.start();
+                while (framed.elapsed() < 900) QApplication::processEvents(QEventLoop::AllEvents, 20);
+                QProcess::execute("import", {"-window", "root", QString::fromStdString(std::string(shots) + "/" + current + ".png")});
+            }
             if (std::getenv("TRAMOND_LIST_DIALOGS")) fprintf(stderr, "DIALOG %s: %s %dx%d\n", current.c_str(), dialog->windowTitle().toUtf8().constData(), dialog->width(), dialog->height());
             if (!qobject_cast<QMessageBox*>(dialog) && !qobject_cast<QFileDialog*>(dialog)) {
                 for (auto& f : faultsOf(dialog)) faults.push_back(current + ": " + f);
+                // A command is reached by the same letter in every dialog.
+                for (auto* b : dialog->findChildren<QPushButton*>()) {
+                    if (!b->isVisibleTo(dialog)) continue;
+                    const auto caption = withoutAccelerators(b->text().toStdString());
+                    const char letter = acceleratorOf(b->text().toStdString());
+                    if (!letter) continue;
+                    auto [it, fresh] = commandLetters.emplace(caption, std::make_pair(letter, current));
+                    if (!fresh && it->second.first != letter)
+                        faults.push_back(current + ": \"" + caption + "\" is Alt+" + std::string(1, letter) +
+                                         ", Alt+" + std::string(1, it->second.first) + " in " + it->second.second);
+                }
                 const QPoint want(window->frameGeometry().left(), window->frameGeometry().top() + kDialogDropPixels);
                 if (dialog->frameGeometry().topLeft() != want && !dialog->property("tramondOwnPlace").toBool())
                     faults.push_back(current + ": " + dialog->windowTitle().toStdString() + " not placed below the main window");

@@ -3,10 +3,16 @@
 // their counts, stale bytes on the line.
 
 #include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
 
 #include "fake_port.h"
 #include "link/register_ops_staging.h"
+#include "program/default_logo.h"
 #include "program/file_io.h"
+#include "program/system_blocks.h"
+#include "program/text_block.h"
 #include "register_ops_support.h"
 
 namespace tramond::testing {
@@ -129,6 +135,140 @@ TEST_F(RegisterOpsSafetyTest, NothingIsSentWhileAFileIsShortOrACodeNamesNoRecord
         EXPECT_EQ(sim->memory(1).clears, 0);
         EXPECT_TRUE(tap->frames().empty()) << "nothing reached the register";
         EXPECT_TRUE(fs::exists(upd)) << "a refused run keeps the update list";
+    }
+}
+
+// Every file the run will send, and the update list itself, is judged
+// before the port opens: a damaged one found later leaves a register
+// cleared, or half-updated.
+TEST_F(RegisterOpsSafetyTest, EveryFileTheRunWillSendIsCheckedBeforeTheRegisterHearsAnything) {
+    const auto program = makeProgram("shop.app");
+    session.app.setOption(119, 1, true);  // customers go too, when the dealer says yes
+    session.app.setU8(kAppLogoSettingOffset, 1);
+    saveAndReload();
+    const auto file = [&](const char* ext) { return fs::path(program).replace_extension(ext); };
+    writeBytes(file(".cst"), std::vector<std::uint8_t>(kCustomerRecords * kCustomerRecordSize, 'c'));
+    ASSERT_TRUE(writeDefaultLogo(file(".bmp"), session.app));
+    const auto good = folderPicture(dir);
+    std::uint16_t textBlock = 0;
+    for (const auto& b : systemBlocks())
+        if (b.area == BlockArea::Text) textBlock = b.number;
+    ASSERT_NE(textBlock, 0);
+
+    enum Mode { ClearInstall, Install, Update };
+    struct Case {
+        const char* what;
+        Mode mode;
+        std::function<void()> damage;
+        const char* named;
+    };
+    const auto resize = [&](const char* ext, std::size_t n) {
+        auto b = fileBytes(file(ext));
+        b.resize(n, 'x');
+        writeBytes(file(ext), b);
+    };
+    const auto upd = [&](const std::string& text) {
+        writeBytes(file(".upd"), std::vector<std::uint8_t>(text.begin(), text.end()));
+    };
+    const Case cases[] = {
+        {"short .txt", ClearInstall, [&] { resize(".txt", 5000); }, "shop.txt"},
+        {"empty .txt", ClearInstall, [&] { resize(".txt", 0); }, "shop.txt"},
+        {"missing .txt", Install, [&] { fs::remove(file(".txt")); }, "shop.txt"},
+        {"long .txt", ClearInstall, [&] { resize(".txt", TextBlock::kSize + 1); }, "shop.txt"},
+        {"short .cst", ClearInstall, [&] { resize(".cst", 100); }, "shop.cst"},
+        {"missing .cst", ClearInstall, [&] { fs::remove(file(".cst")); }, "shop.cst"},
+        {"damaged logo, install", Install, [&] { resize(".bmp", 20); }, "shop.bmp"},
+        {"damaged logo in the list", Update, [&] { resize(".bmp", 20); upd("000000091\n"); }, "shop.bmp"},
+        {"short .txt, a text block in the list", Update,
+         [&] { resize(".txt", 100); upd(std::to_string(textBlock) + "\n"); }, "shop.txt"},
+        {"the list is a FIFO", Update,
+         [&] { fs::remove(file(".upd")); ::mkfifo(file(".upd").c_str(), 0600); }, "shop.upd"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(file(".upd"));  // never write into a FIFO left by a case
+        for (const auto& [name, bytes] : good) writeBytes(dir / name, bytes);
+        upd("");
+        c.damage();
+        startSim();
+        sim->memory(1).seedFromProgram(program, 0);
+        host = ScriptedHost{};
+        auto o = ops();
+        const bool ok = c.mode == ClearInstall ? o.clearAndInstallRegister()
+                        : c.mode == Install    ? o.installRegister()
+                                               : o.updateRegister();
+        EXPECT_FALSE(ok);
+        EXPECT_TRUE(anyMessageHas(host, c.named)) << (host.messages.empty() ? "" : host.messages[0].text);
+        EXPECT_EQ(sim->memory(1).clears, 0);
+        EXPECT_TRUE(tap->frames().empty()) << "nothing reached the register";
+    }
+}
+
+TEST_F(RegisterOpsSafetyTest, ACustomerFileThatCannotGoIsAskedAboutFirstAndNoInstallsTheRest) {
+    const auto program = makeProgram("shop.app");
+    session.app.setOption(119, 1, true);
+    saveAndReload();
+    startSim();
+    host.answers[opsmsg::kUploadCustomers] = false;
+    auto o = ops();
+    EXPECT_TRUE(o.clearAndInstallRegister()) << (host.messages.empty() ? "" : host.messages[0].text);
+    EXPECT_EQ(host.asked(opsmsg::kUploadCustomers), 1) << "asked once, before CLR, and not again";
+    EXPECT_EQ(sim->memory(1).clears, 1);
+    const auto sent = tap->numbers('U');
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), kBlockCustomer), 0);
+    EXPECT_GT(std::count(sent.begin(), sent.end(), kBlockChk), 0) << "everything else went";
+}
+
+// The folder keeps its update list (here: in a form no delete removes); the
+// register holds the program all the same, and that is what the run says.
+TEST_F(RegisterOpsSafetyTest, ClearAndInstallSucceedsWhenOnlyTheLocalListCannotBeCleared) {
+    const auto program = makeProgram("shop.app");
+    const auto upd = fs::path(program).replace_extension(".upd");
+    fs::remove(upd);
+    fs::create_directory(upd);
+    writeBytes(upd / "keep", {1});
+    startSim();
+    auto o = ops();
+    EXPECT_TRUE(o.clearAndInstallRegister());
+    EXPECT_EQ(sim->memory(1).clears, 1);
+    EXPECT_TRUE(anyMessageHas(host, "The register holds the program; only the local update list"));
+    fs::remove_all(upd);
+
+    // A list in a folder that may not be changed is emptied in place.
+    writeBytes(upd, {'5', '0', '0', '1', '\n'});
+    EXPECT_EQ(clearUpdateListAfterInstall(upd), "");
+    EXPECT_FALSE(fs::exists(upd)) << "deleted where it may be";
+}
+
+TEST_F(RegisterOpsSafetyTest, LinksThatLeadNowhereOrToAnotherFileSystemAreRefusedBeforeReceiving) {
+    std::vector<std::pair<std::string, fs::path>> links{{"nowhere", dir / "gone" / "shop.plu"}};
+    // A second file system, where this machine has one.
+    const fs::path shm = "/dev/shm";
+    struct stat a {}, b {};
+    if (::stat(dir.c_str(), &a) == 0 && ::stat(shm.c_str(), &b) == 0 && a.st_dev != b.st_dev) {
+        const auto there = shm / ("tramond-link-" + std::to_string(::getpid()) + ".plu");
+        writeBytes(there, {1, 2, 3});
+        links.push_back({"another file system", there});
+    } else if (std::getenv("CI")) {
+        ADD_FAILURE() << "no second file system (/dev/shm) to link to";
+    }
+    for (const auto& [what, target] : links) {
+        SCOPED_TRACE(what);
+        fs::remove(dir / "shop.plu");
+        fs::create_symlink(target, dir / "shop.plu");
+        startSim();
+        host = ScriptedHost{};
+        host.loadTarget = dir / "shop.app";
+        auto o = ops();
+        EXPECT_FALSE(o.loadFromRegister());
+        EXPECT_TRUE(anyMessageHas(host, "shop.plu")) << (host.messages.empty() ? "" : host.messages[0].text);
+        EXPECT_TRUE(tap->frames().empty()) << "refused before the register was asked";
+        EXPECT_TRUE(fs::is_symlink(dir / "shop.plu"));
+        EXPECT_FALSE(stagingLeftIn(dir));
+        if (what != "nowhere") {
+            EXPECT_EQ(fileBytes(target), (std::vector<std::uint8_t>{1, 2, 3}));
+            fs::remove(target);
+        }
     }
 }
 

@@ -258,6 +258,13 @@ TEST_F(RegisterOpsTransferTest, ClearPluFileInEveryNetworkRegister) {
     session.unattended = true;  // asks for its target all the same
     auto o = ops();
     EXPECT_TRUE(o.clearPluFile());
+    EXPECT_EQ(host.asked(opsmsg::kAreYouSure), 1);
+    EXPECT_EQ(host.targetAllowedNetwork.size(), 1u);
+    for (int n = 1; n <= 3; ++n) EXPECT_EQ(sim->memory(n).pluFileClears, 1) << n;
+
+    // No: nothing is sent and no target is asked for.
+    host.answers[opsmsg::kAreYouSure] = false;
+    EXPECT_FALSE(o.clearPluFile());
     EXPECT_EQ(host.targetAllowedNetwork.size(), 1u);
     for (int n = 1; n <= 3; ++n) EXPECT_EQ(sim->memory(n).pluFileClears, 1) << n;
 }

@@ -1,11 +1,15 @@
 // The command-line transfer modes without a window: argument handling,
 // questions on the terminal or --yes, messages on stderr, exit status.
 
+#include <sys/stat.h>
+
 #include <sstream>
 
 #include "app/command_line.h"
 #include "link/logo.h"
 #include "link/unattended.h"
+#include "program/file_io.h"
+#include "program/staged_commit.h"
 #include "register_ops_support.h"
 #include "support/json_value.h"
 
@@ -164,6 +168,42 @@ TEST_F(UnattendedTest, BadInputOnDiskGivesANonzeroStatusBeforeAnythingIsSent) {
     EXPECT_NE(err.str().find("shop.txt"), std::string::npos) << err.str();
     EXPECT_TRUE(fs::is_directory(fs::path(program).replace_extension(".txt")));
     EXPECT_TRUE(tap->frames().empty());
+}
+
+// A refused run changes nothing, so it writes nothing: not even the ".app"
+// the load read (a whole-file write would give it a new inode).
+TEST_F(UnattendedTest, ARefusedSendLeavesEveryFileAsItWas) {
+    const auto program = installedProgram();
+    startSim();
+    const auto txt = fs::path(program).replace_extension(".txt");
+    auto texts = fileBytes(txt);
+    texts.resize(5000);
+    writeBytes(txt, texts);
+    const auto before = folderPicture(dir);
+    struct stat st {};
+    ASSERT_EQ(::stat(program.c_str(), &st), 0);
+    const auto inode = st.st_ino;
+    EXPECT_EQ(run({"--yes", program.string(), "clinst", "0", "1", "38400"}), kExitFailed);
+    EXPECT_NE(err.str().find("shop.txt"), std::string::npos) << err.str();
+    EXPECT_EQ(folderPicture(dir), before);
+    ASSERT_EQ(::stat(program.c_str(), &st), 0);
+    EXPECT_EQ(st.st_ino, inode);
+    EXPECT_TRUE(tap->frames().empty());
+}
+
+// A load into the program cut off while another process still puts its
+// files in place: the transfer modes refuse (exit 2) naming it.
+TEST_F(UnattendedTest, AnUnfinishedLoadOfTheProgramIsNamedAndNothingIsSent) {
+    const auto program = installedProgram();
+    startSim();
+    const auto folder = createStagingFolder(dir, "shop");
+    writeTextFileAtomic(folder / ".commit", "tramond-commit 2\nmove\tshop.plu\t" +
+                                                fs::path(program).replace_extension(".plu").string() + "\n");
+    EXPECT_EQ(run({"--yes", program.string(), "update", "0", "1", "38400"}), kExitUsage);
+    EXPECT_NE(err.str().find(folder.filename().string()), std::string::npos) << err.str();
+    EXPECT_TRUE(tap->frames().empty());
+    fs::remove(folder / ".commit");
+    releaseStagingFolder(folder);
 }
 
 // The dealer's look before a nightly job: what Update would send, in the

@@ -1,6 +1,7 @@
 // File transfers against the simulated register over an in-process line.
 
 #include "link/transfer.h"
+#include "program/file_io.h"
 
 #include <gtest/gtest.h>
 
@@ -175,6 +176,30 @@ TEST_F(TransferTest, IdentificationAndCustomerRecordsAreSingleAnswers) {
     EXPECT_EQ(got, Bytes(cst.begin(), cst.begin() + 125));
     // Nothing is left on the line: the next exchange works at once.
     EXPECT_TRUE(xfer.requestRecords(kBlockIdentification, 0));
+}
+
+// A disk that is full: "Error opening File !!" alone would leave the dealer
+// guessing which file and why.
+TEST_F(TransferTest, AFileThatCannotBeWrittenIsNamedWithItsReason) {
+    ScratchDir dir2("receive_full");
+    xfer.programPath = dir2.path / "copy.app";
+    setWriteFaultHookForTesting([](WriteStage, std::size_t) { return true; });
+    const struct {
+        const char* extension;
+        std::uint32_t base;
+    } kinds[] = {{".chk", kBlockChk}, {".dpt", 5000}};
+    for (const auto& k : kinds) {
+        FileTransfer fresh{link, app, text};
+        fresh.programPath = xfer.programPath;
+        EXPECT_FALSE(fresh.transferFileKind(k.extension, k.base, TransferDirection::Receive, 1, 1));
+        const auto& why = fresh.fileError();
+        if (k.base == kBlockChk) EXPECT_TRUE(why.starts_with("Error opening File !! (")) << why;
+        EXPECT_NE(why.find(std::string("copy") + k.extension), std::string::npos) << why;
+        EXPECT_TRUE(why.find("No space left on device") != std::string::npos ||
+                    why.find("Input/output error") != std::string::npos)
+            << why;
+    }
+    setWriteFaultHookForTesting(nullptr);
 }
 
 class NetworkTransferTest : public TransferTest {

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "program/default_records.h"
@@ -9,6 +14,7 @@
 #include "program/file_set.h"
 #include "program/keyboard_header.h"
 #include "program/machine_printer.h"
+#include "program/process_stamp.h"
 #include "program/program_ops.h"
 #include "program/record_kinds.h"
 #include "scratch_dir.h"
@@ -86,10 +92,13 @@ TEST_F(ProgramOps, CreateOverAnOlderProgramLeavesNoStaleFiles) {
     writeFileAtomic(dir / "shop.sps", testing::pattern(270, 1));
     writeFileAtomic(dir / "shop.upd", std::vector<std::uint8_t>{'1', '\n'});
     writeFileAtomic(dir / "shop.kb2", testing::pattern(600, 2));
+    fs::create_directory(dir / "shop.cst");  // not a program's file: nobody's to remove
+    writeFileAtomic(dir / "shop.cst" / "keep", testing::pattern(5, 3));
     ASSERT_TRUE(createShop().ok());
     EXPECT_FALSE(exists("shop.sps"));
     EXPECT_FALSE(exists("shop.kb2"));
     EXPECT_EQ(sizeOf(dir / "shop.upd"), 0u);
+    EXPECT_TRUE(exists("shop.cst/keep"));
 }
 
 TEST_F(ProgramOps, LoadRefusesWrongSizesAndWritesNothing) {
@@ -282,6 +291,99 @@ TEST_F(ProgramOps, FailingWritesLeaveTheLoadedProgramAsItWas) {
     EXPECT_FALSE(exists("copy.app"));
 }
 
+// The n-th whole-file write (from 1) fails as on a full disk.
+std::atomic<int> g_writes{0};
+std::atomic<int> g_failAt{0};
+bool failNthWrite(WriteStage stage, std::size_t) {
+    return stage == WriteStage::Create && ++g_writes == g_failAt.load();
+}
+
+using Picture = std::map<std::string, std::vector<std::uint8_t>>;
+Picture picture(const fs::path& d) {
+    Picture p;
+    for (const auto& e : fs::directory_iterator(d)) {
+        const auto name = e.path().filename().string();
+        if (e.is_directory()) p[name + "/"] = {};  // a leftover working folder shows
+        else p[name] = testing::bytesOf(e.path());
+    }
+    return p;
+}
+
+TEST_F(ProgramOps, CreateOverAProgramOnAFullDiskReplacesItWholeOrNotAtAll) {
+    ASSERT_TRUE(createShop().ok());
+    // The old program has files the new one will not: they go only with the swap.
+    writeFileAtomic(dir / "shop.cst", testing::pattern(125, 3));
+    writeFileAtomic(dir / "shop.upd", std::vector<std::uint8_t>{'7', '\n'});
+    auto plu = testing::bytesOf(dir / "shop.plu");
+    plu[20] ^= 0xFF;
+    writeFileAtomic(dir / "shop.plu", plu);
+    const auto before = picture(dir.path);
+
+    int failures = 0;
+    for (g_failAt = 1;; ++g_failAt) {
+        SCOPED_TRACE(g_failAt.load());
+        ProgramSession fresh;
+        g_writes = 0;
+        setWriteFaultHookForTesting(failNthWrite);
+        bool threw = false;
+        try {
+            (void)createProgram(fresh, dir / "shop.app");
+        } catch (const FileError&) {
+            threw = true;
+        }
+        setWriteFaultHookForTesting(nullptr);
+        if (!threw) break;
+        ++failures;
+        EXPECT_EQ(picture(dir.path), before) << "a failed write leaves the old program and no leftovers";
+    }
+    EXPECT_GT(failures, 15) << "every file of the new program is a write that can fail";
+    EXPECT_FALSE(exists("shop.cst"));
+    EXPECT_EQ(sizeOf(dir / "shop.upd"), 0u);
+    EXPECT_EQ(sizeOf(dir / "shop.txt"), TextBlock::kSize);
+    EXPECT_NE(testing::bytesOf(dir / "shop.plu"), plu);
+}
+
+TEST_F(ProgramOps, ALoadThatChangesNothingWritesNothing) {
+    ASSERT_TRUE(createShop().ok());
+    const auto inodeOf = [](const fs::path& p) {
+        struct stat st {};
+        ::stat(p.c_str(), &st);
+        return st.st_ino;
+    };
+    const auto app = inodeOf(dir / "shop.app");
+    ProgramSession other;
+    ASSERT_TRUE(loadProgram(other, dir / "shop.app").ok());
+    EXPECT_EQ(inodeOf(dir / "shop.app"), app) << "a whole-file write would have replaced the inode";
+
+    // A repair is still written back.
+    ApplicationBlock block = other.app;
+    block.setOption(59, 5, true);
+    writeFileAtomic(dir / "shop.app", block.bytes());
+    ASSERT_TRUE(loadProgram(other, dir / "shop.app").ok());
+    const auto bytes = testing::bytesOf(dir / "shop.app");
+    EXPECT_EQ(bytes, std::vector<std::uint8_t>(other.app.bytes().begin(), other.app.bytes().end()));
+}
+
+TEST_F(ProgramOps, LoadRemovesTemporariesOfDeadWritersOfThisProgramOnly) {
+    ASSERT_TRUE(createShop().ok());
+    // Process 99999998 does not run; this process does.
+    const std::string dead = "99999998.5.0-AbCdEf";
+    const std::string live = currentProcess().text() + "-AbCdEf";
+    for (const auto& name : std::initializer_list<std::string>{".shop.app.tmp-" + dead, ".shop.plu.tmp-" + dead, ".shop.app.tmp-" + live,
+                             ".other.app.tmp-" + dead, std::string(".shop.app.tmp-Old123"), std::string(".shop.txt.tmp-New456")})
+        writeFileAtomic(dir / name, testing::pattern(10, 1));
+    // Named without an owner: only one older than any write removes.
+    fs::last_write_time(dir / ".shop.app.tmp-Old123", fs::file_time_type::clock::now() - std::chrono::minutes(5));
+
+    ASSERT_TRUE(loadProgram(session, dir / "shop.app").ok());
+    EXPECT_FALSE(exists(".shop.app.tmp-" + dead));
+    EXPECT_FALSE(exists(".shop.plu.tmp-" + dead));
+    EXPECT_FALSE(exists(".shop.app.tmp-Old123"));
+    EXPECT_TRUE(exists(".shop.app.tmp-" + live)) << "a write under way";
+    EXPECT_TRUE(exists(".other.app.tmp-" + dead)) << "another program's";
+    EXPECT_TRUE(exists(".shop.txt.tmp-New456"));
+}
+
 TEST_F(ProgramOps, LoadStillSucceedsWhenCompanionsCannotBeWritten) {
     writeFileAtomic(dir / "shop.app", ApplicationBlock::builtIn().bytes());
     LoadResult r;
@@ -291,7 +393,7 @@ TEST_F(ProgramOps, LoadStillSucceedsWhenCompanionsCannotBeWritten) {
     }
     ASSERT_TRUE(r.ok());
     EXPECT_TRUE(session.loaded);
-    EXPECT_GE(r.warnings.size(), 3u) << ".upd, .txt and the write-back of .app";
+    EXPECT_GE(r.warnings.size(), 2u) << ".upd and .txt (and the .app when the load repaired it)";
     EXPECT_FALSE(exists("shop.txt"));
     EXPECT_FALSE(exists("shop.upd"));
 }

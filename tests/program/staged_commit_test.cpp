@@ -9,6 +9,7 @@
 
 #include <map>
 
+#include "program/process_stamp.h"
 #include "program/program_ops.h"
 #include "scratch_dir.h"
 
@@ -119,6 +120,9 @@ TEST_F(CommitFixture, StaleFoldersGoLiveOnesStay) {
     fs::create_directory(dir / (std::string(kStagingFolderPrefix) + "1-5-a"));
     fs::create_directory(dir / (std::string(kStagingFolderPrefix) + "99999998-5-a"));
     fs::create_directory(dir / (std::string(kStagingFolderPrefix) + "a-123"));
+    // Process 1 runs, but it is not the one that started this: another
+    // start time (a reboot, or a reused id).
+    fs::create_directory(dir / (std::string(kStagingFolderPrefix) + "1.1.0-5-a"));
     writeFileAtomic(dir / (std::string(kStagingFolderPrefix) + "a-123") / "a.plu", pattern(30, 1));
     EXPECT_TRUE(recoverStagingFolders(dir.path).empty());
     EXPECT_TRUE(fs::exists(live));
@@ -144,6 +148,92 @@ TEST_F(CommitFixture, LoadingAProgramFinishesAnInterruptedCommitFirst) {
     EXPECT_EQ(readFile(dir / "a.plu"), newFiles.at("a.plu"));
     EXPECT_EQ(readFile(dir / "a.cst"), newFiles.at("a.cst"));
     EXPECT_EQ(stagingFolders(dir.path), 0);
+}
+
+// The load was started as "cd SHOP; tramond shop.app read ..." and cut off;
+// the next reader works elsewhere, where a program of the same name lives.
+TEST_F(CommitFixture, ACommitMadeWithRelativePathsIsFinishedInItsOwnFolderFromAnyOther) {
+    ScratchDir other{"other"};
+    const Picture unrelated{{"a.app", pattern(40, 5)}, {"a.plu", pattern(30, 6)}, {"a.dpt", pattern(20, 7)}};
+    const auto cwd = fs::current_path();
+    for (g_killAt = 0; g_killAt < 9; ++g_killAt) {
+        SCOPED_TRACE(g_killAt);
+        for (const auto& e : fs::directory_iterator(dir.path)) fs::remove_all(e.path());
+        for (const auto& e : fs::directory_iterator(other.path)) fs::remove_all(e.path());
+        SetUp();
+        for (const auto& [name, bytes] : unrelated) writeFileAtomic(other / name, bytes);
+
+        fs::current_path(dir.path);
+        const auto folder = createStagingFolder("", "a");
+        for (const auto& [name, bytes] : newFiles) writeFileAtomic(folder / name, bytes);
+        setCommitStepHookForTesting(killAtStep);
+        EXPECT_THROW(commitStagingFolder(folder, "", "a.app"), CommitKilled);
+        setCommitStepHookForTesting(nullptr);
+        releaseStagingFolder(folder);
+
+        fs::current_path(other.path);
+        const auto relative = fs::relative(dir / "a.app", other.path);
+        EXPECT_EQ(finishInterruptedLoads(relative), "");
+        fs::current_path(cwd);
+        EXPECT_EQ(picture(dir.path), wholeNew());
+        EXPECT_EQ(picture(other.path), unrelated) << "nothing lands beside the reader";
+        EXPECT_EQ(stagingFolders(dir.path), 0);
+    }
+}
+
+// A record whose places do not match where the program's names lead now
+// (edited, or the folder moved with a link pointing elsewhere) is not acted
+// on: the program is refused, and nothing outside changes.
+TEST_F(CommitFixture, ARecordNamingAPlaceOutsideTheProgramIsRefusedNotFollowed) {
+    ScratchDir other{"outside"};
+    writeFileAtomic(other / "victim.plu", pattern(30, 5));
+    const auto folder = dir / (std::string(kStagingFolderPrefix) + "99999998.5.0-1-1-a");
+    fs::create_directory(folder);
+    writeFileAtomic(folder / "a.plu", pattern(31, 8));
+    writeTextFileAtomic(folder / ".commit", std::string("tramond-commit 2\nmove\ta.plu\t") +
+                                            (other / "victim.plu").string() + "\n");
+    std::vector<std::string> others;
+    const auto why = finishInterruptedLoads(dir / "a.app", &others);
+    EXPECT_NE(why.find("not finished"), std::string::npos) << why;
+    EXPECT_NE(why.find(folder.filename().string()), std::string::npos) << "names the unfinished load: " << why;
+    EXPECT_EQ(readFile(other / "victim.plu"), pattern(30, 5));
+    EXPECT_EQ(picture(dir.path), oldFiles);
+    EXPECT_TRUE(fs::exists(folder / ".commit")) << "kept for inspection";
+    // Another program's reader is not held up by it, only told.
+    EXPECT_EQ(finishInterruptedLoads(dir / "b.app", &others), "");
+    EXPECT_FALSE(others.empty());
+}
+
+TEST_F(CommitFixture, ACommitUnderWayInALiveProcessRefusesReadersOfItsProgram) {
+    const auto folder = createStagingFolder(dir.path, "a");
+    writeFileAtomic(folder / "a.plu", pattern(31, 8));
+    writeTextFileAtomic(folder / ".commit", std::string("tramond-commit 2\nmove\ta.plu\t") + (dir / "a.plu").string() +
+                                            "\n");
+    EXPECT_NE(finishInterruptedLoads(dir / "a.app").find("right now"), std::string::npos);
+    EXPECT_EQ(finishInterruptedLoads(dir / "b.app"), "");
+    EXPECT_EQ(picture(dir.path), oldFiles);
+    fs::remove(folder / ".commit");
+    releaseStagingFolder(folder);
+}
+
+TEST(ProcessStamps, AReusedIdDoesNotKeepADeadOwnersLeftoversAlive) {
+    const auto& me = currentProcess();
+    const auto parsed = ProcessStamp::parse(me.text() + "-123-a");
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->pid, me.pid);
+    EXPECT_TRUE(processAlive(*parsed));
+    struct Case {
+        const char* what;
+        ProcessStamp stamp;
+    };
+    const Case dead[] = {
+        {"same id, later start", {me.pid, me.startTicks + 1, me.boot}},
+        {"same id and start, another boot", {me.pid, me.startTicks, me.boot == "1" ? "2" : "1"}},
+        {"an id that does not run", {99999998, me.startTicks, me.boot}},
+    };
+    for (const auto& c : dead) EXPECT_FALSE(processAlive(c.stamp)) << c.what;
+    for (const char* junk : {"12-3-a", "1.2-x", "a.b.c-d", "1.2.xyz-a", ""})
+        EXPECT_FALSE(ProcessStamp::parse(junk)) << junk;
 }
 
 TEST(ProgramPathType, FifosAndFoldersAreRefusedWithoutOpening) {

@@ -22,7 +22,10 @@ TLanguageForm::TLanguageForm(std::filesystem::path programDir, QWidget* parent,
     auto* boxLayout = new QVBoxLayout(box);
     int id = 0;
     for (const auto& c : languageChoices()) {
-        auto* radio = new QRadioButton(QString::fromUtf8(c.name.data(), static_cast<int>(c.name.size())), box);
+        QString name = QString::fromUtf8(c.name.data(), static_cast<int>(c.name.size()));
+        // Said before it is chosen, not only by the copy's failure after OK.
+        if (!languageAvailable(c, programDir_, resourceDirs_)) name += kNotInstalledMark;
+        auto* radio = new QRadioButton(name, box);
         group_->addButton(radio, id++);
         boxLayout->addWidget(radio);
     }

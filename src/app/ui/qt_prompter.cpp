@@ -1,6 +1,7 @@
 #include "app/ui/qt_prompter.h"
 
-#include <QFileDialog>
+#include "platform/desktop_choosers_qt.h"
+
 #include <QMessageBox>
 #include <QStringList>
 
@@ -21,41 +22,14 @@ bool QtPrompter::confirm(const std::string& title, const std::string& text) {
     return box.exec() == QMessageBox::Ok;
 }
 
-QString QtPrompter::qtFilter(const std::string& filter) {
-    const QStringList parts = QString::fromStdString(filter).split('|');
-    QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString pattern = parts[i + 1];
-        pattern.replace(';', ' ');
-        // The description normally names its patterns already.
-        out << (parts[i].contains('(') ? parts[i] : parts[i] + " (" + pattern + ")");
-    }
-    return out.join(";;");
-}
-
-std::optional<std::filesystem::path> QtPrompter::fileDialog(const FileDialogRequest& request, bool save) {
-    QFileDialog dialog(parent_, QString::fromStdString(request.title),
-                       QString::fromStdString(request.directory.string()), qtFilter(request.filter));
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);  // the tool asks in its own words
-    if (!request.defaultSuffix.empty()) dialog.setDefaultSuffix(QString::fromStdString(request.defaultSuffix));
-    if (!request.fileName.empty()) dialog.selectFile(QString::fromStdString(request.fileName));
-    if (!request.acceptLabel.empty()) {
-        // A relabelled button needs the widget-based dialog on every desktop.
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        dialog.setLabelText(QFileDialog::Accept, QString::fromStdString(request.acceptLabel));
-    }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return std::filesystem::path(dialog.selectedFiles().first().toStdString());
-}
+QString QtPrompter::qtFilter(const std::string& filter) { return QtDesktopChoosers::qtFilter(filter); }
 
 std::optional<std::filesystem::path> QtPrompter::openFile(const FileDialogRequest& request) {
-    return fileDialog(request, false);
+    return desktopChoosers().openFile(parent_, request);
 }
 
 std::optional<std::filesystem::path> QtPrompter::saveFile(const FileDialogRequest& request) {
-    return fileDialog(request, true);
+    return desktopChoosers().saveFile(parent_, request);
 }
 
 }  // namespace tramond

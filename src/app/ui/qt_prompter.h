@@ -1,6 +1,6 @@
 #pragma once
-// The prompter as real dialogs: message boxes with the tool's titles and
-// the Qt file dialogs.
+// The prompter as real dialogs: message boxes with the tool's titles, and
+// the file dialogs through the desktop choosers.
 
 #include <QWidget>
 
@@ -22,7 +22,6 @@ public:
     static QString qtFilter(const std::string& filter);
 
 private:
-    std::optional<std::filesystem::path> fileDialog(const FileDialogRequest& request, bool save);
     QWidget* parent_;
 };
 

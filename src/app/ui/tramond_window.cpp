@@ -79,6 +79,18 @@ QIcon programIcon(std::string_view name, int size) {
     return QIcon(pixmap);
 }
 
+// A status-bar panel: as wide as the window form gives it when there is room,
+// narrower (its text cut) in a narrow window rather than over its neighbour.
+class StatusPanel : public QLabel {
+public:
+    StatusPanel(int width, QWidget* parent) : QLabel(parent), width_(width) {}
+    QSize sizeHint() const override { return {std::max(width_, QLabel::sizeHint().width()), QLabel::sizeHint().height()}; }
+    QSize minimumSizeHint() const override { return {fontMetrics().averageCharWidth() * 3, QLabel::minimumSizeHint().height()}; }
+
+private:
+    int width_;
+};
+
 class TAboutBox : public QDialog {
 public:
     explicit TAboutBox(QWidget* parent) : QDialog(parent) {
@@ -178,6 +190,7 @@ void TTramond::buildMenus() {
             }
         }
         act->setObjectName(q(std::string(def.name)));
+        act->setProperty(kOwnCaptionProperty, def.text < 0);
         actions_[std::string(def.name)] = act;
     }
 }
@@ -201,9 +214,8 @@ void TTramond::buildToolBar() {
 
 void TTramond::buildStatusBar() {
     for (int i = 0; i < 3; ++i) {
-        auto* panel = new QLabel(this);
+        auto* panel = new StatusPanel(kPanelWidths[i], this);
         panel->setObjectName(QString("StatusPanel%1").arg(i));
-        panel->setMinimumWidth(kPanelWidths[i]);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
         // The last panel takes the rest of the bar, so its text is never cut.
@@ -286,6 +298,7 @@ void TTramond::rebuildHistory() {
     for (std::size_t i = 0; i < entries.size(); ++i) {
         auto* a = new QAction(q(FileHistory::caption(i, entries[i])), file);
         a->setObjectName(QString("History%1").arg(i + 1));
+        a->setProperty(kOwnCaptionProperty, true);
         const std::string path = entries[i];
         connect(a, &QAction::triggered, this, [this, path] { controller_->loadSilently(path); });
         a->setEnabled(!controller_->menuLocked("mFile"));
@@ -332,12 +345,17 @@ void TTramond::showHelp(int context) {
                                    "Help file not found: " + (services_.programDir / kHelpFile).string());
         return;
     }
-    if (!services_.shell.openDocument(*address))
-        services_.prompter.message(MessageKind::Error, "Error", "Could not create process");
+    openWithBrowser(*address);
 }
 
-void TTramond::openHomePage() {
-    if (!services_.shell.openDocument(texts_.text(kWebAddressText)))
+void TTramond::openHomePage() { openWithBrowser(texts_.text(kWebAddressText)); }
+
+void TTramond::openWithBrowser(const std::string& address) {
+    if (!services_.shell.hasBrowser()) {
+        services_.prompter.message(MessageKind::Information, "Help", noBrowserMessage(address));
+        return;
+    }
+    if (!services_.shell.openDocument(address))
         services_.prompter.message(MessageKind::Error, "Error", "Could not create process");
 }
 

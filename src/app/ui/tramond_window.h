@@ -75,6 +75,7 @@ private:
     bool hasHandler(const MenuItemDef& def) const;
     void runOwn(std::string_view handler);
     void openHomePage();
+    void openWithBrowser(const std::string& address);
     void showAbout();
 
     ProgramSession& session_;

@@ -2,18 +2,20 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QResizeEvent>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 
 #include "cli/record_columns.h"
 #include "cli/record_csv.h"
@@ -21,6 +23,8 @@
 #include "link/link_settings.h"
 #include "link/ui/register_ops_menu.h"
 #include "link/ui/register_port.h"
+#include "link/ui/window_thread_bridge.h"
+#include "platform/desktop_choosers.h"
 #include "program/file_io.h"
 
 namespace tramond {
@@ -31,7 +35,7 @@ QString q(const std::string& s) { return QString::fromStdString(s); }
 QString fileName(const std::filesystem::path& p) { return q(p.filename().string()); }
 
 void placeBelowMainWindow(QWidget* dialog, QWidget* mainWindow) {
-    if (mainWindow) dialog->move(mainWindow->geometry().left(), mainWindow->geometry().top() + 45);
+    if (mainWindow) dialog->move(mainWindow->frameGeometry().left(), mainWindow->frameGeometry().top() + 45);
 }
 
 void showError(AppContext& ctx, const QString& title, const QString& text) {
@@ -39,10 +43,11 @@ void showError(AppContext& ctx, const QString& title, const QString& text) {
 }
 
 std::optional<std::filesystem::path> chooseProgram(AppContext& ctx, const QString& title) {
-    const auto dir = ctx.session.loaded ? q(ctx.session.programPath.parent_path().string()) : QString();
-    const auto chosen = QFileDialog::getOpenFileName(ctx.mainWindow, title, dir, "Application (*.app);;All Files (*)");
-    if (chosen.isEmpty()) return std::nullopt;
-    return std::filesystem::path(chosen.toStdString());
+    FileDialogRequest request;
+    request.title = title.toStdString();
+    if (ctx.session.loaded) request.directory = ctx.session.programPath.parent_path();
+    request.filter = "Application (*.app)|*.app|All Files (*)|*";
+    return desktopChoosers().openFile(ctx.mainWindow, request);
 }
 
 // The record file to exchange: the kinds with an editor layout, by name.
@@ -89,11 +94,16 @@ void exportCsv(AppContext& ctx) {
     if (!kind) return;
     const auto& program = ctx.session.programPath;
     const auto suggested = program.parent_path() / (program.stem().string() + "-" + kindWord(*kind) + ".csv");
-    const auto target = QFileDialog::getSaveFileName(ctx.mainWindow, "Export to CSV", q(suggested.string()),
-                                                     "CSV (*.csv);;All Files (*)");
-    if (target.isEmpty()) return;
+    FileDialogRequest request;
+    request.title = "Export to CSV";
+    request.directory = suggested.parent_path();
+    request.fileName = suggested.filename().string();
+    request.filter = "CSV (*.csv)|*.csv|All Files (*)|*";
+    request.defaultSuffix = "csv";
+    const auto target = desktopChoosers().saveFile(ctx.mainWindow, request);
+    if (!target) return;
     try {
-        writeTextFileAtomic(target.toStdString(), exportRecords(ProgramImage::read(program), *kind));
+        writeTextFileAtomic(*target, exportRecords(ProgramImage::read(program), *kind));
     } catch (const std::exception& e) {
         showError(ctx, "Export to CSV", q(e.what()));
     }
@@ -102,17 +112,17 @@ void exportCsv(AppContext& ctx) {
 void importCsv(AppContext& ctx) {
     const auto kind = chooseKind(ctx, "Import from CSV");
     if (!kind) return;
-    const auto source = QFileDialog::getOpenFileName(ctx.mainWindow, "Import from CSV",
-                                                     q(ctx.session.programPath.parent_path().string()),
-                                                     "CSV (*.csv);;All Files (*)");
-    if (source.isEmpty()) return;
-    std::ifstream in(source.toStdString(), std::ios::binary);
-    if (!in) return showError(ctx, "Import from CSV", source + " cannot be read.");
-    const std::string text(std::istreambuf_iterator<char>(in), {});
+    FileDialogRequest request;
+    request.title = "Import from CSV";
+    request.directory = ctx.session.programPath.parent_path();
+    request.filter = "CSV (*.csv)|*.csv|All Files (*)|*";
+    const auto source = desktopChoosers().openFile(ctx.mainWindow, request);
+    if (!source) return;
     try {
+        const std::string text = readCsvFile(*source);
         std::optional<history::RecordOutcome> version;
         const auto outcome = importRecordsRecorded(ProgramImage::read(ctx.session.programPath), *kind, text,
-                                                   QFileInfo(source).fileName().toStdString(), version);
+                                                   source->filename().string(), version);
         if (version && !version->warning.empty())
             QMessageBox::warning(ctx.mainWindow, "Import from CSV", q(history::warningText(*version)));
         if (!outcome.ok()) {
@@ -121,8 +131,9 @@ void importCsv(AppContext& ctx) {
             QString list;
             for (std::size_t i = 0; i < outcome.problems.size() && i < kShown; ++i)
                 list += q(outcome.problems[i].describe()) + "\n";
-            if (outcome.problems.size() > kShown)
-                list += QString("... and %1 more\n").arg(outcome.problems.size() - kShown);
+            const auto listed = std::min(outcome.problems.size(), kShown);
+            if (outcome.problemCount > listed)
+                list += QString("... and %1 more\n").arg(outcome.problemCount - listed);
             QMessageBox::warning(ctx.mainWindow, "Import from CSV", list + "\nNothing was written.");
             return;
         }
@@ -150,13 +161,35 @@ void verifyRegisterFromMenu(AppContext& ctx) {
     request.config.link = loadCommsSettings(ctx.settings, exeDir);
     const auto port = makeRegisterPort(request.config.link.port);
     QtRegisterOpsHost host(ctx);
+    // On the worker like every register operation: the window repaints and
+    // Cancel is heard while a register stays silent.
+    WindowThreadBridge bridge(host, ctx.mainWindow);
     request.port = port.get();
-    request.host = &host;
-    request.started = [&host](RegisterOperations& ops) { host.onCancel = [&ops] { ops.cancel(); }; };
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    request.host = &bridge.workerHost();
+    std::mutex runningLock;
+    RegisterOperations* running = nullptr;
+    request.started = [&](RegisterOperations& ops) {
+        std::lock_guard lock(runningLock);
+        running = &ops;
+    };
+    request.ended = [&] {
+        std::lock_guard lock(runningLock);
+        running = nullptr;
+    };
+    host.onCancel = [&] {
+        {
+            std::lock_guard lock(runningLock);
+            if (running) running->cancel();
+        }
+        bridge.cancel();
+    };
+    QApplication::setOverrideCursor(Qt::BusyCursor);
     VerifyOutcome outcome;
     try {
-        outcome = verifyRegister(program, request);
+        bridge.run([&] {
+            outcome = verifyRegister(program, request);
+            return true;
+        });
     } catch (const std::exception& e) {
         outcome.problem = e.what();
     }
@@ -176,32 +209,70 @@ void verifyRegisterFromMenu(AppContext& ctx) {
 
 }  // namespace
 
+namespace {
+
+// A value as a tooltip can hold it: long runs (hex dumps) broken into lines.
+QString wrapped(const QString& value) {
+    constexpr int kLine = 64;
+    QStringList lines;
+    for (int i = 0; i < value.size(); i += kLine) lines << value.mid(i, kLine);
+    return lines.join('\n');
+}
+
+}  // namespace
+
 TComparePrograms::TComparePrograms(const std::vector<Difference>& differences, const QString& nameA,
                                    const QString& nameB, QWidget* parent)
-    : QDialog(parent) {
+    : QDialog(parent), differences_(differences), nameA_(nameA), nameB_(nameB) {
     setWindowTitle("Compare Programs");
     auto* layout = new QVBoxLayout(this);
-    summary_ = new QLabel(differences.empty() ? QString("%1 and %2 are the same.").arg(nameA, nameB)
+    summary_ = new QLabel(differences.empty() ? QString("The programs are the same: %1 and %2.").arg(nameA, nameB)
                                               : QString("%1 differences between %2 and %3.")
                                                     .arg(differences.size())
                                                     .arg(nameA, nameB),
                           this);
+    summary_->setWordWrap(true);
     layout->addWidget(summary_);
     table_ = new QTableWidget(static_cast<int>(differences.size()), 5, this);
     table_->setHorizontalHeaderLabels({"Where", "Record", "Item", nameA, nameB});
     table_->verticalHeader()->setVisible(false);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setWordWrap(false);
+    table_->setTextElideMode(Qt::ElideRight);
     for (int r = 0; r < table_->rowCount(); ++r) {
         const auto& d = differences[static_cast<std::size_t>(r)];
         const auto item = d.caption.empty() ? q(d.item) : q(d.item) + " (" + q(d.caption) + ")";
         const QStringList cells{q(d.area), d.record ? QString::number(d.record) : QString(), item, q(d.a), q(d.b)};
-        for (int c = 0; c < cells.size(); ++c) table_->setItem(r, c, new QTableWidgetItem(cells[c]));
+        for (int c = 0; c < cells.size(); ++c) {
+            auto* cell = new QTableWidgetItem(cells[c]);
+            if (c >= 2) cell->setToolTip(wrapped(cells[c]));
+            table_->setItem(r, c, cell);
+        }
     }
-    table_->resizeColumnsToContents();
-    table_->horizontalHeader()->setStretchLastSection(true);
-    layout->addWidget(table_);
+    // The columns fit the window: where and record as wide as they need,
+    // the item up to a third of the table, the two values share the rest
+    // (cut short with "…"; the whole value is in the tooltip and below).
+    auto* header = table_->horizontalHeader();
+    header->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    header->setSectionResizeMode(2, QHeaderView::Interactive);
+    header->setSectionResizeMode(3, QHeaderView::Stretch);
+    header->setSectionResizeMode(4, QHeaderView::Stretch);
+    table_->resizeColumnToContents(2);
+    itemWidth_ = table_->columnWidth(2);
+    table_->installEventFilter(this);
+    layout->addWidget(table_, 1);
+    detail_ = new QPlainTextEdit(this);
+    detail_->setObjectName("Detail");
+    detail_->setReadOnly(true);
+    detail_->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    detail_->setMaximumHeight(7 * detail_->fontMetrics().lineSpacing());
+    layout->addWidget(detail_);
+    table_->setVisible(!differences.empty());
+    detail_->setVisible(!differences.empty());
+    connect(table_, &QTableWidget::currentCellChanged, this, [this](int row) { showDetail(row); });
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     close_ = new QPushButton("&Close", this);
@@ -209,7 +280,35 @@ TComparePrograms::TComparePrograms(const std::vector<Difference>& differences, c
     connect(close_, &QPushButton::clicked, this, &QDialog::accept);
     buttons->addWidget(close_);
     layout->addLayout(buttons);
-    resize(760, 440);
+    if (differences.empty()) {
+        // Nothing to list: a sentence, not an empty table.
+        layout->setSizeConstraint(QLayout::SetFixedSize);
+    } else {
+        resize(760, 480);
+        table_->setCurrentCell(0, 0);
+    }
+}
+
+void TComparePrograms::showDetail(int row) {
+    if (row < 0 || row >= static_cast<int>(differences_.size())) {
+        detail_->clear();
+        return;
+    }
+    const auto& d = differences_[static_cast<std::size_t>(row)];
+    QString where = q(d.area);
+    if (d.record) where += QString(" record %1").arg(d.record);
+    where += ", " + q(d.item);
+    if (!d.caption.empty()) where += " (" + q(d.caption) + ")";
+    detail_->setPlainText(QString("%1\n%2: %3\n%4: %5").arg(where, nameA_, q(d.a), nameB_, q(d.b)));
+}
+
+bool TComparePrograms::eventFilter(QObject* watched, QEvent* event) {
+    // The item column as wide as its longest item, up to a third of the table.
+    if (watched == table_ && event->type() == QEvent::Resize) {
+        const int width = static_cast<QResizeEvent*>(event)->size().width();  // the viewport follows later
+        table_->setColumnWidth(2, std::min(itemWidth_, std::max(40, width / 3)));
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 void registerCliDialogs(MenuRegistry& registry) {

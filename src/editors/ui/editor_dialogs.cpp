@@ -9,14 +9,6 @@
 namespace tramond {
 
 bool openRecordEditor(AppContext& context, RecordKind kind, std::optional<int> start, const MenuRegistry* registry) {
-    if (kind == RecordKind::Plu) {
-        ui::PluEditorDialog dialog(context.session, context.texts, context.mainWindow);
-        dialog.activate(start);
-        dialog.exec();
-        return true;
-    }
-    const auto* layout = editorLayoutFor(kind);
-    if (!layout) return false;
     ui::HandlerLookup handlers;
     if (registry)
         handlers = [registry, &context](std::string_view name) -> std::function<void()> {
@@ -24,6 +16,14 @@ bool openRecordEditor(AppContext& context, RecordKind kind, std::optional<int> s
             if (!h) return {};
             return [h, &context] { (*h)(context); };
         };
+    if (kind == RecordKind::Plu) {
+        ui::PluEditorDialog dialog(context.session, context.texts, context.mainWindow, handlers);
+        dialog.activate(start);
+        dialog.exec();
+        return true;
+    }
+    const auto* layout = editorLayoutFor(kind);
+    if (!layout) return false;
     ui::RecordEditorDialog dialog(*layout, context.session, context.texts, context.mainWindow, handlers);
     dialog.activate(start);
     dialog.exec();
@@ -36,7 +36,8 @@ void registerEditorDialogs(MenuRegistry& registry) {
         registry.add(std::string(layout->menuHandler),
                      [kind, &registry](AppContext& c) { openRecordEditor(c, kind, std::nullopt, &registry); });
     }
-    registry.add("mEditPLUFileClick", [](AppContext& c) { openRecordEditor(c, RecordKind::Plu); });
+    registry.add("mEditPLUFileClick",
+                 [&registry](AppContext& c) { openRecordEditor(c, RecordKind::Plu, std::nullopt, &registry); });
     registry.add("mSharedPbInfoFileClick", [](AppContext& c) {
         ui::TSharedPbInfoFile dialog(c.session, c.texts, c.mainWindow);
         dialog.exec();

@@ -15,6 +15,7 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include "app/ui/dialog_conventions.h"
 #include "editors/ui/plu_copy_dialog.h"
 #include "editors/ui/record_editor_dialog.h"
 
@@ -47,9 +48,11 @@ QListWidget* numberedChecks(QWidget* parent, const char* name, const QString& fi
 }
 }  // namespace
 
-PluEditorDialog::PluEditorDialog(ProgramSession& session, const LanguageTexts& texts, QWidget* parent)
+PluEditorDialog::PluEditorDialog(ProgramSession& session, const LanguageTexts& texts, QWidget* parent,
+                                 HandlerLookup handlers)
     : QDialog(parent),
       texts_(texts),
+      handlers_(std::move(handlers)),
       prompts_(this),
       controller_(std::make_unique<PluEditorController>(session, texts, prompts_)) {
     setObjectName("TEditPlu");
@@ -156,17 +159,23 @@ void PluEditorDialog::build() {
     delete_->setObjectName("Button2");
     resort_ = new QPushButton("&Resort", this);
     resort_->setObjectName("Button3");
-    pluOptions_ = new QPushButton("PLU Options", this);
-    pluOptions_->setObjectName("Button4");
-    barcodeOptions_ = new QPushButton("Barcode Options", this);
-    barcodeOptions_->setObjectName("Button5");
+    // The system options of PLUs and barcodes, as the General menu opens them.
+    const auto optionsButton = [this](const char* name, const Caption& caption, std::string_view handler) {
+        const auto resolved = resolveCaption(texts_, caption);
+        auto* button = new QPushButton(qs(resolved.label).trimmed(), this);
+        button->setObjectName(name);
+        button->setVisible(resolved.visible);
+        const auto action = handlers_ ? handlers_(handler) : std::function<void()>{};
+        button->setEnabled(resolved.enabled && static_cast<bool>(action));
+        if (action) connect(button, &QPushButton::clicked, this, [action] { action(); });
+        return button;
+    };
+    pluOptions_ = optionsButton("Button4", {676, "PL&U Options"}, "mPLUOptionsClick");
+    barcodeOptions_ = optionsButton("Button5", {657, "B&arcode Options"}, "mBarcodeOptionsClick");
     copyRecord_ = new QPushButton("Copy PLU record", this);
     copyRecord_->setObjectName("Button6");
     ok_ = new QPushButton("OK", this);
     ok_->setObjectName("BitBtn1");
-    // Their dialogs belong to the system options, which this build does not
-    // have yet.
-    for (auto* b : {pluOptions_, barcodeOptions_}) b->setEnabled(false);
     auto* buttons = new QGridLayout;
     int n = 0;
     for (auto* b : {next_, delete_, resort_, pluOptions_, barcodeOptions_, copyRecord_, ok_}) {
@@ -258,6 +267,8 @@ void PluEditorDialog::adaptToHeader() {
     codeLabel_->setVisible(h.codeMode());
     code_->setMaxLength(std::max(1, 2 * h.codeBytes));
     name_->setMaxLength(std::max(1, h.descriptorLength));
+    showWholeContent(code_, code_->maxLength(), true);
+    showWholeContent(name_, name_->maxLength(), false);
     delete_->setEnabled(h.codeMode());
 }
 

@@ -11,6 +11,7 @@
 
 #include "editors/plu_editor.h"
 #include "editors/ui/editor_prompts.h"
+#include "editors/ui/record_editor_dialog.h"
 
 class QCheckBox;
 class QComboBox;
@@ -24,11 +25,18 @@ namespace tramond::ui {
 class PluEditorDialog : public QDialog {
     Q_OBJECT
 public:
-    PluEditorDialog(ProgramSession& session, const LanguageTexts& texts, QWidget* parent = nullptr);
+    // handlers: how "PLU Options" and "Barcode Options" reach their dialogs;
+    // without them the two buttons stay disabled.
+    PluEditorDialog(ProgramSession& session, const LanguageTexts& texts, QWidget* parent = nullptr,
+                    HandlerLookup handlers = {});
     ~PluEditorDialog() override;
 
     bool activate(std::optional<int> startLine = std::nullopt);
     PluEditorController& controller() { return *controller_; }
+    QPushButton* pluOptionsButton() const { return pluOptions_; }
+    QPushButton* barcodeOptionsButton() const { return barcodeOptions_; }
+    QLineEdit* nameEdit() const { return name_; }
+    QLineEdit* codeEdit() const { return code_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -42,6 +50,7 @@ private:
     void onCodeEditLeft();
 
     const LanguageTexts& texts_;
+    HandlerLookup handlers_;
     QtEditorPrompts prompts_;
     std::unique_ptr<PluEditorController> controller_;
     QListWidget* list_ = nullptr;

@@ -11,9 +11,11 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QStyle>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "app/ui/dialog_conventions.h"
 #include "editors/ui/print_options_dialog.h"
 #include "program/codepage.h"
 
@@ -174,6 +176,7 @@ void RecordEditorDialog::build() {
 bool RecordEditorDialog::activate(std::optional<int> startIndex) {
     const bool ok = controller_->activate(startIndex);
     descriptor_->setMaxLength(std::max(1, controller_->descriptorMaxLength()));
+    showWholeContent(descriptor_, descriptor_->maxLength(), false);
     updating_ = true;
     for (std::size_t i = 0; i < fields_.size(); ++i) {
         if (auto* box = qobject_cast<QComboBox*>(fields_[i])) {
@@ -183,6 +186,9 @@ bool RecordEditorDialog::activate(std::optional<int> startIndex) {
     }
     list_->clear();
     for (const auto& line : controller_->lines()) list_->addItem(qs(line));
+    // Whole lines beside the scroll bar, at any scale of the screen.
+    list_->setMinimumWidth(list_->sizeHintForColumn(0) + 2 * list_->frameWidth() +
+                           list_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 8);
     updating_ = false;
     refresh();
     return ok;

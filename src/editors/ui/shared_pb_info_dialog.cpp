@@ -3,7 +3,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -12,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "editors/ui/record_editor_dialog.h"
+#include "platform/desktop_choosers.h"
 
 namespace tramond::ui {
 
@@ -56,7 +56,12 @@ TSharedPbInfoFile::TSharedPbInfoFile(ProgramSession& session, const LanguageText
     layout->addWidget(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);  // shrinks with the list hidden
 
-    chooser_ = [this] { return QFileDialog::getOpenFileName(this, QString(), QString(), "Applications (*.app)"); };
+    chooser_ = [this] {
+        FileDialogRequest request;
+        request.filter = "Applications (*.app)|*.app";
+        const auto file = desktopChoosers().openFile(this, request);
+        return file ? QString::fromStdString(file->string()) : QString();
+    };
     connect(sharing_, &QCheckBox::toggled, this, [this](bool on) {
         controller_.sharing = on;
         if (!on) controller_.active = false;

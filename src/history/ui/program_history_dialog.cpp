@@ -51,7 +51,7 @@ TProgramHistory::TProgramHistory(AppContext& context, QWidget* parent)
     compareProgram_ = new QPushButton("Compare with &Program", this);
     compareVersions_ = new QPushButton("Compare &Versions", this);
     restore_ = new QPushButton("&Restore...", this);
-    close_ = new QPushButton("&Close", this);
+    close_ = new QPushButton("Cl&ose", this);
     close_->setDefault(true);
     for (auto* b : {compareProgram_, compareVersions_, restore_}) {
         b->setAutoDefault(false);

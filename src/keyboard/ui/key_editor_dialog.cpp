@@ -1,9 +1,6 @@
 #include "keyboard/ui/key_editor_dialog.h"
 
 #include <QCheckBox>
-#include <QColorDialog>
-#include <QFileDialog>
-#include <QFontDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -15,10 +12,15 @@
 #include <QVBoxLayout>
 
 #include "keyboard/ui/key_painter.h"
+#include "platform/desktop_choosers.h"
 #include "program/ui/setup_ui_common.h"
 
 namespace tramond {
 namespace {
+
+constexpr const char* kBitmapFilter =
+    "All (*.bmp;*.ico;*.emf;*.wmf)|*.bmp;*.ico;*.emf;*.wmf|Bitmaps (*.bmp)|*.bmp|Icons (*.ico)|*.ico|"
+    "Enhanced Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf";
 
 
 // The key as the board will draw it, at three times the screen size.
@@ -99,27 +101,30 @@ TEditKey::TEditKey(KeyRecord record, const LanguageTexts& texts, Prompter& promp
     connect(RadioButton3, &QRadioButton::clicked, this, [this] { setLineCount(3); });
     connect(EditFont, &QPushButton::clicked, this, [this] {
         auto s = record_.style(line_);
-        bool ok = false;
-        const QFont f = QFontDialog::getFont(&ok, keyLineFont(s, s.fontSize), this);
-        if (!ok) return;
-        storeFont(s, f);
+        const auto chosen = desktopChoosers().chooseFont(
+            this, EditFont->text().remove('&'),
+            {keyLineFont(s, s.fontSize), fromWindowsColour(s.fontColour),
+             static_cast<int>(KeyLineStyle::kFontNameField - 1)});
+        if (!chosen) return;
+        storeFont(s, chosen->font);
+        s.fontColour = toWindowsColour(chosen->colour);
         record_.setStyle(line_, s);
         updatePreview();
     });
     connect(EditColor, &QPushButton::clicked, this, [this] {
         auto s = record_.style(line_);
-        const QColor c = QColorDialog::getColor(fromWindowsColour(s.keyColour), this);
-        if (!c.isValid()) return;
-        s.keyColour = toWindowsColour(c);
+        const auto c = desktopChoosers().chooseColour(this, EditColor->text().remove('&'), fromWindowsColour(s.keyColour));
+        if (!c) return;
+        s.keyColour = toWindowsColour(*c);
         record_.setStyle(line_, s);
         updatePreview();
     });
     connect(LoadBitmap, &QPushButton::clicked, this, [this] {
-        const QString file = QFileDialog::getOpenFileName(
-            this, QStringLiteral("Load Bitmap"), QString(),
-            QStringLiteral("All (*.bmp *.ico *.emf *.wmf);;Bitmaps (*.bmp);;Icons (*.ico);;Enhanced Metafiles "
-                           "(*.emf);;Metafiles (*.wmf)"));
-        useBitmap(file.isEmpty() ? std::nullopt : std::optional<std::string>(file.toStdString()));
+        FileDialogRequest request;
+        request.title = LoadBitmap->text().remove('&').toStdString();
+        request.filter = kBitmapFilter;
+        const auto file = desktopChoosers().openPicture(this, request);
+        useBitmap(file ? std::optional<std::string>(file->string()) : std::nullopt);
     });
     connect(BitBtn1, &QPushButton::clicked, this, [this] {
         const int lines = record_.displayKind() == DisplayKind::ThreeLines ? 3
@@ -167,25 +172,21 @@ void TEditKey::storeText(int line) {
 }
 
 void TEditKey::useBitmap(const std::optional<std::string>& path) {
-    if (!path) {
-        mayWrite_ = false;
-        return;
-    }
+    // A cancelled or refused choice leaves the working copy as it was: the
+    // other edits of the key still reach the file with OK.
+    if (!path) return;
     if (!KeyRecord::textFits(*path)) {
         prompter_.message(MessageKind::Error, "Error",
                           "The bitmap path is longer than 50 characters; move the bitmap to a shorter path.");
-        mayWrite_ = false;
         return;
     }
     QImage image;
     if (!image.load(QString::fromStdString(*path))) {
         prompter_.message(MessageKind::Error, "Error", "Could not load or alter Bitmap");
-        mayWrite_ = false;
         return;
     }
     record_.setText(2, *path);
     record_.setDisplayKind(DisplayKind::Bitmap);
-    mayWrite_ = true;
     updatePreview();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // TEditKey: the look of one key on a working copy of its record: number of
 // lines, the three texts, fonts and colours, a bitmap, the individual-editing
-// flag. The caller writes the record back when OK may write it.
+// flag. OK hands the working copy to the caller, who writes it back.
 
 #include <QDialog>
 
@@ -22,8 +22,6 @@ public:
     TEditKey(KeyRecord record, const LanguageTexts& texts, Prompter& prompter, QWidget* parent = nullptr);
 
     const KeyRecord& record() const { return record_; }
-    // False after a cancelled or failed bitmap choice.
-    bool mayWrite() const { return mayWrite_; }
 
     QCheckBox* CheckBox1 = nullptr;
     QRadioButton* RadioButton1 = nullptr;
@@ -43,7 +41,7 @@ public:
 
     void setLineCount(int lines);
     void chooseLine(int line);
-    // A chosen bitmap path (the file dialog's answer), nullopt for Cancel.
+    // A chosen bitmap path (the picture dialog's answer), nullopt for Cancel.
     void useBitmap(const std::optional<std::string>& path);
 
 private:
@@ -52,7 +50,6 @@ private:
 
     KeyRecord record_;
     Prompter& prompter_;
-    bool mayWrite_ = true;
     int line_ = 0;
     QWidget* preview_ = nullptr;
 };

@@ -1,9 +1,7 @@
 #include "keyboard/ui/keyboard_dialog.h"
 
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
-#include <QFontDialog>
 #include <QGridLayout>
 #include <QGuiApplication>
 #include <QHBoxLayout>
@@ -18,6 +16,7 @@
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/ui/tramond_window.h"
 #include "editors/plu_list.h"
@@ -27,6 +26,7 @@
 #include "keyboard/ui/keyboard_print.h"
 #include "keyboard/ui/keyboard_services.h"
 #include "options/ui/enter_a_number_dialog.h"
+#include "platform/desktop_choosers.h"
 #include "program/codepage.h"
 #include "program/ui/setup_ui_common.h"
 
@@ -95,8 +95,18 @@ int keyboardTypeOf(QWidget* mainWindow) {
 KeyboardBoard::KeyboardBoard(KeyboardEditor& editor, ScreenGeometry geometry, QWidget* parent)
     : QWidget(parent), editor_(editor), geometry_(geometry),
       keys_([this](const std::string& m) { emit bitmapProblem(qs(m)); }) {
-    setFixedSize(static_cast<int>(geometry_.boardWidth() + 6), static_cast<int>(geometry_.boardHeight() + 6));
+    natural_ = QSize(static_cast<int>(geometry_.boardWidth() + 6), static_cast<int>(geometry_.boardHeight() + 6));
+    // The board follows the window: smaller on a screen that cannot hold it
+    // whole (a laptop at 200 %), larger when the window is made larger.
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    setMinimumSize(natural_ / 3);
     setAttribute(Qt::WA_OpaquePaintEvent, false);
+}
+
+QSize KeyboardBoard::sizeHint() const { return natural_; }
+
+double KeyboardBoard::zoom() const {
+    return std::min(double(width()) / natural_.width(), double(height()) / natural_.height());
 }
 
 void KeyboardBoard::setSelected(int position) {
@@ -108,11 +118,13 @@ void KeyboardBoard::paintEvent(QPaintEvent*) {
     if (!editor_.isOpen()) return;
     QPainter p(this);
     p.setRenderHint(QPainter::TextAntialiasing);
+    p.scale(zoom(), zoom());
     paintBoard(p, editor_, keys_, geometry_, selected_);
 }
 
 void KeyboardBoard::mousePressEvent(QMouseEvent* event) {
-    const auto pos = geometry_.positionAt(event->position().x(), event->position().y());
+    const double z = zoom();
+    const auto pos = geometry_.positionAt(event->position().x() / z, event->position().y() / z);
     if (!pos) return;
     emit keyPressed(*pos, event->button(), event->globalPosition().toPoint());
 }
@@ -170,9 +182,8 @@ TKeyboard::TKeyboard(AppContext& context, KeyboardMode mode, std::filesystem::pa
     side->addWidget(Print1);
     side->addWidget(BitBtn1);
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(Board, 0, Qt::AlignTop);
+    layout->addWidget(Board, 1);
     layout->addLayout(side);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->addAction(text(texts, 59, "Key Info"), this, &TKeyboard::InfoClick);
@@ -214,6 +225,23 @@ TKeyboard::TKeyboard(AppContext& context, KeyboardMode mode, std::filesystem::pa
     }
     ComboBox1->setCurrentIndex(0);
     showPreview();
+    fitToScreen();
+}
+
+void TKeyboard::fitToScreen() {
+    QSize want = sizeHint();
+    if (const auto* s = screen()) {
+        // Room for the window's frame and the desktop's panels.
+        const QSize room = s->availableGeometry().size() - QSize(16, 48);
+        if (want.width() > room.width() || want.height() > room.height()) {
+            const QSize board = Board->sizeHint();
+            const QSize rest = want - board;
+            const double z = std::min({1.0, double(room.width() - rest.width()) / board.width(),
+                                       double(room.height() - rest.height()) / board.height()});
+            want = rest + board * std::max(z, 1.0 / 3);
+        }
+    }
+    resize(want);
 }
 
 TKeyboard::~TKeyboard() {
@@ -238,13 +266,21 @@ void TKeyboard::showPreview() {
 
 void TKeyboard::Button1Click() {
     const int kind = std::max(0, ComboBox1->currentIndex());
-    auto s = editor_->attributes().line(kind, 0);
-    const QColor colour = QColorDialog::getColor(fromWindowsColour(s.keyColour), this);
-    if (colour.isValid()) s.keyColour = toWindowsColour(colour);
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, keyLineFont(s, s.fontSize), this);
-    if (ok) storeFont(s, font);
-    editor_->setAttributes(kind, s);
+    const auto before = editor_->attributes().line(kind, 0);
+    auto s = before;
+    auto& choosers = desktopChoosers();
+    const QString title = Button1->text().remove('&');
+    if (const auto colour = choosers.chooseColour(this, title, fromWindowsColour(s.keyColour)))
+        s.keyColour = toWindowsColour(*colour);
+    // Offers only names that the keys can carry whole.
+    if (const auto font = choosers.chooseFont(this, title,
+                                              {keyLineFont(s, s.fontSize), fromWindowsColour(s.fontColour),
+                                               static_cast<int>(KeyAttributes::kFontNameLimit)})) {
+        storeFont(s, font->font);
+        s.fontColour = toWindowsColour(font->colour);
+    }
+    // The file every later keyboard starts from changes only when the kind's look did.
+    if (s != before) editor_->setAttributes(kind, s);
     showPreview();
 }
 
@@ -317,11 +353,16 @@ void TKeyboard::InfoClick() {
 }
 
 void TKeyboard::KeyEditor1Click() {
-    if (selected_ < 0) return;
-    KeyRecord working = editor_->record(selected_);
-    TEditKey dialog(working, context_.texts, prompter_, this);
-    if (dialog.exec() == QDialog::Accepted && dialog.mayWrite()) editor_->storeRecord(selected_, dialog.record());
+    if (selected_ >= 0) editKey(selected_);
+}
+
+void TKeyboard::editKey(int position) {
+    TEditKey dialog(editor_->record(position), context_.texts, prompter_, this);
+    // OK writes the working copy, whatever a chooser inside was answered.
+    if (dialog.exec() == QDialog::Accepted && dialog.record() != editor_->record(position))
+        editor_->storeRecord(position, dialog.record());
     Board->painter().reset();
+    Board->update();
 }
 
 void TKeyboard::Manager1Click() {

@@ -40,6 +40,10 @@ public:
     void setSelected(int position);
     const ScreenGeometry& geometry() const { return geometry_; }
     KeyPainter& painter() { return keys_; }
+    // The board at its natural size (the key pitch of the screen), and the
+    // factor it is drawn at to fill its present size.
+    QSize sizeHint() const override;
+    double zoom() const;
 
 signals:
     void keyPressed(int position, Qt::MouseButton button, QPoint globalPos);
@@ -53,6 +57,7 @@ private:
     KeyboardEditor& editor_;
     ScreenGeometry geometry_;
     KeyPainter keys_;
+    QSize natural_;
     int selected_ = -1;
 };
 
@@ -86,11 +91,14 @@ public:
     // Pop-up items.
     void InfoClick();
     void KeyEditor1Click();
+    // The key editor on one key; what OK gives is written to the layout file.
+    void editKey(int position);
     void Manager1Click();
     void RemoveKey1Click();
 
 private:
     void showPreview();
+    void fitToScreen();
     void Button1Click();
     void ComboBox2Change(int index);
     void refresh();

@@ -25,6 +25,8 @@ int runPrintKeyboard(VerbContext& context) {
     session.unattended = true;
     const auto loaded = loadProgram(session, args.positional[0]);
     if (!loaded.ok()) {
+        // Names an unfinished load from the register, when that is the reason.
+        for (const auto& w : loaded.warnings) context.err << args.positional[0] << ": " << w << '\n';
         context.err << args.positional[0] << ": " << loadOutcomeMessage(loaded.outcome) << '\n';
         return kVerbUsage;
     }

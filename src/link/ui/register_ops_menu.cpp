@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -16,6 +15,7 @@
 #include <iostream>
 
 #include "link/link_settings.h"
+#include "platform/desktop_choosers.h"
 #include "link/register_ops.h"
 #include "link/unattended.h"
 #include "link/ui/register_port.h"
@@ -41,7 +41,7 @@ std::filesystem::path executableDir() {
 }
 
 void placeBelowMainWindow(QWidget* dialog, QWidget* mainWindow) {
-    if (mainWindow) dialog->move(mainWindow->geometry().left(), mainWindow->geometry().top() + 45);
+    if (mainWindow) dialog->move(mainWindow->frameGeometry().left(), mainWindow->frameGeometry().top() + 45);
 }
 
 // One register operation from the menu: settings, port, host, and the run
@@ -213,14 +213,12 @@ TargetChoice QtRegisterOpsHost::chooseTarget(bool allowNetwork) {
 }
 
 std::optional<std::filesystem::path> QtRegisterOpsHost::chooseLoadTarget(const std::string& title) {
-    QFileDialog dialog(context_.mainWindow, q(title));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilters({"Application (*.app)", "All Files (*.*)"});
-    dialog.setDefaultSuffix("app");
     // The operation asks its own overwrite question.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-    return std::filesystem::path(dialog.selectedFiles().first().toStdString());
+    FileDialogRequest request;
+    request.title = title;
+    request.filter = "Application (*.app)|*.app|All Files (*.*)|*.*";
+    request.defaultSuffix = "app";
+    return desktopChoosers().saveFile(context_.mainWindow, request);
 }
 
 void QtRegisterOpsHost::showProgress() {

@@ -19,7 +19,9 @@ TSetCompComm::TSetCompComm(CommSettingsController& controller, QWidget* parent)
     auto* form = new QFormLayout;
     ComboBox1 = new QComboBox(this);
     ComboBox1->setEditable(true);
-    for (const auto& p : controller_.portChoices()) ComboBox1->addItem(QString::fromStdString(p));
+    const auto labels = controller_.portLabels();
+    for (std::size_t i = 0; i < labels.size(); ++i)
+        ComboBox1->addItem(QString::fromStdString(labels[i]), QString::fromStdString(controller_.portChoices()[i]));
     ComboBox1->setCurrentIndex(controller_.selectedPort());
     if (controller_.selectedPort() < 0) ComboBox1->setEditText(QString());
     ComboBox2 = new QComboBox(this);
@@ -43,8 +45,15 @@ TSetCompComm::TSetCompComm(CommSettingsController& controller, QWidget* parent)
 }
 
 void TSetCompComm::BitBtn1Click() {
-    controller_.accept(ComboBox1->currentText().trimmed().toStdString(), ComboBox2->currentText().toStdString(),
-                       CheckBox1->isChecked());
+    controller_.accept(portText().toStdString(), ComboBox2->currentText().toStdString(), CheckBox1->isChecked());
+}
+
+QString TSetCompComm::portText() const {
+    // A listed port by its name, not by the words added to it in the list.
+    const int i = ComboBox1->currentIndex();
+    const QString text = ComboBox1->currentText().trimmed();
+    if (i >= 0 && text == ComboBox1->itemText(i).trimmed()) return ComboBox1->itemData(i).toString();
+    return text;
 }
 
 void registerLinkDialogs(MenuRegistry& registry) {

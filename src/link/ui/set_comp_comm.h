@@ -22,6 +22,8 @@ public:
     QCheckBox* CheckBox1 = nullptr;  // hardware handshake
 
     void BitBtn1Click();
+    // The port OK stores: the name of the listed port, or the text typed.
+    QString portText() const;
 
 private:
     CommSettingsController& controller_;

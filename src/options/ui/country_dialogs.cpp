@@ -6,9 +6,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 
 #include "program/ui/message_box.h"
@@ -92,7 +94,9 @@ TTimeZones::TTimeZones(ProgramSession& session, const LanguageTexts& texts, QWid
     setWindowTitle(withoutAccelerator(langText(texts, TimeZones::kCaptionText, "Time &Zones")));
     StringGrid1 = new QTableWidget(controller_.zoneCount(), TimeZones::kColumns, this);
     StringGrid1->setObjectName("StringGrid1");
-    StringGrid1->setHorizontalHeaderLabels({withoutAccelerator(langText(texts, 288, "Time &Zones")), QString(),
+    // The start time's column says what it holds and how it is written.
+    StringGrid1->setHorizontalHeaderLabels({withoutAccelerator(langText(texts, 288, "Time &Zones")),
+                                            QStringLiteral("Start (HHMM)"),
                                             langText(texts, TimeZones::kPriceLevelText, "PriLev.#"),
                                             langText(texts, TimeZones::kArticleLevelText, "ArtLev.#")});
     StringGrid1->verticalHeader()->hide();
@@ -103,7 +107,20 @@ TTimeZones::TTimeZones(ProgramSession& session, const LanguageTexts& texts, QWid
     StringGrid1->verticalHeader()->setDefaultSectionSize(static_cast<int>(15 * scale) + 4);
     StringGrid1->setMinimumWidth(column + static_cast<int>(25 * scale));
     fill();
+    for (int c = 0; c < TimeZones::kColumns; ++c)
+        if (auto* h = StringGrid1->horizontalHeaderItem(c))
+            StringGrid1->setColumnWidth(c, std::max(StringGrid1->columnWidth(c),
+                                                    StringGrid1->horizontalHeader()->fontMetrics().horizontalAdvance(
+                                                        h->text()) + 16));
     ui::fitTable(StringGrid1, false);  // headers readable
+    // Every zone at once where the screen has room; a long table scrolls.
+    {
+        const int rowHeight = StringGrid1->verticalHeader()->defaultSectionSize();
+        int rows = StringGrid1->rowCount();
+        if (const auto* s = screen()) rows = std::min(rows, std::max(6, s->availableGeometry().height() * 2 / 3 / rowHeight));
+        StringGrid1->setMinimumHeight(rows * rowHeight + StringGrid1->horizontalHeader()->sizeHint().height() +
+                                      2 * StringGrid1->frameWidth());
+    }
     connect(StringGrid1, &QTableWidget::itemChanged, this, &TTimeZones::StringGrid1SetEditText);
 
     BitBtn1 = okButton(this);

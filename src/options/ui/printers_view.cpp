@@ -19,6 +19,18 @@ namespace {
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 constexpr int kPrinterLines = 9;
+constexpr int kCommonOptionsText = 515;
+
+// A pack's "&" before a blank ("KP & Ticket") is the character itself, not
+// an Alt letter.
+QString literalBeforeBlank(QString caption) {
+    for (int i = 0; i + 1 < caption.size(); ++i) {
+        if (caption[i] != '&') continue;
+        if (caption[i + 1] == '&') ++i;
+        else if (caption[i + 1].isSpace()) caption.insert(i++, '&');
+    }
+    return caption;
+}
 
 }  // namespace
 
@@ -85,6 +97,21 @@ PrintersView::PrintersView(OptionDialog& controller, QWidget* mainWindow, std::f
     top->addLayout(buttons);
     column()->insertWidget(0, machinePanel_);
     column()->insertLayout(1, top);
+
+    // The options common to every printer stand in a group of their own name.
+    if (auto* panel = findChild<QFrame*>("Panel1")) {
+        auto* common = new QGroupBox(literalBeforeBlank(qs(controller.text(kCommonOptionsText, "&KP & Ticket Lay-Out"))),
+                                     this);
+        common->setObjectName("GroupBox1");
+        const int at = column()->indexOf(panel);
+        column()->removeWidget(panel);
+        panel->setParent(common);
+        panel->setFrameShape(QFrame::NoFrame);
+        auto* inner = new QVBoxLayout(common);
+        inner->setContentsMargins(0, 0, 0, 0);
+        inner->addWidget(panel);
+        column()->insertWidget(at, common);
+    }
     refreshPrinters();
 }
 

@@ -4,7 +4,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,6 +19,7 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include "platform/desktop_choosers.h"
 #include "printing/rich_text.h"
 #include "printing/ui/listing_document.h"
 #include "program/ui/message_box.h"
@@ -85,18 +85,12 @@ TPrintFiles::TPrintFiles(const ProgramSession& session, const LanguageTexts& tex
     layout->addLayout(side);
 
     askFileName = [this] {
-        QFileDialog dialog(this, QStringLiteral("Save As"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("doc"));
-        dialog.setNameFilters({QStringLiteral("Documents (*.doc)"), QStringLiteral("PDF (*.pdf)"),
-                               QStringLiteral("Text (*.txt)")});
-        // A name typed without suffix takes the one of the chosen type.
-        connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& filter) {
-            const auto star = filter.indexOf(QStringLiteral("*."));
-            if (star >= 0) dialog.setDefaultSuffix(filter.mid(star + 2).chopped(1));
-        });
-        return dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty() ? dialog.selectedFiles().front()
-                                                                                       : QString();
+        FileDialogRequest request;
+        request.title = "Save As";
+        request.filter = "Documents (*.doc)|*.doc|PDF (*.pdf)|*.pdf|Text (*.txt)|*.txt";
+        request.defaultSuffix = "doc";
+        const auto file = desktopChoosers().saveFile(this, request);
+        return file ? QString::fromStdString(file->string()) : QString();
     };
     askPrinter = [this](QPrinter& printer) {
         QPrintDialog dialog(&printer, this);

@@ -59,6 +59,8 @@ int runPrint(VerbContext& c) {
     session.unattended = true;
     const auto loaded = loadProgram(session, a.positional[0]);
     if (!loaded.ok()) {
+        // Names an unfinished load from the register, when that is the reason.
+        for (const auto& w : loaded.warnings) c.err << "tramond print: " << w << "\n";
         c.err << "tramond print: " << a.positional[0] << ": " << loadOutcomeMessage(loaded.outcome) << "\n";
         return kVerbUsage;
     }

@@ -16,6 +16,7 @@
 #include <QVBoxLayout>
 #include <set>
 
+#include "app/ui/dialog_conventions.h"
 #include "printing/register_print_options.h"
 #include "options/ui/option_dialog_view.h"
 #include "program/file_io.h"
@@ -227,6 +228,7 @@ TUserReport::TUserReport(ProgramSession& session, const LanguageTexts& texts, in
     Edit1 = new QLineEdit(this);
     Edit1->setObjectName("Edit1");
     Edit1->setMaxLength(23);
+    showWholeContent(Edit1, Edit1->maxLength(), false);
     titleLabel->setBuddy(Edit1);
     auto* typeLabel = new QLabel(keys.take(QStringLiteral("&Type :                  ")), this);
     ComboBox1 = new QComboBox(this);

@@ -60,8 +60,13 @@ TSetupPlu::TSetupPlu(ApplicationBlock& app, InputMessages messages, std::functio
         });
     }
     refreshSwitches();
-    PluOptionsButton = new QPushButton(tr("PLU Options"), this);
-    BarcodeOptionsButton = new QPushButton(tr("Barcode Options"), this);
+    // Captioned as the General menu and the PLU editor caption them, so one
+    // Alt letter opens each wherever it stands.
+    const auto caption = [this](int n, const char* english) {
+        return (messages_.texts ? langText(*messages_.texts, n, english) : QString(english)).trimmed();
+    };
+    PluOptionsButton = new QPushButton(caption(676, "PL&U Options"), this);
+    BarcodeOptionsButton = new QPushButton(caption(657, "B&arcode Options"), this);
     PluOptionsButton->setEnabled(static_cast<bool>(pluOptions));
     BarcodeOptionsButton->setEnabled(static_cast<bool>(barcodeOptions));
     connect(PluOptionsButton, &QPushButton::clicked, this, [this, pluOptions] {

@@ -74,7 +74,7 @@ inline void makeDigitsOnly(QLineEdit* edit, int maxLength = 0) {
 // Option-style dialogs open on the main window's left edge, 45 pixels below
 // its top.
 inline void placeBelowMainWindow(QDialog* dialog, QWidget* mainWindow) {
-    if (mainWindow) dialog->move(mainWindow->geometry().left(), mainWindow->geometry().top() + 45);
+    if (mainWindow) dialog->move(mainWindow->frameGeometry().left(), mainWindow->frameGeometry().top() + 45);
 }
 
 }  // namespace tramond::ui

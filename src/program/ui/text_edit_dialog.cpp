@@ -7,9 +7,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace tramond::ui {
 
@@ -103,7 +106,27 @@ TextEditDialog::TextEditDialog(LineGrid& grid, const QString& title, const QStri
     });
 
     syncFromGrid();
-    resize(640, 420);
+    fitToLines();
+}
+
+void TextEditDialog::fitToLines() {
+    // As wide as a full line of the register's width, as high as every line
+    // where the screen has room (a long list scrolls).
+    const QFontMetrics fm(table_->font());
+    const int pad = 2 * table_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 12;
+    table_->setColumnWidth(kNumberColumn, fm.horizontalAdvance(QString::number(grid_.lineCount())) + pad);
+    table_->setColumnWidth(kTextColumn, fm.horizontalAdvance(QString(std::max(1, grid_.width()), QChar('M'))) + pad);
+    table_->resizeRowsToContents();
+    const int rowHeight = table_->rowCount() > 0 ? table_->rowHeight(0) : fm.height() + 6;
+    int rows = grid_.lineCount();
+    if (const auto* s = screen()) rows = std::min(rows, std::max(4, s->availableGeometry().height() * 2 / 3 / rowHeight));
+    const int bar = table_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const bool scrolls = rows < grid_.lineCount();
+    table_->setMinimumSize(table_->columnWidth(kNumberColumn) + table_->columnWidth(kTextColumn) +
+                               2 * table_->frameWidth() + (scrolls ? bar : 0),
+                           rows * rowHeight + 2 * table_->frameWidth());
+    if (!scrolls) table_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    adjustSize();
 }
 
 TextEditDialog::~TextEditDialog() {
@@ -175,9 +198,9 @@ void TextEditDialog::okClicked() {
 }
 
 void TextEditDialog::sizeColumns() {
-    const int w = table_->viewport()->width();
-    table_->setColumnWidth(kNumberColumn, w * 5 / 100);
-    table_->setColumnWidth(kTextColumn, w - w * 5 / 100);
+    // The line numbers keep their width; the text takes the rest.
+    const int number = table_->columnWidth(kNumberColumn);
+    table_->setColumnWidth(kTextColumn, std::max(table_->viewport()->width() - number, number));
 }
 
 void TextEditDialog::resizeEvent(QResizeEvent* event) {

@@ -41,6 +41,7 @@ private:
     void syncFromGrid();
     void syncRow(int row);
     void sizeColumns();
+    void fitToLines();
 
     LineGrid& grid_;
     QTableWidget* table_;

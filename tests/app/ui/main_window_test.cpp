@@ -2,11 +2,14 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QStatusBar>
+#include <QRadioButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <fstream>
 
 #include "app/app_test_support.h"
+#include "app/help_index.h"
 #include "app/language_pack.h"
 #include "app/ui/language_form.h"
 #include "app/ui/tramond_window.h"
@@ -23,8 +26,10 @@ struct FakeShell : Shell {
         opened.push_back(address);
         return succeed;
     }
+    bool hasBrowser() const override { return browser; }
     std::vector<std::string> opened;
     bool succeed = true;
+    bool browser = true;
 };
 
 fs::path makeProgram(const fs::path& dir, const std::string& name) {
@@ -236,8 +241,23 @@ TEST_F(MainWindow, StatusBarPanelsAndSetupCounts) {
     EXPECT_NE(window->statusPanel(0)->text().indexOf("Memory Required"), -1);
     EXPECT_TRUE(window->statusPanel(1)->text().isEmpty());
     EXPECT_EQ(window->statusPanel(2)->text(), "Settings for machine :  0");
-    EXPECT_GE(window->statusPanel(0)->minimumWidth(), 230);
-    EXPECT_GE(window->statusPanel(1)->minimumWidth(), 140);
+    window->show();
+    for (const int width : {900, 300}) {
+        window->resize(width, 300);
+        QApplication::processEvents();
+        SCOPED_TRACE(window->width());
+        if (width == 900) {
+            EXPECT_GE(window->statusPanel(0)->width(), 230);
+            EXPECT_GE(window->statusPanel(1)->width(), 140);
+        }
+        // A narrow window cuts the panels' texts, never lays one over another.
+        const QRect bar = window->statusBar()->rect();
+        for (int i = 0; i < 3; ++i) {
+            const QRect a = window->statusPanel(i)->geometry();
+            EXPECT_TRUE(bar.contains(a)) << i;
+            for (int k = i + 1; k < 3; ++k) EXPECT_FALSE(a.intersects(window->statusPanel(k)->geometry())) << i << k;
+        }
+    }
     // The pack written from the table cut the count line at its colon.
     EXPECT_EQ(act("Departments1")->text().toStdString(), texts.text(44) + "\t20");
     EXPECT_EQ(texts.text(44).find(':'), std::string::npos);
@@ -261,6 +281,15 @@ TEST_F(MainWindow, HomePageAndHelpGoThroughTheShell) {
     act("mDistributorHomePage")->trigger();
     ASSERT_FALSE(prompter.messages.empty());
     EXPECT_EQ(prompter.messages.back().text, "Could not create process");
+
+    // Without a browser the help says so, and where the help file is.
+    shell.browser = false;
+    const auto before = shell.opened.size();
+    window->showHelp(60);
+    EXPECT_EQ(shell.opened.size(), before);
+    EXPECT_EQ(prompter.messages.back().text,
+              noBrowserMessage((home.path() / "Help" / "english" / "Tramond.html").string() + "#register-keyboard"));
+    EXPECT_TRUE(prompter.messages.back().text.ends_with("Tramond.html")) << "no anchor";
 }
 
 TEST(LanguageForm, EnglishCopiesTheShippedPackRecreateCopiesNothing) {
@@ -276,6 +305,11 @@ TEST(LanguageForm, EnglishCopiesTheShippedPackRecreateCopiesNothing) {
     TLanguageForm form(dir.path());
     form.setQuiet(true);
     EXPECT_EQ(form.windowTitle(), "Select your language");
+    // Only English ships here: every other pack says so before it is chosen.
+    QStringList shown;
+    for (auto* r : form.findChildren<QRadioButton*>()) shown << r->text();
+    EXPECT_TRUE(shown.contains("English"));
+    EXPECT_TRUE(shown.contains(QString("Dutch") + kNotInstalledMark));
     form.setChoice(0);
     form.BitBtn1Click();
     EXPECT_TRUE(form.failures().empty());

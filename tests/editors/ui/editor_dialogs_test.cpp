@@ -170,6 +170,33 @@ TEST_F(PluDialogTest, ScreenFollowsTheHeader) {
     dialog.close();
 }
 
+TEST_F(PluDialogTest, OptionButtonsOpenTheirDialogsAndBoxesShowTheirWholeContent) {
+    PromptCatcher prompts;
+    std::vector<std::string> opened;
+    ui::HandlerLookup handlers = [&](std::string_view name) -> std::function<void()> {
+        return [&opened, handler = std::string(name)] { opened.push_back(handler); };
+    };
+    ui::PluEditorDialog dialog(dir.session, LanguageTexts::builtIn(), nullptr, handlers);
+    ASSERT_TRUE(dialog.activate());
+    dialog.show();
+    for (auto* b : {dialog.pluOptionsButton(), dialog.barcodeOptionsButton()}) {
+        ASSERT_TRUE(b->isEnabled()) << b->text().toStdString();
+        b->click();
+    }
+    EXPECT_EQ(opened, (std::vector<std::string>{"mPLUOptionsClick", "mBarcodeOptionsClick"}));
+
+    // Code mode with 7 code bytes: 14 digits, and the 24-character name.
+    dir.session.app.setU8(2234, 7);
+    ui::PluEditorDialog wide(dir.session, LanguageTexts::builtIn());
+    ASSERT_TRUE(wide.activate());
+    wide.show();
+    const QFontMetrics fm(wide.nameEdit()->font());
+    EXPECT_EQ(wide.codeEdit()->maxLength(), 14);
+    EXPECT_GE(wide.codeEdit()->width(), fm.horizontalAdvance(QString(14, '0')));
+    EXPECT_EQ(wide.nameEdit()->maxLength(), 24);
+    EXPECT_GE(wide.nameEdit()->width(), fm.horizontalAdvance(QString(24, 'N')));
+}
+
 TEST_F(PluDialogTest, UnknownCodeCreatesAfterConfirmation) {
     PromptCatcher prompts(true);
     ui::PluEditorDialog dialog(dir.session, LanguageTexts::builtIn());

@@ -147,22 +147,26 @@ TEST(KeyPainter, AMissingBitmapDrawsTheTextWarnsOnceAndKeepsTheRecord) {
     EXPECT_TRUE(dark);
 }
 
-TEST(KeyEditor, BitmapPathsMustFitAndLoad) {
+TEST(KeyEditor, BitmapPathsMustFitAndLoadAndARefusedOneChangesNothing) {
     Recorder prompter;
     TEditKey dialog(KeyRecord{}, LanguageTexts::builtIn(), prompter);
+    const auto before = dialog.record();
     dialog.useBitmap("/" + std::string(60, 'a') + ".bmp");
-    EXPECT_FALSE(dialog.mayWrite());
+    EXPECT_EQ(dialog.record(), before);
     ASSERT_EQ(prompter.messages.size(), 1u);
+    dialog.useBitmap("/no/such/picture.bmp");
+    EXPECT_EQ(dialog.record(), before);
+    EXPECT_EQ(prompter.messages.back(), "Could not load or alter Bitmap");
     const auto bmp = std::filesystem::temp_directory_path() / ("k" + std::to_string(::getpid()) + ".bmp");
     QImage image(8, 8, QImage::Format_RGB32);
     image.fill(Qt::red);
     ASSERT_TRUE(image.save(QString::fromStdString(bmp.string()), "BMP"));
     dialog.useBitmap(bmp.string());
-    EXPECT_TRUE(dialog.mayWrite());
     EXPECT_EQ(dialog.record().displayKind(), DisplayKind::Bitmap);
     EXPECT_EQ(dialog.record().text(2), bmp.string());
+    const auto chosen = dialog.record();
     dialog.useBitmap(std::nullopt);
-    EXPECT_FALSE(dialog.mayWrite());
+    EXPECT_EQ(dialog.record(), chosen);
     std::filesystem::remove(bmp);
 }
 

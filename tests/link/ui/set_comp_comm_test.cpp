@@ -17,7 +17,7 @@ TEST(TSetCompCommView, ShowsTheSettingsAndOkSavesTheChoice) {
     TSetCompComm dialog(c);
     EXPECT_EQ(dialog.windowTitle(), "Options");
     ASSERT_EQ(dialog.ComboBox1->count(), 3);
-    EXPECT_EQ(dialog.ComboBox1->itemText(0), "SIM");
+    EXPECT_EQ(dialog.ComboBox1->itemText(0), "SIM (simulated register)");
     EXPECT_EQ(dialog.ComboBox1->currentText(), "/dev/ttyS1");
     EXPECT_EQ(dialog.ComboBox2->currentIndex(), -1);  // 57600 is not offered
     EXPECT_TRUE(dialog.CheckBox1->isChecked());
@@ -29,6 +29,24 @@ TEST(TSetCompCommView, ShowsTheSettingsAndOkSavesTheChoice) {
     EXPECT_EQ(store.read(kCommsKey, "Port"), "SIM");
     EXPECT_EQ(store.read(kCommsKey, "BaudRate"), "9600");
     EXPECT_EQ(store.read(kCommsKey, "HwHandshake"), "0");
+}
+
+TEST(TSetCompCommView, AStoredPortTheSystemNoLongerListsIsShownAndKept) {
+    MemorySettingsStore store;
+    LinkSettings s{"/dev/ttyUSB3", 38400, false};
+    CommSettingsController c(s, store, {"/dev/ttyS0"});
+    TSetCompComm dialog(c);
+    EXPECT_EQ(dialog.ComboBox1->currentText(), "/dev/ttyUSB3 (not present)");
+    dialog.BitBtn1Click();
+    EXPECT_EQ(store.read(kCommsKey, "Port"), "/dev/ttyUSB3") << "the name, not the words added to it";
+    // The Windows name of a listed device is not missing.
+    LinkSettings com{"COM1", 38400, false};
+    CommSettingsController listed(com, store, {"/dev/ttyS0"});
+    EXPECT_EQ(listed.portLabels().back(), "COM1");
+    // A name typed over the list is taken as typed.
+    dialog.ComboBox1->setEditText("/dev/ttyACM0");
+    dialog.BitBtn1Click();
+    EXPECT_EQ(store.read(kCommsKey, "Port"), "/dev/ttyACM0");
 }
 
 }  // namespace
