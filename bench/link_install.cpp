@@ -7,12 +7,9 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <thread>
 
-#include "link/register_ops.h"
-#include "program/program_ops.h"
+#include "install_program.h"
 #include "regsim/loopback.h"
 #include "regsim/simulator.h"
 
@@ -68,38 +65,9 @@ private:
     std::uint64_t toPc_ = 0;
 };
 
-class YesHost : public RegisterOpsHost {
-public:
-    void message(MessageKind, const std::string&, const std::string& text) override { last = text; }
-    bool ask(const Question&) override { return true; }
-    TargetChoice chooseTarget(bool) override { return {true, 0, 0}; }
-    std::optional<fs::path> chooseLoadTarget(const std::string&) override { return std::nullopt; }
-    std::string last;
-};
-
-fs::path makeProgram(ProgramSession& session) {
-    const auto dir = fs::temp_directory_path() / "tramond_bench_link_install";
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    const auto path = dir / "bench.app";
-    if (!createProgram(session, path).ok()) return {};
-    session.app.setU16(2227, kPlus);
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(session.app.bytes().data()), ApplicationBlock::kSize);
-    }
-    std::vector<char> plu(static_cast<std::size_t>(kPlus) * 137);
-    std::mt19937 rng(7);
-    for (auto& b : plu) b = static_cast<char>(rng());
-    std::ofstream(fs::path(path).replace_extension(".plu"), std::ios::binary | std::ios::trunc)
-        .write(plu.data(), static_cast<std::streamsize>(plu.size()));
-    if (!loadProgram(session, path).ok()) return {};
-    return path;
-}
-
 void BM_ClearAndInstall10000Plus(benchmark::State& state) {
     ProgramSession session;
-    const auto path = makeProgram(session);
+    const auto path = bench::makeInstallProgram(session, fs::temp_directory_path() / "tramond_bench_link_install", kPlus);
     if (path.empty()) {
         state.SkipWithError("program could not be created");
         return;
@@ -109,7 +77,7 @@ void BM_ClearAndInstall10000Plus(benchmark::State& state) {
         PacedChannel wire(line.registerSide(), kBaud);
         regsim::RegisterSimulator sim;
         regsim::SimulatorThread thread(sim, wire);
-        YesHost host;
+        bench::YesHost host;
         RegisterOpsConfig config;
         config.link.port = "SIM";
         config.link.baudRate = kBaud;

@@ -35,6 +35,20 @@ if(TARGET tramond)
   install(FILES ${_man} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endif()
 
+# The shop PC's side of the fleet: the nightly update unit, its timer and
+# failure hook where systemd looks for a package's units, the network-port
+# drop-in to link per instance, the account they run as (created by the
+# package's postinst), and the Ansible role and playbook.
+install(FILES ${PROJECT_SOURCE_DIR}/contrib/systemd/tramond-update@.service
+              ${PROJECT_SOURCE_DIR}/contrib/systemd/tramond-update@.timer
+              ${PROJECT_SOURCE_DIR}/contrib/systemd/tramond-update-failed@.service
+        DESTINATION lib/systemd/system)
+install(FILES ${PROJECT_SOURCE_DIR}/contrib/systemd/network-port.conf
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/tramond/systemd)
+install(FILES ${PROJECT_SOURCE_DIR}/contrib/systemd/tramond.sysusers
+        DESTINATION lib/sysusers.d RENAME tramond.conf)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/contrib/ansible/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tramond/ansible)
+
 # Installing builds nothing: build first (all, or the installed targets
 # tramond, tramond-regsim and tramond_man as scripts/check-package.sh does),
 # so a package never waits for the tests and benchmarks.
@@ -54,6 +68,15 @@ set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://orvalt.example/tramond")
 # The shared libraries (Qt and the C++ runtime) are read off the executables.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded, not linked: the window opens through a Qt platform plugin. On
+# Debian 12 the X11 one (xcb, also used under XWayland) ships in libqt6gui6,
+# declared here for it even where the libraries alone would not name it; the
+# native Wayland one is qt6-wayland.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6gui6")
 # Opened, not linked: the mail client hand-over and the help in the browser.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils, qt6-wayland")
+# Registers behind a network, and the fleet playbook on the dealer's machine.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "ser2net, ansible-core")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/cmake/deb/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

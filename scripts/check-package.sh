@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Debian package from an existing build directory and checks it:
-# unpacked into a scratch prefix, the installed tramond must start without a
-# display, find its shipped resources, and read a program it created.
+# its dependencies resolve (apt-get install --simulate), it carries the
+# units, the account, the Ansible role, the man page and the desktop entry
+# where systemd, man and the menus look; unpacked into a scratch prefix, the
+# installed tramond must start without a display, find its shipped resources,
+# and read a program it created.
 #   scripts/check-package.sh [BUILD_DIR]     (default: build)
 # Leaves the package in BUILD_DIR/package/. Needs dpkg-dev (dpkg-shlibdeps).
 set -euo pipefail
@@ -31,7 +34,8 @@ step "package $deb"
 depends=$(dpkg-deb -f "$deb" Depends)
 step "Depends: $depends"
 declared=$(tr ',' '\n' <<<"$depends" | sed -e 's/^ *//' -e 's/[ (].*//')
-for lib in libqt6core6 libqt6widgets6 libqt6serialport6 libzip4 libgit2-1.5 libc6 libstdc++6; do
+# libqt6gui6 also carries the window's X11 platform plugin.
+for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6network6 libzip4 libgit2-1.5 libc6 libstdc++6; do
   grep -qxF "$lib" <<<"$declared" || fail "the package does not declare $lib"
 done
 
@@ -41,9 +45,23 @@ for f in usr/bin/tramond usr/bin/tramond-regsim \
          "usr/share/tramond/mwt Files/Trmd_english.mwt" usr/share/tramond/Help/english/Tramond.html \
          usr/share/tramond/Help/english/Tramond.cnt usr/share/tramond/Tramondlogo.bmp \
          usr/share/applications/tramond.desktop usr/share/icons/hicolor/scalable/apps/tramond.svg \
-         usr/share/man/man1/tramond.1.gz; do
+         usr/share/man/man1/tramond.1.gz \
+         usr/lib/systemd/system/tramond-update@.service usr/lib/systemd/system/tramond-update@.timer \
+         usr/lib/systemd/system/tramond-update-failed@.service usr/share/tramond/systemd/network-port.conf \
+         usr/lib/sysusers.d/tramond.conf \
+         usr/share/tramond/ansible/site.yml usr/share/tramond/ansible/roles/tramond_program/tasks/main.yml \
+         usr/share/tramond/ansible/roles/tramond_program/tasks/register.yml \
+         usr/share/tramond/ansible/roles/tramond_program/defaults/main.yml; do
   [ -f "$root/$f" ] || fail "$f is not in the package"
 done
+control="$scratch/control"
+dpkg-deb -e "$deb" "$control"
+[ -x "$control/postinst" ] || fail "the package has no postinst to create the tramond account"
+
+step "apt-get install --simulate"
+apt-get install --simulate --no-install-recommends "$deb" >"$scratch/apt.log" 2>&1 ||
+  { tail -20 "$scratch/apt.log" >&2; fail "the package's dependencies do not resolve"; }
+grep -qE '^Inst tramond |tramond is already the newest' "$scratch/apt.log" || { tail -20 "$scratch/apt.log" >&2; fail "apt would not install tramond"; }
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$root/usr/share/applications/tramond.desktop" || fail "desktop entry"
 fi

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "editors/customer_editor.h"
 #include "editors/packed_field.h"
 #include "editors/plu_record.h"
 #include "editors/record_description.h"
@@ -284,6 +285,56 @@ std::vector<RecordKind> tableKinds() {
     std::vector<RecordKind> out{RecordKind::Plu};
     for (const auto* layout : recordEditorLayouts())
         if (std::find(out.begin(), out.end(), layout->kind) == out.end()) out.push_back(layout->kind);
+    return out;
+}
+
+namespace {
+
+RecordColumn shown(RecordColumn column) {
+    column.write = {};
+    return column;
+}
+
+}  // namespace
+
+std::vector<RecordColumn> condimentColumns() {
+    constexpr std::size_t kOptions = 0, kName = 2, kNameField = 25, kLink = 27, kEntries = 28, kEntrySize = 7;
+    std::vector<RecordColumn> out{shown(descriptorColumn(kName, kNameField, kNameField - 1, false)),
+                                  shown(bitColumn("multipleChoices", kOptions, 2, 0, false)),
+                                  shown(bitColumn("multiply", kOptions, 2, 1, false)),
+                                  shown(bitColumn("exitAllowed", kOptions, 2, 2, false)),
+                                  shown(bitColumn("macro", kOptions, 2, 4, false)),
+                                  shown(numberColumn("link", kLink, 1, 0xFF))};
+    // PLU record numbers, or key function codes in a macro table; stored
+    // from the first slot on, so the first empty one ends the list.
+    out.push_back({"entries", [=](Bytes r) {
+                       std::string list;
+                       for (std::size_t e = 0; e < 16; ++e) {
+                           const auto v = readLe(r, kEntries + e * kEntrySize, 2);
+                           if (v == 0) break;
+                           list += (list.empty() ? "" : " ") + std::to_string(v);
+                       }
+                       return list;
+                   },
+                   {}});
+    return out;
+}
+
+std::vector<RecordColumn> customerColumns() {
+    using namespace customer;
+    std::vector<RecordColumn> out{shown(numberColumn("number", kNumber, 2, 0xFFFF)),
+                                  shown(numberColumn("discount", kDiscount, 1, 0xFF)),
+                                  shown(bitColumn("tax2", kChoices, 1, 0, false)),
+                                  shown(bitColumn("restaurantTicket", kChoices, 1, 1, false))};
+    for (std::size_t l = 0; l < kLines; ++l) {
+        const auto at = kText + l * kLineChars;
+        out.push_back({"line" + std::to_string(l + 1), [=](Bytes r) {
+                           auto text = oemToUtf8(r.subspan(at, kLineChars));
+                           while (!text.empty() && text.back() == ' ') text.pop_back();
+                           return text;
+                       },
+                       {}});
+    }
     return out;
 }
 

@@ -49,6 +49,12 @@ std::vector<RecordKind> tableKinds();
 // PLU code mode and price size); nullopt for a kind without a layout.
 std::optional<RecordTable> recordTable(RecordKind kind, const ApplicationBlock& app);
 
+// Columns of the two files the exchange leaves out, for listings only (every
+// column a key column, nothing written through them): the condiment tables
+// and the customer file (500 records of 125 bytes, not a record kind).
+std::vector<RecordColumn> condimentColumns();
+std::vector<RecordColumn> customerColumns();
+
 // "Linked PL&U  :    " -> "linkedPlu": a column name from an English caption.
 std::string columnNameFromCaption(std::string_view caption);
 

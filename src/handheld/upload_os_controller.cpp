@@ -6,7 +6,8 @@ bool UploadOsController::prepare(const std::string& portName,
                                  const std::function<void(const std::string&)>& status) {
     fileLoaded_ = false;
     if (!port_.open(portName)) {
-        prompter_.message(MessageKind::Error, "Error", "Check COMM Port!!");
+        const std::string problem = port_.problem();
+        prompter_.message(MessageKind::Error, "Error", problem.empty() ? "Check COMM Port!!" : "Check COMM Port!!\n" + problem);
         return false;
     }
     image_.clear();

@@ -34,6 +34,9 @@ public:
     // Makes blocked and later reads and writes return at once, until the
     // port is opened again.
     virtual void wake() = 0;
+    // What went wrong last, naming the far end, where the port knows more
+    // than "it failed" (a network port); empty otherwise.
+    virtual std::string problem() const { return {}; }
 };
 
 }  // namespace tramond

@@ -147,15 +147,26 @@ std::optional<std::uint16_t> codeForFixedChoice(std::size_t index, std::optional
     if (index >= kFixed.size()) return std::nullopt;
     const auto code = kFixed[index].code;
     if (code != kCodePriceLevelByNumber && code != kCodeArticleLevelByNumber) return code;
-    // A level outside 1..max would store "New Price" or no function unasked.
-    if (!level || *level < 1 || (code == kCodeArticleLevelByNumber && *level > kArticleLevels) || *level > 9)
-        return std::nullopt;
+    // A level outside 1..max would store "New Price" or no function unasked;
+    // price level 5 would store "No Cond" (2015).
+    const int max = code == kCodeArticleLevelByNumber ? kArticleLevels : kPriceLevels;
+    if (!level || *level < 1 || *level > max) return std::nullopt;
     return static_cast<std::uint16_t>(code - 1 + *level);
+}
+
+std::optional<LevelKey> levelOfCode(std::uint16_t code) {
+    if (code > 2010 && code < 2020) {
+        for (const auto& f : kFixed)
+            if (f.code == code && f.code != kCodePriceLevelByNumber) return std::nullopt;
+        return LevelKey{false, code - 2010};
+    }
+    if (code > 2020 && code <= 2020 + kArticleLevels) return LevelKey{true, code - 2020};
+    return std::nullopt;
 }
 
 int levelMaximum(std::uint16_t fixedCode, const ApplicationBlock& app) {
     if (fixedCode == kCodePriceLevelByNumber)
-        return std::min<int>(9, static_cast<int>(app.get(appblock::kPluPriceLevels)));
+        return std::min<int>(kPriceLevels, static_cast<int>(app.get(appblock::kPluPriceLevels)));
     if (fixedCode == kCodeArticleLevelByNumber) return kArticleLevels;
     return 0;
 }
@@ -203,6 +214,12 @@ std::string KeyCaptions::caption(std::uint16_t code) {
     if (code == 46) return ".";
     if (code >= 48 && code <= 57) return std::to_string(code - 48);
     if (code >= 2054 && code <= 2061) return "KP RET" + std::to_string(code - 2053);
+    // The level belongs on the key: "PL#" alone reads as the key that asks for one.
+    if (const auto l = levelOfCode(code)) {
+        auto name = texts_.text(l->article ? kArticleLevelText : kPriceLevelText);
+        if (name.empty()) name = l->article ? "AL#" : "PL#";
+        return name + " " + std::to_string(l->level);
+    }
     if (code >= 270 && code <= 285) {
         const int g = code - 270;
         return texts_.text(264) + " " + std::to_string(8 * g + 1) + "-" + std::to_string(8 * g + 8);

@@ -21,6 +21,19 @@ namespace tramond {
 inline constexpr std::uint16_t kCodePriceLevelByNumber = 2011;   // "PL#"
 inline constexpr std::uint16_t kCodeArticleLevelByNumber = 2021; // "AL#"
 inline constexpr int kArticleLevels = 4;
+// A PLU has four prices, so four price levels.
+inline constexpr int kPriceLevels = 4;
+inline constexpr int kPriceLevelText = 86;    // "PL#"
+inline constexpr int kArticleLevelText = 87;  // "AL#"
+
+// A price level key (2010 + level) or an article level key (2020 + level).
+// Codes the fixed list names otherwise (2015 "No Cond", 2016 "Print
+// Invoice") are no level keys.
+struct LevelKey {
+    bool article = false;
+    int level = 0;
+};
+std::optional<LevelKey> levelOfCode(std::uint16_t code);
 
 struct FixedFunction {
     std::uint16_t code;

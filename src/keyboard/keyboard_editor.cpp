@@ -42,6 +42,18 @@ bool KeyboardEditor::open() {
     return openMachine(session_.machineNumber);
 }
 
+bool KeyboardEditor::openForReading() {
+    readOnly_ = true;
+    try {
+        std::error_code ec;
+        attributes_ = std::filesystem::exists(attributeFile_, ec) ? KeyAttributes::fromBytes(readFile(attributeFile_))
+                                                                  : KeyAttributes();
+    } catch (const FileError& e) {
+        error(e.what());
+    }
+    return openMachine(session_.machineNumber);
+}
+
 std::filesystem::path KeyboardEditor::keyboardPathOf(int machine) const {
     return fileset::keyboardFile(session_.programPath, machine);
 }
@@ -57,17 +69,18 @@ bool KeyboardEditor::openMachine(int machine) {
             read.emplace(path);
             for (int p = 0; p < kKeyPositions; ++p) build.push_back(p);
         }
+        KeyCaptions captions(session_.app, texts_, services_.names);
         if (!build.empty() || !read->headerRead()) {
-            KeyCaptions captions(session_.app, texts_, services_.names);
             for (const int p : build) {
                 KeyRecord fresh;
                 applyKindLook(p, fresh);
                 buildRecord(p, fresh, captions);
                 read->record(p) = fresh;
             }
-            read->write(session_.app);
-            showMessages(captions);
+            if (!readOnly_) read->write(session_.app);
         }
+        completeLevelCaptions(*read, captions);
+        showMessages(captions);
         file_ = std::move(read);
         return true;
     } catch (const FileError& e) {
@@ -147,6 +160,19 @@ void KeyboardEditor::applyKindLook(int p, KeyRecord& record) const {
     attributes_.applyTo(keyKind(c).value_or(kFallbackKind), record);
 }
 
+void KeyboardEditor::completeLevelCaptions(KeyboardFile& file, KeyCaptions& captions) const {
+    for (int p = 0; p < kKeyPositions; ++p) {
+        const auto c = code(p);
+        const auto level = levelOfCode(c);
+        if (!level) continue;
+        auto& r = file.record(p);
+        if (r.individual() || r.displayKind() == DisplayKind::Bitmap) continue;
+        const auto text = r.text(0);
+        if (text.empty() || text == texts_.text(level->article ? kArticleLevelText : kPriceLevelText))
+            r.setText(0, captions.caption(c));
+    }
+}
+
 void KeyboardEditor::buildRecord(int p, KeyRecord& record, KeyCaptions& captions) const {
     record.setSystemCaption(systemCaptionOf(p));
     const auto c = code(p);
@@ -154,6 +180,7 @@ void KeyboardEditor::buildRecord(int p, KeyRecord& record, KeyCaptions& captions
 }
 
 bool KeyboardEditor::writeKeyboardFile() {
+    if (readOnly_) return false;
     try {
         file_->write(session_.app);
         return true;
@@ -164,6 +191,7 @@ bool KeyboardEditor::writeKeyboardFile() {
 }
 
 bool KeyboardEditor::commit(const std::vector<std::size_t>& changedOffsets) {
+    if (readOnly_) return false;
     try {
         writeFileAtomic(session_.programPath, session_.app.bytes());
         file_->write(session_.app);
@@ -278,6 +306,7 @@ bool KeyboardEditor::refreshCaption(int p) {
 }
 
 bool KeyboardEditor::setAttributes(int kind, const KeyLineStyle& style) {
+    if (readOnly_) return false;
     for (int l = 0; l < 3; ++l) attributes_.setLine(kind, l, style);
     try {
         attributes_.save(attributeFile_);

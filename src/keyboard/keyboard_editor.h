@@ -43,8 +43,14 @@ public:
     // Creates "bkeyboard.set" when missing, opens (or creates) the keyboard
     // file of the current machine. False, after a message, when it cannot.
     bool open();
+    // For printing: reads "bkeyboard.set" and the keyboard file of the
+    // current machine, creating and writing neither; what a file lacks is
+    // built in memory as opening the editor builds it. Every change is then
+    // refused.
+    bool openForReading();
     bool isOpen() const { return file_.has_value(); }
     KeyboardMode mode() const { return mode_; }
+    const ProgramSession& session() const { return session_; }
 
     // The chooser of a network's individual keyboards.
     bool chooserVisible() const;
@@ -103,6 +109,9 @@ public:
 
 private:
     bool openMachine(int machine);
+    // Price and article level keys drawn by an earlier version without their
+    // level ("PL#", or nothing) get their caption, in memory.
+    void completeLevelCaptions(KeyboardFile& file, KeyCaptions& captions) const;
     void buildRecord(int position, KeyRecord& record, KeyCaptions& captions) const;
     void applyKindLook(int position, KeyRecord& record) const;
     // Writes the ".app" (when the block changed), the keyboard file, and
@@ -119,6 +128,7 @@ private:
     KeyboardEditorServices services_;
     KeyAttributes attributes_;
     std::optional<KeyboardFile> file_;
+    bool readOnly_ = false;
 };
 
 }  // namespace tramond

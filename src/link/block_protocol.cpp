@@ -5,11 +5,15 @@
 
 namespace tramond {
 
+std::string withPortProblem(const std::string& message, const std::string& problem) {
+    return problem.empty() ? message : message + "\n" + problem;
+}
+
 bool RegisterLink::open(PortConfig config) {
     if (port_.isOpen()) port_.close();
     config_ = std::move(config);
     if (!port_.open(config_)) {
-        if (onMessage) onMessage(kCheckCommPortMessage);
+        if (onMessage) onMessage(withPortProblem(kCheckCommPortMessage, port_.problem()));
         return false;
     }
     linkError_.store(kLinkOk);

@@ -69,10 +69,13 @@ public:
     // 0 direct, 1..24 the addressed network register.
     std::uint8_t terminalNumber = 0;
 
-    // Receives "Check COMM Port!!" when the port cannot be opened.
+    // Receives "Check COMM Port!!" when the port cannot be opened, with the
+    // port's own account on a second line where it has one.
     std::function<void(const std::string&)> onMessage;
 
     const PortConfig& config() const { return config_; }
+    // The port's own account of its last failure, if it has one.
+    std::string portProblem() const { return port_.problem(); }
 
 private:
     void writeFrame(std::span<const std::uint8_t> frame);
@@ -85,6 +88,10 @@ private:
     std::atomic<int> linkError_{kLinkOk};
     ReceiveBuffer rx_{};
 };
+
+// A fixed message with the port's account of the failure on its own line
+// (a network port names the host there); the message alone when there is none.
+std::string withPortProblem(const std::string& message, const std::string& problem);
 
 // The frame after the STX/ACK exchange: count (network: n+3, 'H', t, n),
 // payload, checksum. Exposed for the simulator and the tests.

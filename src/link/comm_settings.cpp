@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "link/network_port.h"
 #include "link/serial_port.h"
 
 namespace tramond {
@@ -20,7 +21,7 @@ CommSettingsController::CommSettingsController(LinkSettings& settings, SettingsS
         const bool listed = std::any_of(ports_.begin(), ports_.end(),
                                         [&](const std::string& p) { return serialDevicePath(p) == device; });
         ports_.push_back(settings_.port);
-        if (!listed && settings_.port.find("://") == std::string::npos) missing_ = settings_.port;
+        if (!listed && !isNetworkPortName(settings_.port)) missing_ = settings_.port;
     }
 }
 
@@ -40,7 +41,7 @@ int CommSettingsController::selectedPort() const {
 }
 
 void CommSettingsController::accept(const std::string& portText, const std::string& baudText, bool handshake) {
-    if (!portText.empty()) settings_.port = portText.substr(0, kMaxPortNameLength);
+    if (!portText.empty()) settings_.port = limitPortName(portText);
     settings_.baudRate = settingToInt(baudText);
     settings_.hwHandshake = handshake;
     saveCommsSettings(store_, settings_);

@@ -12,7 +12,8 @@ namespace tramond {
 
 class CommSettingsController {
 public:
-    // systemPorts: the serial ports the system lists, as it names them.
+    // systemPorts: the serial ports the system lists, as it names them. A
+    // network port in use is listed after them.
     CommSettingsController(LinkSettings& settings, SettingsStore& store, std::vector<std::string> systemPorts,
                            bool offerSimulator = true);
 
@@ -27,7 +28,8 @@ public:
     bool handshake() const { return settings_.hwHandshake; }
 
     // OK: an empty port text keeps the port; the baud text may have leading
-    // blanks. Saves at once.
+    // blanks. Saves at once. A COM name is kept to 12 characters, a network
+    // port name whole.
     void accept(const std::string& portText, const std::string& baudText, bool handshake);
 
 private:

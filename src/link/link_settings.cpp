@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "link/network_port.h"
 #include "link/serial_port.h"
 
 namespace tramond {
@@ -27,7 +28,7 @@ int settingToInt(const std::string& text) {
 LinkSettings loadCommsSettings(SettingsStore& store, const std::filesystem::path& exeDir) {
     LinkSettings s;
     s.port = store.read(kCommsKey, "Port");
-    if (s.port.size() > kMaxPortNameLength) s.port.resize(kMaxPortNameLength);
+    s.port = limitPortName(std::move(s.port));
     s.baudRate = settingToInt(store.read(kCommsKey, "BaudRate"));
     s.hwHandshake = settingToInt(store.read(kCommsKey, "HwHandshake")) != 0;
     if (s.baudRate == 0) {

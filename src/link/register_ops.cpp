@@ -157,6 +157,8 @@ void RegisterOperations::beginRun(const TargetChoice& t) {
     else registers_ = std::to_string(t.terminalNumber) + "-" + std::to_string(t.lastTerminal);
 }
 
+void RegisterOperations::linkFailed() { error(withPortProblem(kCheckRs232, link_.portProblem())); }
+
 TargetChoice RegisterOperations::target(bool allowNetwork) {
     if (session_.unattended) {
         TargetChoice t = preset_;
@@ -199,7 +201,7 @@ RegisterOperations::Step RegisterOperations::fromTransfer(const FileTransfer& xf
 }
 
 void RegisterOperations::reportLinkError(MessageKind userBreakKind) {
-    if (link_.linkError() == kLinkFailure) error(kCheckRs232);
+    if (link_.linkError() == kLinkFailure) linkFailed();
     else if (link_.linkError() == kUserBreak) host_.message(userBreakKind, titleFor(userBreakKind), kUserBreakText);
 }
 
@@ -340,7 +342,7 @@ bool RegisterOperations::loadFromRegister() {
 RegisterOperations::Step RegisterOperations::receiveProgram(FileTransfer& xfer, ApplicationBlock& app) {
     if (!requestIdentification(xfer)) {
         if (link_.linkError() == kUserBreak) return Step::Failed;
-        error(kCheckRs232);
+        linkFailed();
         return Step::Reported;
     }
     auto& p = xfer.progress;
@@ -439,7 +441,7 @@ bool RegisterOperations::registerSend(SendMode mode) {
             closePort();
             if (link_.linkError() == kUserBreak) reportLinkError(MessageKind::Information);
             else if (received) host_.message(MessageKind::Warning, "Warning", kWrongApplication);
-            else error(kCheckRs232);
+            else linkFailed();
             return false;
         }
     } else if (step == Step::Ok) {
@@ -452,7 +454,7 @@ bool RegisterOperations::registerSend(SendMode mode) {
         if (link_.linkError() != kLinkOk) {
             step = Step::Failed;
         } else {
-            error(kCheckRs232);
+            linkFailed();
             step = Step::Reported;
         }
     }
@@ -558,7 +560,7 @@ std::string RegisterOperations::checkBeforeSending(SendMode mode) {
 RegisterOperations::Step RegisterOperations::memoryCheckAndClear(FileTransfer& xfer) {
     if (!xfer.requestRecords(kBlockIdentification)) {
         if (link_.linkError() != kLinkOk) return Step::Failed;
-        error(kCheckRs232);
+        linkFailed();
         return Step::Reported;
     }
     const char generation = static_cast<char>(xfer.identification()[7]);
@@ -593,7 +595,7 @@ RegisterOperations::Step RegisterOperations::memoryCheckAndClear(FileTransfer& x
     if (link_.linkError() == kUserBreak) return Step::Failed;
     closePort();
     host_.closeProgress();
-    error(kCheckRs232);
+    linkFailed();
     return Step::Reported;
 }
 
@@ -791,7 +793,7 @@ RegisterOperations::Step RegisterOperations::sendPluLines(FileTransfer& xfer, co
             file.close();
             closePort();
             host_.closeProgress();
-            error(kCheckRs232);
+            linkFailed();
             return Step::Reported;
         }
     }
@@ -920,7 +922,7 @@ bool RegisterOperations::clearPluFile() {
     // Not examined by the register's own design; a dealer still has to know
     // that a register kept its PLUs.
     if (userBreak) host_.message(MessageKind::Information, "Information", kUserBreakText);
-    else if (!ok) error(kCheckRs232);
+    else if (!ok) linkFailed();
     // The register changed; which program it was cleared under is worth knowing.
     if (userBreak) noting_.firstProblem = kUserBreakText;
     recordVersion(session_.programPath, history::Event::ClearPlu, ok);

@@ -154,6 +154,8 @@ private:
     // they can); asked before the port is opened.
     std::string checkBeforeSending(SendMode mode);
     void error(const std::string& text);
+    // "Check RS232 Connection !!", with the port's account where it has one.
+    void linkFailed();
 
     ProgramSession& session_;
     NotingHost noting_;

@@ -10,7 +10,7 @@
 namespace tramond {
 
 struct PortConfig {
-    std::string name;          // "COM1", "/dev/ttyUSB0", "SIM"
+    std::string name;          // "COM1", "/dev/ttyUSB0", "SIM", "rfc2217://host:4001"
     int baudRate = 38400;
     bool hwHandshake = false;  // RTS/CTS
     int timeoutMs = 1000;      // read and write time-out
@@ -28,6 +28,10 @@ public:
     virtual int readByte(int timeoutMs) = 0;
     // Hands the bytes to the driver in one call; false when not all were taken.
     virtual bool write(std::span<const std::uint8_t> bytes) = 0;
+    // What went wrong last, naming the far end, where the port knows more
+    // than "it failed" (a network port: refused, unknown host, lost); empty
+    // otherwise.
+    virtual std::string problem() const { return {}; }
 };
 
 // "COMn" names the n-th serial port of the system (/dev/ttyS(n-1) on Linux);

@@ -8,17 +8,12 @@
 
 #include <cerrno>
 #include <chrono>
-#include <thread>
 
 #include "link/serial_port.h"
+#include "platform/poll_wait.h"
 
 namespace tramond::platform {
 namespace {
-
-std::int64_t nowNs() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 bool speedFor(int rate, speed_t& speed) {
     switch (rate) {
@@ -28,31 +23,6 @@ bool speedFor(int rate, speed_t& speed) {
     case 57600: speed = B57600; return true;
     case 115200: speed = B115200; return true;
     default: return false;
-    }
-}
-
-// Ready for `events` on fd, woken, timed out or failed.
-enum class Ready { Yes, Woken, TimedOut, Failed };
-
-Ready waitFor(int fd, short events, int wakeFd, int timeoutMs) {
-    pollfd p[2] = {{fd, events, 0}, {wakeFd, POLLIN, 0}};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-        int wait = -1;
-        if (timeoutMs >= 0) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
-            wait = static_cast<int>(std::max<long long>(left.count(), 0));
-        }
-        const int r = ::poll(p, 2, wait);
-        if (r < 0) {
-            if (errno == EINTR) continue;
-            return Ready::Failed;
-        }
-        if (r == 0) return Ready::TimedOut;
-        if (p[1].revents) return Ready::Woken;
-        if (p[0].revents & events) return Ready::Yes;
-        if (p[0].revents & (POLLHUP | POLLERR | POLLNVAL)) return Ready::Failed;
     }
 }
 
@@ -78,17 +48,14 @@ bool PosixUploadPort::open(const std::string& name) {
     t.c_cc[VTIME] = 0;
     cfsetispeed(&t, B9600);
     cfsetospeed(&t, B9600);
-    int pipeFds[2];
-    if (::tcsetattr(fd, TCSANOW, &t) != 0 || ::pipe2(pipeFds, O_NONBLOCK | O_CLOEXEC) != 0) {
+    if (::tcsetattr(fd, TCSANOW, &t) != 0 || !wake_.open()) {
         ::close(fd);
         return false;
     }
     ::tcflush(fd, TCIOFLUSH);
     fd_ = fd;
-    wakeRead_ = pipeFds[0];
-    wakeWrite_ = pipeFds[1];
     baud_.store(9600);
-    lineFreeNs_.store(0);
+    line_.reset();
     setDtr(true);
     return true;
 }
@@ -99,10 +66,9 @@ void PosixUploadPort::close() {
         // the device open (a pseudo-terminal's other side).
         ::ioctl(fd_, TIOCNXCL);
         ::close(fd_);
-        ::close(wakeRead_);
-        ::close(wakeWrite_);
+        wake_.close();
     }
-    fd_ = wakeRead_ = wakeWrite_ = -1;
+    fd_ = -1;
 }
 
 bool PosixUploadPort::setBaud(int rate) {
@@ -127,7 +93,7 @@ bool PosixUploadPort::setDtr(bool on) {
 int PosixUploadPort::read(std::span<std::uint8_t> into, int timeoutMs) {
     if (fd_ < 0) return -1;
     for (;;) {
-        switch (waitFor(fd_, POLLIN, wakeRead_, timeoutMs)) {
+        switch (waitFor(fd_, POLLIN, wake_.readEnd(), timeoutMs)) {
         case Ready::Woken:
         case Ready::TimedOut: return 0;
         case Ready::Failed: return -1;
@@ -147,16 +113,14 @@ int PosixUploadPort::write(std::span<const std::uint8_t> bytes, int timeoutMs) {
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
         if (n > 0) {
-            const std::int64_t byteNs = 10'000'000'000LL / baud_.load();
-            const std::int64_t start = std::max(nowNs(), lineFreeNs_.load());
-            lineFreeNs_.store(start + byteNs * n);
+            line_.carried(n, baud_.load());
             done += static_cast<std::size_t>(n);
             continue;
         }
         if (n < 0 && errno != EAGAIN && errno != EINTR) return done ? static_cast<int>(done) : -1;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) break;
-        const Ready ready = waitFor(fd_, POLLOUT, wakeRead_, static_cast<int>(left.count()));
+        const Ready ready = waitFor(fd_, POLLOUT, wake_.readEnd(), static_cast<int>(left.count()));
         if (ready == Ready::Failed) return done ? static_cast<int>(done) : -1;
         if (ready != Ready::Yes) break;
     }
@@ -165,28 +129,9 @@ int PosixUploadPort::write(std::span<const std::uint8_t> bytes, int timeoutMs) {
 
 bool PosixUploadPort::drain(int timeoutMs, int quietMs) {
     if (fd_ < 0) return false;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    // tcdrain could wait for ever on a held-back line; ask the driver instead.
-    for (;;) {
-        int queued = 0;
-        if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) break;
-        if (std::chrono::steady_clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::microseconds(200));
-    }
-    // One sleep to the end of the quiet time: each sleep overshoots a little,
-    // and the upload pauses once per row.
-    const auto lineFree = std::max(std::chrono::steady_clock::now(),
-                                   std::chrono::steady_clock::time_point(std::chrono::nanoseconds(lineFreeNs_.load())));
-    const auto quietEnd = lineFree + std::chrono::milliseconds(quietMs);
-    if (quietEnd > deadline) return false;
-    std::this_thread::sleep_until(quietEnd);
-    return true;
+    return line_.drain(fd_, timeoutMs, quietMs);
 }
 
-void PosixUploadPort::wake() {
-    if (wakeWrite_ < 0) return;
-    const std::uint8_t b = 1;
-    [[maybe_unused]] const ssize_t n = ::write(wakeWrite_, &b, 1);
-}
+void PosixUploadPort::wake() { wake_.wake(); }
 
 }  // namespace tramond::platform

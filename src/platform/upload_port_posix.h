@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "handheld/upload_port.h"
+#include "platform/poll_wait.h"
 
 namespace tramond::platform {
 
@@ -30,13 +31,11 @@ public:
 
 private:
     int fd_ = -1;
-    int wakeRead_ = -1;
-    int wakeWrite_ = -1;
+    WakePipe wake_;
     std::atomic<int> baud_{9600};
-    // When the last byte handed to the driver will have left the line, in
-    // steady-clock nanoseconds. A pseudo-terminal drains at once, so the
-    // line time is also kept by the clock.
-    std::atomic<std::int64_t> lineFreeNs_{0};
+    // A pseudo-terminal drains at once, so the line time is also kept by
+    // the clock.
+    LineClock line_;
 };
 
 }  // namespace tramond::platform

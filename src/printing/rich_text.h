@@ -5,6 +5,8 @@
 #include <span>
 #include <string>
 
+#include "printing/listing.h"
+
 namespace tramond {
 
 inline constexpr int kListingFontPoints = 9;
@@ -12,5 +14,9 @@ inline constexpr int kListingFontPoints = 9;
 // Lines of UTF-8 text; characters outside ASCII are written as RTF Unicode
 // escapes with a "?" fallback, and "\", "{", "}" are escaped.
 std::string listingRtf(std::span<const std::string> lines);
+// A listing with its pages' furniture: the column header in the header of
+// every page, the file's name and "Page n of m" in the foot, and the lines
+// of a record kept on one page.
+std::string listingRtf(const Listing& listing);
 
 }  // namespace tramond

@@ -165,7 +165,7 @@ TEST_F(VerbsExecutable, JsonOnEveryOutcomeAndReadingVerbsWriteNothing) {
         {{"export", "shop.app", "PLU", "-o", "plu.csv", "--json"}, 0, "warnings", true},
         // Printing reads the printer settings; it does not write their defaults.
         {{"print", "shop.app", "Department File", "-o", "dpt.pdf", "--json"}, 0, "lines", true},
-        {{"print-keyboard", "shop.app", "-o", "kb.pdf", "--json"}, 0, "output", true},
+        {{"print-keyboard", "shop.app", "-o", "kb.pdf", "--json"}, 0, "pages", true},
         {{"verify", "shop.app", "0", "/nonexistent/tty", "9600", "--json"}, 2, "status", true},
         {{"upload-os", "os.a30", "/nonexistent/tty", "--json"}, 1, "checksum", true},
         {{"--json", "shop.app", "update", "0", "/nonexistent/tty", "9600"}, 1, "mode", false},

@@ -135,6 +135,7 @@ TEST_F(HandheldKeys, PriceLevelAsksForALevelAndRefusesOneOutOfRange) {
     EXPECT_EQ(kb->code(4), 705);
     EXPECT_TRUE(kb->chooseLevel(pl, 2));
     EXPECT_EQ(kb->code(4), 2012);
+    EXPECT_EQ(kb->caption(4), "PL# 2") << "the key says its level, as the register keyboard does";
     EXPECT_FALSE(kb->selected());
 }
 

@@ -6,10 +6,13 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <set>
 #include <thread>
 
 #include "handheld/os_upload.h"
 #include "handheld/upload_fixture.h"
+#include "integration/network_line.h"
+#include "platform/upload_port_by_name.h"
 #include "platform/upload_port_posix.h"
 
 namespace tramond {
@@ -242,6 +245,44 @@ TEST_F(Upload, NoFileAndNoPort) {
     platform::PosixUploadPort port;
     EXPECT_FALSE(port.open((dir / "no-such-port").string()));
     EXPECT_FALSE(port.open("/dev/null")) << "not a terminal";
+}
+
+TEST_F(Upload, ThroughSer2netTheImageArrivesAtTheRatesTheUploadSets) {
+    TRAMOND_REQUIRE_SER2NET();
+    const auto made = objcopyImage(dir, 640, 0, 3);  // whole rows: no 0xFF padding in the sum
+    HexImage image;
+    ASSERT_FALSE(loadHexFile(made.hex, image));
+    PtyLoader loader;
+    testing::Ser2net server(loader.path());
+    ASSERT_TRUE(server.started()) << server.log();
+
+    platform::UploadPortByName raw;
+    EXPECT_FALSE(raw.open(server.rawUrl())) << "a raw connection cannot follow the rate change";
+    EXPECT_NE(raw.problem().find("rfc2217://127.0.0.1:"), std::string::npos) << raw.problem();
+
+    platform::UploadPortByName port;
+    ASSERT_TRUE(port.open(server.rfc2217Url())) << port.problem();
+    // The loader's line, watched from its side: the wake-up at 9600 baud,
+    // the records at 38400.
+    std::atomic<bool> done{false};
+    std::set<int> rates;
+    std::thread watch([&] {
+        while (!done.load()) {
+            rates.insert(loader.tty->lineBaud());
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+    });
+    const auto r = uploadOnPort(port, &image, {}, quick());
+    done.store(true);
+    watch.join();
+    port.close();
+    ASSERT_EQ(r.outcome, UploadOutcome::Done) << r.status << " " << port.problem();
+    const auto rep = loader.sim.report();
+    EXPECT_EQ(rep.dataRecords, image.usedRows());
+    EXPECT_EQ(rep.badRecords, 0);
+    for (std::size_t i = 0; i < made.bytes.size(); ++i) ASSERT_EQ(rep.memory[i], made.bytes[i]) << i;
+    EXPECT_EQ(r.checksum, sumOf(made.bytes));
+    EXPECT_TRUE(rates.count(9600) && rates.count(38400)) << "both rates reached the loader's line";
 }
 
 TEST(UploadLinkReceive, FullReceiveRingHoldsTheHandheldAndLosesNothing) {

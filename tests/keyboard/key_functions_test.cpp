@@ -42,6 +42,7 @@ TEST(FixedFunctions, LevelChoicesFormCodesAndRefuseLevelsOutOfRange) {
     EXPECT_EQ(codeForFixedChoice(al, 4), 2024);
     EXPECT_EQ(codeForFixedChoice(al, 5), std::nullopt);
     EXPECT_EQ(codeForFixedChoice(pl, 0), std::nullopt);  // an empty box must not store "New Price"
+    EXPECT_EQ(codeForFixedChoice(pl, 5), std::nullopt);  // would store "No Cond" (2015)
     EXPECT_EQ(codeForFixedChoice(pl), std::nullopt);
     EXPECT_EQ(codeForFixedChoice(indexOf(2005)), 2005);
     EXPECT_EQ(codeForFixedChoice(95), std::nullopt);
@@ -50,6 +51,8 @@ TEST(FixedFunctions, LevelChoicesFormCodesAndRefuseLevelsOutOfRange) {
     EXPECT_EQ(levelMaximum(kCodePriceLevelByNumber, app), 4);
     EXPECT_EQ(levelMaximum(kCodeArticleLevelByNumber, app), 4);
     EXPECT_EQ(levelMaximum(2005, app), 0);
+    app.set(appblock::kPluPriceLevels, 9);  // a damaged header: still only the four prices a PLU has
+    EXPECT_EQ(levelMaximum(kCodePriceLevelByNumber, app), 4);
 }
 
 // The group table as the key functions describe it: file, record size, name
@@ -121,7 +124,10 @@ TEST_F(Captions, FixedAndRecordCodes) {
         {0, ""},           {1, "00"},        {2, "000"},         {46, "."},       {48, "0"},
         {57, "9"},         {2057, "KP RET4"}, {2054, "KP RET1"}, {270, "Mo 1-8"}, {285, "Mo 121-128"},
         {10000, "PLU"},    {5000, "DPT"},     {900, "Tn#"},       {2100, "SPS"},   {4500, "Cn#"},
-        {2005, "SubTotal"}, {210, "Page Up"}, {2012, ""},          {907, "TENDER 7"}, {10025, "Käse 25"},
+        {2005, "SubTotal"}, {210, "Page Up"}, {907, "TENDER 7"}, {10025, "Käse 25"},
+        // Level keys say their level; the fixed functions among them keep their names.
+        {2010, "New Price"}, {2011, "PL# 1"}, {2012, "PL# 2"}, {2014, "PL# 4"}, {2015, "No Cond"},
+        {2016, "Print Invoice"}, {2019, "PL# 9"}, {2021, "AL# 1"}, {2024, "AL# 4"}, {2025, ""},
         {10031, ""},  // beyond the file: no name, no message
     };
     for (const auto& [code, text] : cases) EXPECT_EQ(caption(code), text) << code;

@@ -53,6 +53,41 @@ TEST(KeyboardEditor, AnExistingFileBringsItsHeaderIntoTheBlock) {
     EXPECT_EQ(program.read(".kbf").size(), 47201u);
 }
 
+// Reading for a printout builds what is missing in memory and writes
+// nothing; level keys an earlier version left blank or "PL#" say their level.
+TEST(KeyboardEditor, ReadingForPrintingWritesNothingAndCompletesLevelCaptions) {
+    KeyboardProgram program;
+    program.session.app.setKeyCode(blockIndexOf(3), 2013);
+    program.session.app.setKeyCode(blockIndexOf(4), 2011);
+    program.session.app.setKeyCode(blockIndexOf(5), 2024);
+    writeFileAtomic(program.session.programPath, program.session.app.bytes());
+    const auto app = program.read(".app");
+    program.names = std::make_unique<ProgramKeyNames>(program.session.programPath, program.session.app);
+    KeyboardEditor reader(program.session, LanguageTexts::builtIn(), KeyboardMode::Register,
+                          program.dir / "bkeyboard.set", {program.prompter, *program.names, keyboardBlockOf});
+    ASSERT_TRUE(reader.openForReading());
+    EXPECT_EQ(reader.record(3).text(0), "PL# 3");
+    EXPECT_FALSE(std::filesystem::exists(program.session.file(".kbf")));
+    EXPECT_FALSE(std::filesystem::exists(program.dir / "bkeyboard.set"));
+    EXPECT_FALSE(reader.toggleManager(3));
+    EXPECT_EQ(program.read(".app"), app);
+
+    // A file written with the old captions.
+    auto& ed = program.editor();
+    KeyRecord blank = ed.record(3), old = ed.record(4), own = ed.record(5);
+    blank.setText(0, "");
+    old.setText(0, "PL#");
+    own.setText(0, "Happy hour");
+    ASSERT_TRUE(ed.storeRecord(3, blank) && ed.storeRecord(4, old) && ed.storeRecord(5, own));
+    ed.close();
+    KeyboardEditor again(program.session, LanguageTexts::builtIn(), KeyboardMode::Register,
+                         program.dir / "bkeyboard.set", {program.prompter, *program.names, keyboardBlockOf});
+    ASSERT_TRUE(again.openForReading());
+    EXPECT_EQ(again.record(3).text(0), "PL# 3");
+    EXPECT_EQ(again.record(4).text(0), "PL# 1");
+    EXPECT_EQ(again.record(5).text(0), "Happy hour") << "a caption the dealer typed stays";
+}
+
 TEST(KeyboardEditor, ManagerTwiceRestoresTheMapAndWritesTheAppBothTimes) {
     KeyboardProgram program;
     auto& ed = program.editor();

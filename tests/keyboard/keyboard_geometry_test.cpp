@@ -38,8 +38,8 @@ TEST(KeyGeometry, ClicksHitTheDrawnKeys) {
 }
 
 TEST(KeyGeometry, PrintLayoutOnA4LandscapeAt600Dpi) {
-    const PrintGeometry g{7016, 4961};
-    EXPECT_NEAR(g.keyWidth(), 423.40, 0.05);
+    const auto g = PrintGeometry::formula(7016, 4961);
+    EXPECT_NEAR(g.keyWidth, 423.40, 0.05);
     EXPECT_NEAR(g.rowHeight(0), 288.95, 0.05);
     EXPECT_NEAR(g.rowHeight(1), 376.16, 0.05);
     EXPECT_NEAR(g.rowHeight(12), 288.95, 0.05);
@@ -62,6 +62,99 @@ TEST(KeyGeometry, WrapBreaksAtBlanksAndCutsLongWords) {
     EXPECT_EQ(wrapKeyText("PLU      3", 5, len), (V{"PLU", "3"}));  // no blanks left to shift the centre
     EXPECT_EQ(wrapKeyText("WIDE", 0, len), (V{"W", "I", "D", "E"}));
     EXPECT_EQ(wrapKeyText("", 5, len), (V{""}));
+}
+
+// The printed board: fitted keeps the paper formula's proportions inside the
+// printable area under the title; true scale keeps the asked pitch or refuses.
+TEST(KeyGeometry, PrintedPageLayoutKeepsTheBoardInsideTheArea) {
+    // A4 landscape less 5 mm margins, in millimetres; a 4 mm title line.
+    const double w = 287, h = 200, title = 4, column = 30;
+    const auto fitted = layoutPrintedPage(w, h, title, column, std::nullopt);
+    ASSERT_TRUE(fitted);
+    const auto& b = fitted->board;
+    EXPECT_NEAR(b.keyWidth / b.rowPitch, kPrintedKeyAcross / kPrintedKeyDown, 1e-9);
+    EXPECT_NEAR(b.edgeRowPitch / b.rowPitch, kPrintedEdgeRowDown / kPrintedKeyDown, 1e-9);
+    EXPECT_GE(b.top, title);  // below the title line
+    EXPECT_GE(b.left, 0);
+    EXPECT_NEAR(b.left + b.boardWidth() / 2, w / 2, 1e-9);  // centred across
+    EXPECT_NEAR(b.top + b.boardHeight(), h, 1e-6);          // as tall as the area allows
+    const auto last = b.keyRect(168);
+    EXPECT_NEAR(last.y + last.height, b.top + b.boardHeight(), 1e-9);
+
+    struct Case {
+        double across, down;
+        bool fits, beside;
+    };
+    const Case cases[] = {
+        {15, 15, true, false},               // room above for the title
+        {17.9231, 15.9231, true, true},      // the register's own pitch: title beside the board
+        {21, 15.9, false, false},            // too wide for the area beside a title column
+        {19, 19, false, false},              // too tall
+    };
+    for (const auto& c : cases) {
+        const auto l = layoutPrintedPage(w, h, title, column, std::pair{c.across, c.down});
+        ASSERT_EQ(l.has_value(), c.fits) << c.across << " x " << c.down;
+        if (!l) continue;
+        EXPECT_EQ(l->titleBeside, c.beside) << c.across;
+        const auto& t = l->board;
+        // True scale: key centres exactly the pitch apart, across and down.
+        const auto k1 = t.keyRect(14), k2 = t.keyRect(15), k3 = t.keyRect(27);
+        EXPECT_NEAR(k2.x - k1.x, c.across, 1e-9);
+        EXPECT_NEAR(k3.y - k1.y, c.down, 1e-9);
+        EXPECT_LE(t.left + t.boardWidth(), w + 1e-6);
+        EXPECT_LE(t.top + t.boardHeight(), h + 1e-6);
+        // The title never overlaps the board.
+        const auto& r = l->title;
+        const bool apart = r.x >= t.left + t.boardWidth() || r.y + r.height <= t.top;
+        EXPECT_TRUE(apart) << c.across;
+    }
+}
+
+// Captions shrink before they break, break only between words, and are
+// elided with the mark only below the minimum. A character is 1 wide per
+// point of size, a line 1 high per point.
+TEST(KeyGeometry, CaptionsShrinkThenBreakBetweenWordsThenElide) {
+    const auto measure = [](std::string_view s, double size) {
+        std::size_t chars = 0;
+        for (char c : s) chars += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+        return static_cast<double>(chars) * size;
+    };
+    const auto line = [](double size) { return size; };
+    using V = std::vector<std::string>;
+    struct Case {
+        const char* text;
+        double width, height, size;
+        V lines;
+        bool elided;
+    };
+    const Case cases[] = {
+        {"SubTotal", 80, 20, 10, {"SubTotal"}, false},             // fits as it is
+        {"SubTotal", 60, 20, 10, {"SubTotal"}, false},             // shrinks to fit one line
+        {"Sign On/Off", 60, 20, 10, {"Sign", "On/Off"}, false},    // breaks between words
+        {"Mo 121-128", 40, 20, 10, {"Mo", "121-128"}, false},      // never inside "121-128"
+        {"  HOLD  ", 40, 20, 10, {"HOLD"}, false},                 // blanks at the ends go
+        {"Supercalifragilistic", 40, 20, 10, {}, true},            // one word too long: elided
+        {"a b c d e f g h", 8, 12, 4, {}, true},                   // too many lines: elided
+    };
+    for (const auto& c : cases) {
+        const auto fit = fitKeyText(c.text, c.width, c.height, c.size, 3, measure, line);
+        EXPECT_EQ(fit.elided, c.elided) << c.text;
+        if (!c.lines.empty()) EXPECT_EQ(fit.lines, c.lines) << c.text;
+        // Whatever happens, every line fits the width and all lines the height.
+        for (const auto& l : fit.lines) EXPECT_LE(measure(l, fit.size), c.width + 1e-9) << c.text << ": " << l;
+        EXPECT_LE(static_cast<double>(fit.lines.size()) * fit.size, c.height + 1e-9) << c.text;
+        EXPECT_GE(fit.size, 3.0);
+        EXPECT_LE(fit.size, c.size);
+        if (c.elided) {
+            EXPECT_EQ(fit.size, 3.0) << c.text;
+            EXPECT_NE(fit.lines.back().find(kElisionMark), std::string::npos) << c.text;
+        } else {
+            // No shrinking beyond what was needed: one step larger would not fit.
+            const auto larger = fitKeyText(c.text, c.width, c.height, fit.size / 0.96 + 1e-6, fit.size / 0.96, measure,
+                                           line);
+            EXPECT_TRUE(fit.size == c.size || larger.elided) << c.text;
+        }
+    }
 }
 
 }  // namespace

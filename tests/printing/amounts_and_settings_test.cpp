@@ -96,5 +96,28 @@ TEST(RichText, EscapesRtfSyntaxAndWritesNonAsciiAsUnicode) {
     EXPECT_EQ(depth, 0);
 }
 
+// The word processor makes the pages: the column header goes into every
+// page's header, the page number into the foot, a record's lines stay together.
+TEST(RichText, ListingsRepeatTheHeaderNumberPagesAndKeepRecordsTogether) {
+    Listing l;
+    l.fileName = "shop.plu";
+    l.lines = {"Tue Dec  8 06:00:00 2026", "Number Price", "1 1,00", "L2 2,00", "2 3,00", "L2 4,00"};
+    l.firstLines = 1;
+    l.headerLines = 1;
+    l.recordStarts = {2, 4};
+    const auto rtf = listingRtf(l);
+    const auto header = rtf.find("{\\header");
+    ASSERT_NE(header, std::string::npos);
+    EXPECT_LT(header, rtf.find("Number Price"));
+    EXPECT_EQ(rtf.find("Number Price", rtf.find("Number Price") + 1), std::string::npos);  // not in the body
+    EXPECT_NE(rtf.find("shop.plu\\tab Page {\\field{\\*\\fldinst PAGE}"), std::string::npos);
+    EXPECT_NE(rtf.find("NUMPAGES"), std::string::npos);
+    // Every line but a record's last is kept with the next.
+    EXPECT_NE(rtf.find("\\keepn 1 1,00\\par"), std::string::npos);
+    EXPECT_NE(rtf.find("\\fs18 L2 2,00\\par"), std::string::npos);
+    EXPECT_NE(rtf.find("\\keepn 2 3,00\\par"), std::string::npos);
+    EXPECT_EQ(rtf.find("\\keepn Tue"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tramond

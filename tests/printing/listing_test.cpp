@@ -3,8 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
+#include "app/kind_words.h"
+#include "cli/record_columns.h"
+#include "editors/customer_editor.h"
 #include "options/options_fixture.h"
+#include "program/program_ops.h"
 #include "program/file_io.h"
 #include "program/packed.h"
 
@@ -107,10 +112,13 @@ TEST_F(Listings, PluNumberModeShowsPricesCostAndFurtherLevels) {
     });
     const auto l = build(ListingKind::Plu);
     ASSERT_EQ(l.lines.size(), 5u);
-    EXPECT_EQ(l.lines[0], "Number Descriptor               Dept.   Price MixMatch Q.");
-    EXPECT_EQ(l.lines[1], "     1 COFFEE                       1    1,23          12");
-    EXPECT_EQ(l.lines[2], "                                         0,05");
-    EXPECT_EQ(l.lines[3], "     2 TEA                          5    2,50          12");
+    EXPECT_EQ(l.lines[0], "Number Descriptor               Dept. Lv   Price MixMatch Q.");
+    EXPECT_EQ(l.lines[1], "     1 COFFEE                       1 L1    1,23          12");
+    EXPECT_EQ(l.lines[2], "                                      L2    0,05");
+    EXPECT_EQ(l.lines[3], "     2 TEA                          5 L1    2,50          12");
+    // Each PLU is one record of two lines: pages break between PLUs.
+    EXPECT_EQ(l.recordStarts, (std::vector<std::size_t>{1, 3}));
+    EXPECT_EQ(l.bodyStart(), 1u);
 
     session_.app.setOption(24, 3, false);
     session_.app.setOption(2, 1, true);
@@ -194,6 +202,124 @@ TEST_F(Listings, ProgressIsShownOnlyAbove400Records) {
     build(ListingKind::Group);
     EXPECT_EQ(progressCalls_, 401);
     EXPECT_EQ(lastProgress_, (std::pair<std::size_t, std::size_t>{401, 401}));
+}
+
+// Every kind with an editor is listed, one record per record of the file,
+// with every field its spreadsheet export has, within 77 characters.
+TEST_F(Listings, EveryKindListsEachRecordWithTheFieldsOfItsExport) {
+    ASSERT_TRUE(createProgram(session_, dir_ / "full.app").ok());
+    std::vector<std::uint8_t> customers;
+    for (int n = 1; n <= customer::kCount; ++n) {
+        const auto r = customer::newRecord(n);
+        customers.insert(customers.end(), r.begin(), r.end());
+    }
+    writeFileAtomic(session_.file(".cst"), customers);
+    session_.app.set(ab::kPbFlags, 3);  // PB info listed with its random numbers
+    // A kind the new program has none of gets three blank records.
+    for (const auto& k : recordKinds()) {
+        const auto* header = kindHeader(k.kind);
+        if (!header || recordCount(session_.app, k.kind) != 0) continue;
+        session_.app.setKindCount(*header, 3);
+        writeFileAtomic(session_.file(k.extension), std::vector<std::uint8_t>(3 * k.recordSize, 0));
+    }
+
+    for (const auto& info : listingKinds()) {
+        if (info.kind == ListingKind::Summary) continue;
+        SCOPED_TRACE(std::string(info.name));
+        const auto l = build(info.kind, {0, 60, true, true, true});
+        ASSERT_TRUE(l.ok()) << l.error;
+        const auto rk = kindFromWord(info.name == "pbinfo" ? "pb-info" : info.name);
+        const std::size_t expected = info.kind == ListingKind::Customer ? 500u : recordCount(session_.app, *rk);
+        EXPECT_EQ(l.records(), expected);
+        EXPECT_GT(l.records(), 0u);
+        EXPECT_GE(l.firstLines, 1u);  // a long path takes more than one line
+        EXPECT_EQ(l.headerLines, 1u);
+        const auto& header = l.lines[l.firstLines];
+        EXPECT_EQ(header.rfind("Number Descriptor", 0), 0u) << header;
+        for (const auto& line : l.lines) EXPECT_LE(line.size(), kListingWidth) << line;
+        // The record starts go up, the first right after the header.
+        ASSERT_FALSE(l.recordStarts.empty());
+        EXPECT_EQ(l.recordStarts.front(), l.bodyStart());
+        EXPECT_TRUE(std::is_sorted(l.recordStarts.begin(), l.recordStarts.end()));
+        // Each field of the export is named in the header or in the first record.
+        std::vector<RecordColumn> columns;
+        if (info.kind == ListingKind::Customer) columns = customerColumns();
+        else if (info.kind == ListingKind::Condiment) columns = condimentColumns();
+        else if (info.kind >= ListingKind::Tender) columns = recordTable(*rk, session_.app)->columns;
+        const std::size_t end = l.records() > 1 ? l.recordStarts[1] : l.lines.size();
+        std::string shown = header;
+        for (std::size_t i = l.recordStarts.front(); i < end; ++i) shown += "\n" + l.lines[i];
+        for (const auto& c : columns)
+            if (c.name != "name") EXPECT_NE(shown.find(c.name), std::string::npos) << c.name << "\n" << shown;
+    }
+    // Unknown words fail; the export's words name the same listings.
+    EXPECT_EQ(listingKindByName("po-ra"), ListingKind::PoRa);
+    EXPECT_EQ(listingKindByName(".tnd"), ListingKind::Tender);
+    EXPECT_EQ(listingKindByName("pb-info"), ListingKind::PbInfo);
+    EXPECT_EQ(listingKindByName("customers"), std::nullopt);
+}
+
+// Pages break between records: whatever the record sizes and the page
+// length, the pages cover the body in order, no page is over-full and only a
+// record longer than a page is cut.
+TEST(ListingPages, BreakOnlyBetweenRecordsAndCoverEveryLine) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 300; ++round) {
+        Listing l;
+        l.firstLines = rng() % 3;
+        l.headerLines = rng() % 2;
+        l.lines.resize(l.bodyStart());
+        const int records = static_cast<int>(rng() % 60);
+        for (int r = 0; r < records; ++r) {
+            l.recordStarts.push_back(l.lines.size());
+            l.lines.resize(l.lines.size() + 1 + rng() % (round % 5 == 0 ? 12 : 4));
+        }
+        const std::size_t perPage = 3 + rng() % 20;
+        const auto pages = paginateListing(l, perPage);
+        ASSERT_FALSE(pages.empty());
+        std::size_t at = l.bodyStart();
+        for (std::size_t p = 0; p < pages.size(); ++p) {
+            const auto& page = pages[p];
+            EXPECT_EQ(page.withFirstLines, p == 0);
+            EXPECT_EQ(page.first, at);
+            const std::size_t room = perPage - l.headerLines - (p == 0 ? l.firstLines : 0);
+            EXPECT_LE(page.end - page.first, std::max<std::size_t>(room, 1));
+            const bool atRecord = std::count(l.recordStarts.begin(), l.recordStarts.end(), page.first) == 1;
+            if (!atRecord && page.first != l.bodyStart()) {
+                // Only the rest of a record longer than a page starts mid-record.
+                const auto it = std::upper_bound(l.recordStarts.begin(), l.recordStarts.end(), page.first);
+                const std::size_t start = *(it - 1);
+                const std::size_t end = it == l.recordStarts.end() ? l.lines.size() : *it;
+                EXPECT_GT(end - start, perPage - l.headerLines - l.firstLines) << "round " << round;
+            }
+            at = page.end;
+        }
+        EXPECT_EQ(at, l.lines.size()) << "round " << round;
+    }
+}
+
+TEST_F(Listings, SummaryNamesTheProgramItsCountsAndTheOptionsSwitchedOn) {
+    ASSERT_TRUE(createProgram(session_, dir_ / "sum.app").ok());
+    const auto before = build(ListingKind::Summary, {0, 60, true, true, true});
+    ASSERT_TRUE(before.ok()) << before.error;
+    std::string text;
+    for (const auto& line : before.lines) text += line + "\n";
+    for (const char* part : {"Register type:", "Memory required:", "Network size:", "Logo:", "PLU", "department"})
+        EXPECT_NE(text.find(part), std::string::npos) << part << "\n" << text;
+    EXPECT_LE(before.lines.size(), 66u) << text;  // one page of 9-point lines
+    for (const auto& line : before.lines) EXPECT_LE(line.size(), kListingWidth) << line;
+
+    // Switching an option on adds its caption.
+    session_.app.setOption(26, 5, !session_.app.option(26, 5));  // modifier used as PLU number
+    const auto after = build(ListingKind::Summary, {0, 60, true, true, true});
+    std::string caption = texts_.plain(804);
+    while (!caption.empty() && caption.back() == ' ') caption.pop_back();
+    const auto count = [&](const Listing& l) {
+        int n = 0;
+        for (const auto& line : l.lines) n += line.find(caption) != std::string::npos;
+        return n;
+    };
+    EXPECT_NE(count(before), count(after)) << caption;
 }
 
 }  // namespace

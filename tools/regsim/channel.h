@@ -31,6 +31,9 @@ public:
     bool available() override;
     // The path the other side opens (the pty's slave, or the device itself).
     const std::string& devicePath() const { return path_; }
+    // The baud rate the line is set to now, by whoever set it last (the PC,
+    // or ser2net on the PC's behalf); 0 when it is none of the known rates.
+    int lineBaud() const;
 
 private:
     TtyChannel(int fd, std::string path, int keepSlaveFd);

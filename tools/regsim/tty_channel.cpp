@@ -27,6 +27,12 @@ speed_t speedFor(int baud) {
     }
 }
 
+int baudOf(speed_t speed) {
+    for (const int baud : {1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200})
+        if (speedFor(baud) == speed) return baud;
+    return 0;
+}
+
 void makeRaw(int fd, int baud) {
     termios t{};
     if (tcgetattr(fd, &t) != 0) return;
@@ -94,6 +100,13 @@ int TtyChannel::readByte(int timeoutMs) {
         bufPos_ = 1;
         return buf_[0];
     }
+}
+
+int TtyChannel::lineBaud() const {
+    // A pseudo-terminal's settings are its slave's, whoever holds it open.
+    termios t{};
+    if (tcgetattr(slaveFd_ >= 0 ? slaveFd_ : fd_, &t) != 0) return 0;
+    return baudOf(cfgetospeed(&t));
 }
 
 bool TtyChannel::available() {

@@ -5,7 +5,7 @@
 #include "handheld/ui/tovik_options_dialog.h"
 #include "handheld/ui/upload_tovik_os.h"
 #include "platform/settings_qt.h"
-#include "platform/upload_port_posix.h"
+#include "platform/upload_port_by_name.h"
 
 namespace tramond {
 
@@ -29,7 +29,7 @@ void registerHandheldDialogs(MenuRegistry& registry) {
     });
     registry.add("mSendOSToTovikClick", [](AppContext& ctx) {
         QtPrompter prompter(ctx.mainWindow);
-        platform::PosixUploadPort port;
+        platform::UploadPortByName port;
         UploadOsController controller(prompter, port);
         TUploadTovikOS dialog(controller, systemSerialPorts(), {}, ctx.mainWindow);
         prompter.setParent(&dialog);

@@ -7,7 +7,7 @@
 #include <ostream>
 
 #include "handheld/os_upload.h"
-#include "platform/upload_port_posix.h"
+#include "platform/upload_port_by_name.h"
 
 namespace tramond {
 namespace {
@@ -54,10 +54,14 @@ int runUploadOs(VerbContext& ctx) {
         if (json) ctx.out << uploadJson(nothing, kVerbUsage, text);
         return kVerbUsage;
     }
-    platform::PosixUploadPort port;
+    platform::UploadPortByName port;
     if (!port.open(portName)) {
+        // A network port says which connection failed and how.
+        const std::string problem = port.problem();
         ctx.err << "tramond upload-os: " << portName << ": Check COMM Port!!\n";
-        if (json) ctx.out << uploadJson(nothing, kVerbFailed, "Check COMM Port!!");
+        if (!problem.empty()) ctx.err << "tramond upload-os: " << problem << "\n";
+        const std::string message = problem.empty() ? "Check COMM Port!!" : "Check COMM Port!!\n" + problem;
+        if (json) ctx.out << uploadJson(nothing, kVerbFailed, message);
         return kVerbFailed;
     }
     ctx.err << "File Loaded\n";
@@ -73,6 +77,8 @@ int runUploadOs(VerbContext& ctx) {
     };
     hooks.onProgress = [&](int done, int total) { ctx.err << lines.progress(done, total) << std::flush; };
     const UploadResult result = uploadOnPort(port, &image, std::move(hooks));
+    // A network port says which connection failed and how.
+    const std::string portProblem = port.problem();
     port.close();
     std::signal(SIGINT, previous);
     ctx.err << lines.finish();
@@ -81,6 +87,7 @@ int runUploadOs(VerbContext& ctx) {
     const int status = done ? kVerbOk : kVerbFailed;
     const auto comparison = checksumComparison(result);
     if (result.answered() && !done) ctx.err << "tramond upload-os: " << result.status << ": " << comparison << "\n";
+    if (!done && !portProblem.empty()) ctx.err << "tramond upload-os: " << portProblem << "\n";
     if (json) {
         ctx.out << uploadJson(result, status, {});
     } else if (result.answered()) {
@@ -98,7 +105,8 @@ void registerHandheldVerbs(VerbRegistry& verbs) {
               "FILE is the operating-system image in Intel HEX text. It is checked whole before the port is\n"
               "touched: a bad line, records after the end record or a missing end record (a file cut short),\n"
               "an empty or binary file, a folder, FIFO or device are refused with the line or the reason.\n"
-              "PORT is the serial port of the handheld or its cradle (\"COM1\" or a device path).\n"
+              "PORT is the serial port of the handheld or its cradle (\"COM1\" or a device path), or\n"
+              "rfc2217://HOST:PORT for one behind ser2net or a serial-to-network converter.\n"
               "\n"
               "The status texts and the progress go to standard error: on a terminal one line rewritten in\n"
               "place, otherwise a line at every tenth. The handheld's final answer, \"Checksum:\" and four\n"

@@ -12,27 +12,50 @@
 namespace tramond {
 namespace {
 
+// The system band's names ("SystemReports") are a reminder, smaller than captions.
+constexpr double kMinimumBandFontPoints = 5;
 
-// Wrapped, centred text in an area, with the font and colour given.
-void drawWrapped(QPainter& painter, const QRectF& area, const std::string& text, const QFont& font,
-                 const QColor& colour) {
-    if (text.empty()) return;
-    painter.setFont(font);
+
+// A caption fitted into an area (smaller font, breaks between words,
+// elided only below the readable minimum) and drawn centred.
+void drawFitted(QPainter& painter, const QRectF& area, const std::string& text, const QFont& font,
+                const QColor& colour, double minimumPoints = kMinimumKeyFontPoints) {
+    if (text.empty() || area.width() <= 0 || area.height() <= 0) return;
+    QPaintDevice* device = painter.device();
+    std::map<double, QFontMetricsF> metrics;
+    const auto at = [&](double points) -> const QFontMetricsF& {
+        auto it = metrics.find(points);
+        if (it == metrics.end()) {
+            QFont f = font;
+            f.setPointSizeF(points);
+            it = metrics.emplace(points, QFontMetricsF(f, device)).first;
+        }
+        return it->second;
+    };
+    // Ink, not only the advance: bold and italic glyphs reach past it.
+    const auto measure = [&](std::string_view piece, double points) {
+        const auto& fm = at(points);
+        const QString s = QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size()));
+        const QRectF ink = fm.boundingRect(s);
+        return std::max(fm.horizontalAdvance(s), ink.right() - std::min(0.0, ink.left()));
+    };
+    const auto lineHeight = [&](double points) { return at(points).height(); };
+    // A margin inside the frame, so that no glyph touches it.
+    const double margin = std::max(3.0, area.width() * 0.05);
+    const double marginY = std::min(margin, area.height() * 0.1);
+    const auto fit = fitKeyText(text, area.width() - 2 * margin, area.height() - 2 * marginY, font.pointSizeF(),
+                                minimumPoints, measure, lineHeight);
+    QFont drawn = font;
+    drawn.setPointSizeF(fit.size);
+    painter.setFont(drawn);
     painter.setPen(colour);
-    const QFontMetricsF fm(font, painter.device());
-    const auto lines = wrapKeyText(text, area.width() - 2, [&](std::string_view piece) {
-        return fm.horizontalAdvance(QString::fromUtf8(piece.data(), static_cast<qsizetype>(piece.size())));
-    });
-    const double lineHeight = fm.height();
-    double y = area.center().y() - lineHeight * static_cast<double>(lines.size()) / 2;
-    painter.save();
-    painter.setClipRect(area);
-    for (const auto& l : lines) {
-        painter.drawText(QRectF(area.left(), y, area.width(), lineHeight), Qt::AlignHCenter | Qt::AlignVCenter,
+    const double h = lineHeight(fit.size);
+    double y = area.center().y() - h * static_cast<double>(fit.lines.size()) / 2;
+    for (const auto& l : fit.lines) {
+        painter.drawText(QRectF(area.left(), y, area.width(), h), Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextDontClip,
                          QString::fromStdString(l));
-        y += lineHeight;
+        y += h;
     }
-    painter.restore();
 }
 
 }  // namespace
@@ -96,8 +119,8 @@ void KeyPainter::drawLines(QPainter& painter, const QRectF& area, const KeyRecor
     for (int l = 0; l < lines; ++l) {
         const auto s = record.style(l);
         const QRectF part(area.left(), area.top() + l * band, area.width(), band);
-        drawWrapped(painter, part, record.text(l), keyLineFont(s, screenFontSize(s.fontSize, keyHeight, dpi)),
-                    fromWindowsColour(s.fontColour));
+        drawFitted(painter, part, record.text(l), keyLineFont(s, screenFontSize(s.fontSize, keyHeight, dpi)),
+                   fromWindowsColour(s.fontColour));
     }
 }
 
@@ -112,7 +135,7 @@ void KeyPainter::paint(QPainter& painter, const QRectF& rect, const KeyRecord& r
         QFont f("Times New Roman");
         f.setPointSizeF(20 * fontScale);
         f.setBold(true);
-        drawWrapped(painter, rect, systemCaption, f, Qt::black);
+        drawFitted(painter, rect, systemCaption, f, Qt::black);
     } else {
         const auto first = record.style(0);
         painter.fillRect(rect, fromWindowsColour(first.keyColour));
@@ -121,14 +144,9 @@ void KeyPainter::paint(QPainter& painter, const QRectF& rect, const KeyRecord& r
             const QRectF bandRect(rect.left(), rect.top(), rect.width(), scale.bandHeight);
             QFont f("Arial Narrow");
             f.setPointSizeF(7 * fontScale);
-            // One line: the band is as high as its font.
-            painter.save();
-            painter.setClipRect(bandRect);
-            painter.setFont(f);
-            painter.setPen(Qt::black);
-            painter.drawText(bandRect, Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextDontClip,
-                             QString::fromStdString(systemCaption));
-            painter.restore();
+            // The band is as high as its font: a long name shrinks or is cut
+            // rather than reaching into the key's caption.
+            drawFitted(painter, bandRect, systemCaption, f, Qt::black, kMinimumBandFontPoints);
             area.setTop(rect.top() + scale.bandHeight);
         }
         bool drawn = false;
@@ -180,9 +198,8 @@ void paintBoard(QPainter& painter, const KeyboardEditor& editor, KeyPainter& key
     }
 }
 
-void paintPrintedBoard(QPainter& painter, const KeyboardEditor& editor, KeyPainter& keys, const QSizeF& page,
+void paintPrintedBoard(QPainter& painter, const KeyboardEditor& editor, KeyPainter& keys, const PrintGeometry& g,
                        double dpi) {
-    const PrintGeometry g{page.width(), page.height()};
     for (int p = 0; p < kKeyPositions; ++p) {
         const auto r = g.keyRect(p);
         // The band font follows the key: a printed key is larger than a screen one.

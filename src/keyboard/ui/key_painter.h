@@ -66,11 +66,11 @@ private:
     std::set<std::string> failed_;
 };
 
-// Draws all keys of the open keyboard: on the screen board, or on a
-// landscape page of the given size (device units) at the device's dpi.
+// Draws all keys of the open keyboard: on the screen board, or where a
+// printed page's layout puts them, at the device's dpi.
 void paintBoard(QPainter& painter, const KeyboardEditor& editor, KeyPainter& keys, const ScreenGeometry& geometry,
                 int selected = -1);
-void paintPrintedBoard(QPainter& painter, const KeyboardEditor& editor, KeyPainter& keys, const QSizeF& page,
+void paintPrintedBoard(QPainter& painter, const KeyboardEditor& editor, KeyPainter& keys, const PrintGeometry& board,
                        double dpi);
 
 }  // namespace tramond

@@ -3,6 +3,8 @@
 #include <QStandardPaths>
 
 #include "link/link_settings.h"
+#include "link/network_port.h"
+#include "platform/network_serial_port.h"
 #include "platform/serial_port_qt.h"
 #include "regsim/simulated_port.h"
 
@@ -13,6 +15,7 @@ std::unique_ptr<SerialPort> makeRegisterPort(const std::string& portName) {
         const auto dir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString();
         return std::make_unique<regsim::SimulatedRegisterPort>(std::filesystem::path(dir) / "simulated-register");
     }
+    if (isNetworkPortName(portName)) return std::make_unique<platform::NetworkSerialPort>();
     return std::make_unique<platform::QtSerialPort>();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The serial port a register operation opens: the built-in simulated
-// register for "SIM", the system's serial port for any other name.
+// register for "SIM", a network connection for "socket://" and
+// "rfc2217://" names, the system's serial port for any other name.
 
 #include <memory>
 #include <string>

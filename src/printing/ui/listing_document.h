@@ -2,6 +2,8 @@
 // A listing on paper or in a file: fixed-pitch 9-point lines on pages, the
 // same painting for a PDF file and for the system printer; and the choice of
 // file format by suffix (".pdf", ".doc" rich text, ".txt" plain text).
+// Every page carries the column header and, at its foot, the file's name and
+// "Page n of m"; pages break between records.
 
 #include <QString>
 #include <filesystem>
@@ -12,6 +14,8 @@
 
 #include <QFont>
 
+#include "printing/listing.h"
+
 class QPagedPaintDevice;
 
 namespace tramond::ui {
@@ -19,12 +23,16 @@ namespace tramond::ui {
 // The fixed-pitch 9-point font of listings.
 QFont listingFont();
 
-// Paints the lines onto the device's pages (page breaks as the page holds).
-// Needs a GUI application. Returns false when the device cannot be painted.
-bool paintListing(QPagedPaintDevice& device, std::span<const std::string> lines);
+// Paints the listing onto the device's pages. Needs a GUI application.
+// Returns false when the device cannot be painted.
+bool paintListing(QPagedPaintDevice& device, const Listing& listing);
 
-// The PDF bytes of a listing; `title` becomes the document's title.
-std::optional<std::vector<std::uint8_t>> listingPdf(std::span<const std::string> lines, const QString& title);
+// Writes the listing as a PDF file (A4, 15 mm margins); `title` becomes the
+// document's title. Returns an error text, empty on success.
+std::string writeListingPdf(const std::filesystem::path& file, const Listing& listing, const QString& title);
+
+// The pages writeListingPdf() makes of a listing.
+std::size_t listingPdfPages(const Listing& listing);
 
 enum class ListingFormat { Pdf, RichText, PlainText };
 // By the suffix, case aside; none for any other.
@@ -32,7 +40,6 @@ std::optional<ListingFormat> listingFormatFor(const std::filesystem::path& file)
 
 // Writes the listing whole (temporary file, then renamed into place).
 // Returns an error text, empty on success.
-std::string writeListingFile(const std::filesystem::path& file, ListingFormat format,
-                             std::span<const std::string> lines, const std::string& title);
+std::string writeListingFile(const std::filesystem::path& file, ListingFormat format, const Listing& listing);
 
 }  // namespace tramond::ui

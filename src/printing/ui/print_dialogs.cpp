@@ -12,6 +12,8 @@
 #include <QPlainTextEdit>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -52,13 +54,18 @@ TPrintFiles::TPrintFiles(const ProgramSession& session, const LanguageTexts& tex
 
     auto* group = new QGroupBox(QStringLiteral("Files"), this);
     group->setObjectName("RadioGroup1");
-    auto* groupLayout = new QVBoxLayout(group);
+    // Two columns: the files of every editor and the summary would make one
+    // column taller than a small screen.
+    auto* groupLayout = new QGridLayout(group);
     Files = new QButtonGroup(this);
+    const auto kinds = listingKinds();
+    const int rows = static_cast<int>((kinds.size() + 1) / 2);
     int id = 0;
-    for (const auto& k : listingKinds()) {
-        auto* radio = new QRadioButton(QString::fromUtf8(k.choice.data(), static_cast<int>(k.choice.size())).trimmed(), group);
+    for (const auto& k : kinds) {
+        auto* radio = new QRadioButton(QString::fromStdString(listingChoice(texts_, k)), group);
+        radio->setObjectName(QStringLiteral("Files_%1").arg(QString::fromUtf8(k.name.data(), static_cast<int>(k.name.size()))));
+        groupLayout->addWidget(radio, id % rows, id / rows);
         Files->addButton(radio, id++);
-        groupLayout->addWidget(radio);
     }
     connect(Files, &QButtonGroup::idClicked, this,
             [this](int i) { choose(listingKinds()[static_cast<std::size_t>(i)].kind); });
@@ -70,7 +77,7 @@ TPrintFiles::TPrintFiles(const ProgramSession& session, const LanguageTexts& tex
     auto* close = new QPushButton(tr("OK"), this);
     close->setObjectName("BitBtn1");
     for (auto* b : {WriteToFile, WriteToPrinter, close}) b->setAutoDefault(false);
-    connect(WriteToFile, &QPushButton::clicked, this, &TPrintFiles::writeToFile);
+    connect(WriteToFile, &QPushButton::clicked, this, [this] { writeToFile(false); });
     connect(WriteToPrinter, &QPushButton::clicked, this, &TPrintFiles::writeToPrinter);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
@@ -84,17 +91,24 @@ TPrintFiles::TPrintFiles(const ProgramSession& session, const LanguageTexts& tex
     layout->addWidget(RichEdit1, 1);
     layout->addLayout(side);
 
-    askFileName = [this] {
+    askFileName = [this](bool pdf) {
         FileDialogRequest request;
         request.title = "Save As";
-        request.filter = "Documents (*.doc)|*.doc|PDF (*.pdf)|*.pdf|Text (*.txt)|*.txt";
-        request.defaultSuffix = "doc";
+        // The first type is the one the dialog starts on.
+        request.filter = pdf ? "PDF (*.pdf)|*.pdf|Documents (*.doc)|*.doc|Text (*.txt)|*.txt"
+                             : "Documents (*.doc)|*.doc|PDF (*.pdf)|*.pdf|Text (*.txt)|*.txt";
+        request.defaultSuffix = pdf ? "pdf" : "doc";
         const auto file = desktopChoosers().saveFile(this, request);
         return file ? QString::fromStdString(file->string()) : QString();
     };
     askPrinter = [this](QPrinter& printer) {
         QPrintDialog dialog(&printer, this);
         return dialog.exec() == QDialog::Accepted;
+    };
+    printerInstalled = [] { return !QPrinterInfo::availablePrinters().isEmpty(); };
+    askQuestion = [this](const QString& title, const QString& text) {
+        return QMessageBox::question(this, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) ==
+               QMessageBox::Yes;
     };
     WriteToFile->setEnabled(false);
     WriteToPrinter->setEnabled(false);
@@ -137,21 +151,30 @@ void TPrintFiles::choose(ListingKind kind) {
 QString TPrintFiles::saveTo(const QString& file) {
     const std::filesystem::path path = file.toStdString();
     const auto format = listingFormatFor(path).value_or(ListingFormat::RichText);
-    return QString::fromStdString(writeListingFile(path, format, listing_.lines, listing_.fileName));
+    return QString::fromStdString(writeListingFile(path, format, listing_));
 }
 
-void TPrintFiles::writeToFile() {
-    const QString file = askFileName ? askFileName() : QString();
+void TPrintFiles::writeToFile(bool pdf) {
+    const QString file = askFileName ? askFileName(pdf) : QString();
     if (file.isEmpty()) return;
     if (const auto problem = saveTo(file); !problem.isEmpty())
         showMessage(this, MessageKind::Error, langText(texts_, kErrorTitle, "Error"), problem);
 }
 
 void TPrintFiles::writeToPrinter() {
+    if (!printerInstalled || !printerInstalled()) {
+        // The print dialog would offer nothing but a file; say so and offer
+        // the PDF, which any other machine can print.
+        if (askQuestion && askQuestion(QStringLiteral("Print"),
+                                       QStringLiteral("No printer is installed. Save the listing as a PDF file "
+                                                      "instead?")))
+            writeToFile(true);
+        return;
+    }
     QPrinter printer;
     printer.setDocName(QString::fromStdString(listing_.fileName));
     if (!askPrinter || !askPrinter(printer)) return;
-    if (!paintListing(printer, listing_.lines))
+    if (!paintListing(printer, listing_))
         showMessage(this, MessageKind::Error, langText(texts_, kErrorTitle, "Error"),
                     QStringLiteral("The printer could not be used."));
 }

@@ -33,16 +33,19 @@ public:
     QPushButton* WriteToFile = nullptr;
     QPushButton* WriteToPrinter = nullptr;
 
-    // Tests answer the save dialog and the print dialog.
-    std::function<QString()> askFileName;
+    // Tests answer the save dialog (PDF offered first when asked), the
+    // print dialog and the question, and say whether a printer is installed.
+    std::function<QString(bool pdf)> askFileName;
     std::function<bool(QPrinter&)> askPrinter;
+    std::function<bool()> printerInstalled;
+    std::function<bool(const QString& title, const QString& text)> askQuestion;
 
     // Saves the listing shown (".pdf", ".txt" by suffix, otherwise rich
     // text); returns an error text, empty on success.
     QString saveTo(const QString& file);
 
 private:
-    void writeToFile();
+    void writeToFile(bool pdf);
     void writeToPrinter();
 
     const ProgramSession& session_;

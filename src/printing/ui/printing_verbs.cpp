@@ -24,13 +24,9 @@ std::vector<RecordKind> listedKinds() {
     return kinds;
 }
 
-std::optional<ListingKind> listingKindForWord(const std::string& word) {
-    const auto kind = kindFromWord(word);
-    if (!kind) return std::nullopt;
-    for (const auto& k : listingKinds())
-        if (k.extension == kindInfo(*kind).extension) return k.kind;
-    return std::nullopt;
-}
+// Every KIND the verb takes: the record kinds, then the two listings that
+// are not a record kind.
+std::string listedWords() { return kindList(listedKinds()) + ", customer (.cst) and summary (the program)"; }
 
 int runPrint(VerbContext& c) {
     const auto a = parseVerbArguments(c.args, {"--json"}, {"-o"});
@@ -42,10 +38,10 @@ int runPrint(VerbContext& c) {
         c.err << "tramond print: name the program, the KIND and -o FILE (see \"tramond print --help\")\n";
         return kVerbUsage;
     }
-    const auto kind = listingKindForWord(a.positional[1]);
+    const auto kind = listingKindByName(a.positional[1]);
     if (!kind) {
         c.err << "tramond print: no listing of \"" << a.positional[1] << "\"; KIND is one of "
-              << kindList(listedKinds()) << "\n";
+              << listedWords() << "\n";
         return kVerbUsage;
     }
     const std::filesystem::path out = a.value("-o");
@@ -80,7 +76,7 @@ int runPrint(VerbContext& c) {
         return kVerbFailed;
     }
     for (const auto& w : listing.warnings) c.err << "tramond print: warning: " << w << "\n";
-    if (const auto problem = ui::writeListingFile(out, *format, listing.lines, listing.fileName); !problem.empty()) {
+    if (const auto problem = ui::writeListingFile(out, *format, listing); !problem.empty()) {
         c.err << "tramond print: " << out.string() << ": " << problem << "\n";
         return kVerbFailed;
     }

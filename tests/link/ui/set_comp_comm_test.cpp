@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 
 #include "app/settings_store.h"
 
@@ -47,6 +53,49 @@ TEST(TSetCompCommView, AStoredPortTheSystemNoLongerListsIsShownAndKept) {
     dialog.ComboBox1->setEditText("/dev/ttyACM0");
     dialog.BitBtn1Click();
     EXPECT_EQ(store.read(kCommsKey, "Port"), "/dev/ttyACM0");
+}
+
+TEST(TSetCompCommView, NetworkPortFormPutsItsPortInTheListAndOkKeepsIt) {
+    MemorySettingsStore store;
+    LinkSettings s{"/dev/ttyS0", 38400, false};
+    CommSettingsController c(s, store, {"/dev/ttyS0"});
+    TSetCompComm dialog(c);
+    ASSERT_TRUE(dialog.NetworkButton);
+    EXPECT_EQ(dialog.NetworkButton->text().remove('&'), "Network port...");
+
+    // The form as the dealer fills it: OK only once the fields make a port.
+    bool sawDisabledOk = false;
+    QTimer::singleShot(0, [&] {
+        auto* form = qobject_cast<TNetworkPort*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(form);
+        auto* ok = form->Buttons->button(QDialogButtonBox::Ok);
+        sawDisabledOk = !ok->isEnabled();  // a local port gives an empty form
+        form->KindBox->setCurrentIndex(1);
+        form->HostEdit->setText("shop-7.example");
+        EXPECT_FALSE(ok->isEnabled()) << "no TCP port yet";
+        form->PortEdit->setText("4001");
+        EXPECT_TRUE(ok->isEnabled());
+        EXPECT_EQ(form->ResultLabel->text(), "Port name: socket://shop-7.example:4001");
+        ok->click();
+    });
+    dialog.NetworkButtonClick();
+    EXPECT_TRUE(sawDisabledOk);
+    EXPECT_EQ(dialog.ComboBox1->currentText(), "socket://shop-7.example:4001");
+    dialog.BitBtn1Click();
+    EXPECT_EQ(store.read(kCommsKey, "Port"), "socket://shop-7.example:4001");
+
+    // Opened again, the form starts from that port, and Cancel changes nothing.
+    QTimer::singleShot(0, [&] {
+        auto* form = qobject_cast<TNetworkPort*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(form);
+        EXPECT_EQ(form->KindBox->currentIndex(), 1);
+        EXPECT_EQ(form->HostEdit->text(), "shop-7.example");
+        EXPECT_EQ(form->PortEdit->text(), "4001");
+        form->HostEdit->setText("elsewhere");
+        form->reject();
+    });
+    dialog.NetworkButtonClick();
+    EXPECT_EQ(dialog.ComboBox1->currentText(), "socket://shop-7.example:4001");
 }
 
 }  // namespace
