@@ -35,7 +35,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 step "Depends: $depends"
 declared=$(tr ',' '\n' <<<"$depends" | sed -e 's/^ *//' -e 's/[ (].*//')
 # libqt6gui6 also carries the window's X11 platform plugin.
-for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6network6 libzip4 libc6 libstdc++6; do
+for lib in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libqt6network6 libzip4 libgit2-1.5 libc6 libstdc++6; do
   grep -qxF "$lib" <<<"$declared" || fail "the package does not declare $lib"
 done
 

@@ -8,7 +8,7 @@ packages=(build-essential cmake ninja-build pkg-config
           qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
           libgtest-dev libgmock-dev libbenchmark-dev ccache
           libzip-dev zipcmp unzip poppler-utils fonts-liberation xdg-utils dpkg-dev
-          clang libclang-rt-14-dev ansible-core ser2net)
+          clang libclang-rt-14-dev ansible-core ser2net libgit2-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -46,6 +46,10 @@
 #include "cli/ui/cli_dialogs.h"
 #define TRAMOND_CLI_DIALOGS 1
 #endif
+#if __has_include("history/ui/program_history_dialog.h")
+#include "history/ui/program_history_dialog.h"
+#define TRAMOND_HISTORY_DIALOGS 1
+#endif
 #if __has_include("mail/ui/send_mail_form.h")
 #include "mail/ui/send_mail_form.h"
 #define TRAMOND_MAIL_DIALOGS 1
@@ -118,6 +122,9 @@ void registerAllDialogs(MenuRegistry& registry) {
 #endif
 #ifdef TRAMOND_CLI_DIALOGS
     registerCliDialogs(registry);
+#endif
+#ifdef TRAMOND_HISTORY_DIALOGS
+    registerHistoryDialogs(registry);
 #endif
 #ifdef TRAMOND_MAIL_DIALOGS
     registerMailDialogs(registry);

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "app/orvalt_registry.h"
+#include "history/program_history.h"
 #include "program/codepage.h"
 #include "program/file_io.h"
 #include "program/staged_commit.h"
@@ -281,8 +282,21 @@ void MainController::loadSilently(const std::filesystem::path& path) {
     load(path);
 }
 
+void MainController::keepInHistory(const std::filesystem::path& program) {
+    std::error_code ec;
+    if (program.empty() || !std::filesystem::exists(program, ec)) return;
+    const auto outcome = history::ProgramHistory(program).keepCurrent();
+    if (!outcome.warning.empty()) prompter_.message(MessageKind::Warning, "Warning", history::warningText(outcome));
+}
+
+void MainController::closeProgram() {
+    // A day of dialog edits becomes one version, when the program is closed.
+    if (session_.loaded) keepInHistory(session_.programPath);
+}
+
 void MainController::load(const std::filesystem::path& chosen) {
     const std::filesystem::path path = appPath(chosen);
+    closeProgram();
     LoadResult result;
     try {
         result = loadProgram(session_, path);
@@ -371,6 +385,9 @@ void MainController::createNewProgram() {
     state("mFileCopyTo").stateEnabled = true;
     try {
         restoreMachineOneReporting();
+        closeProgram();
+        // A program replaced by a new one can still be put back.
+        keepInHistory(target);
         const auto result = createProgram(session_, target);
         warn(result.warnings);
         switch (result.outcome) {
@@ -431,6 +448,8 @@ void MainController::deleteProgram() {
     if (!std::filesystem::exists(*chosen, ec)) return;
     if (!prompter_.confirm("Warning", "Are You Sure ?")) return;
     const auto target = std::filesystem::path(appPath(*chosen));
+    // The history stays beside the programs: a deleted program can be put back.
+    keepInHistory(target);
     try {
         tramond::deleteProgram(session_, target);
     } catch (const std::exception& e) {
@@ -447,6 +466,7 @@ void MainController::deleteProgram() {
 
 void MainController::close() {
     restoreMachineOneReporting();
+    closeProgram();
     if (!history_.saveOnExit()) prompter_.message(MessageKind::Error, "Error", "Could not save history file");
 }
 

@@ -106,6 +106,10 @@ private:
     void error(const std::string& text);
     void warn(const std::vector<std::string>& warnings);
     void restoreMachineOneReporting();
+    // Records the program's files as a version when they changed since the
+    // last one; a failure is a warning.
+    void keepInHistory(const std::filesystem::path& program);
+    void closeProgram();
     std::string setupValue(const SetupCountDef& def) const;
     bool writeApplication();
 

@@ -27,6 +27,7 @@ constexpr MenuItemDef kMenu[] = {
     {"mFileCopyTo", "mFile", K::Item, 15, "mFileCopyToClick", "SBCopyAppClick", O | kCopyItem},
     {"mFileDelProgram", "mFile", K::Item, 16, "mFileDelProgramClick", "SBDelAppClick", O},
     {"mComparePrograms", "mFile", K::Item, -1, "mCompareProgramsClick", "", 0, "Co&mpare Programs..."},
+    {"mProgramHistory", "mFile", K::Item, -1, "mProgramHistoryClick", "", P, "Program &History..."},
     {"N2", "mFile", K::Separator, -1, "", "", H},
     {"mReadReport", "mFile", K::Item, 1066, "mReadReportClick", "", H | kNoAction},
     {"mSendReport", "mFile", K::Item, 1067, "mSendReportClick", "", H | kNoAction},

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "history/program_history.h"
 #include "program/file_io.h"
 #include "program/program_ops.h"
 #include "program/staged_commit.h"
@@ -52,6 +53,9 @@ int runCreate(VerbContext& context) {
         madeFolder = true;
         context.err << "tramond create: made the folder " << folder.string() << "\n";
     }
+    // The program replaced can still be put back.
+    if (const auto kept = history::ProgramHistory(target).keepCurrent(); !kept.warning.empty())
+        context.err << "tramond create: warning: " << history::warningText(kept) << "\n";
     ProgramSession session;
     session.unattended = true;
     try {

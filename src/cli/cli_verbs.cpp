@@ -12,6 +12,7 @@
 #include "cli/record_columns.h"
 #include "cli/record_csv.h"
 #include "cli/register_verify.h"
+#include "cli/version_image.h"
 #include "link/unattended.h"
 #include "program/file_io.h"
 
@@ -97,7 +98,7 @@ int runExport(VerbContext& ctx) {
     return kVerbOk;
 }
 
-std::string importJson(const ImportOutcome& o) {
+std::string importJson(const ImportOutcome& o, const std::optional<history::RecordOutcome>& version) {
     std::ostringstream out;
     out << "{\"ok\":" << (o.ok() ? "true" : "false") << ",\"rows\":" << o.rows << ",\"changed\":[";
     for (std::size_t i = 0; i < o.changedRecords.size(); ++i) out << (i ? "," : "") << o.changedRecords[i];
@@ -107,7 +108,7 @@ std::string importJson(const ImportOutcome& o) {
         out << (i ? "," : "") << "{\"line\":" << p.line << ",\"field\":" << jsonQuote(p.field)
             << ",\"message\":" << jsonQuote(p.text) << "}";
     }
-    out << "],\"problemCount\":" << o.problemCount << "}\n";
+    out << "],\"history\":" << historyJson(version) << ",\"problemCount\":" << o.problemCount << "}\n";
     return out.str();
 }
 
@@ -127,14 +128,18 @@ int runImport(VerbContext& ctx) {
         return kVerbUsage;
     }
     ImportOutcome outcome;
+    std::optional<history::RecordOutcome> version;
     try {
-        outcome = importRecords(program, *kind, text);
+        outcome = importRecordsRecorded(program, *kind, text, std::filesystem::path(a->positional[2]).filename().string(),
+                                        version);
     } catch (const ProgramError& e) {
         // A program that cannot be read is unusable input, as for every verb.
         ctx.err << "tramond import: " << e.what() << "\n";
         return kVerbUsage;
     }
-    if (json) ctx.out << importJson(outcome);
+    if (version && !version->warning.empty())
+        ctx.err << "tramond import: warning: " << history::warningText(*version) << "\n";
+    if (json) ctx.out << importJson(outcome, version);
     if (!outcome.ok()) {
         for (const auto& p : outcome.problems) ctx.err << a->positional[2] << ": " << p.describe() << "\n";
         if (outcome.problemCount > outcome.problems.size())
@@ -155,7 +160,10 @@ int runDiff(VerbContext& ctx) {
     if (!a) return kVerbUsage;
     std::vector<Difference> differences;
     try {
-        differences = diffPrograms(ProgramImage::read(a->positional[0]), ProgramImage::read(a->positional[1]));
+        // Either side may be a recorded version: "shop.app@3".
+        const auto first = readProgramArgument(a->positional[0]);
+        const auto second = readProgramArgument(a->positional[1]);
+        differences = diffPrograms(first.image, second.image);
     } catch (const ProgramError& e) {
         ctx.err << "tramond diff: " << e.what() << "\n";
         return kVerbUsage;
@@ -269,13 +277,16 @@ void addCliVerbs(VerbRegistry& verbs, LinkServices link) {
                 "bytes escaped and long cells cut short; the first 20 are listed, with a count of all.",
                 VerbNeeds::Nothing, runImport};
     import.exitStatus = "0 done, 1 not written, 2 bad input (arguments, program or CSV).";
-    import.jsonKeys = "ok, rows, changed[record numbers], problems[{line,field,message}] (the first 20), problemCount";
+    import.jsonKeys = "ok, rows, changed[record numbers], problems[{line,field,message}] (the first 20), history (as "
+                      "for the transfer modes), problemCount";
     verbs.add(std::move(import));
 
-    Verb diff{"diff", "diff A.app B.app [--json]", "Shows how two programs differ.",
+    Verb diff{"diff", "diff A.app[@N] B.app[@N] [--json]", "Shows how two programs differ.",
               "Record files by kind, record number and field name; the application block by flag and option\n"
               "(with the option dialog's caption) or by its named region, raw offsets otherwise; the text\n"
-              "block by section and entry. Each line reads: area [record]: item: \"A\" -> \"B\".",
+              "block by section and entry. Each line reads: area [record]: item: \"A\" -> \"B\".\n"
+              "\n"
+              "PROGRAM.app@N is version N of the program's history (see \"tramond history\").",
               VerbNeeds::Nothing, runDiff};
     diff.exitStatus = "0 same, 1 different, 2 a program cannot be read.";
     diff.jsonKeys = "same, differences[{area,record,item,caption,a,b}]";
@@ -291,6 +302,8 @@ void addCliVerbs(VerbRegistry& verbs, LinkServices link) {
     verify.jsonKeys = "status (same, different or not read), same (true only when status is same), differences "
                       "as for diff";
     verbs.add(std::move(verify));
+
+    addHistoryVerbs(verbs);
 }
 
 }  // namespace tramond

@@ -1,6 +1,6 @@
 #pragma once
-// The dealer's verbs of the command line: info, diff, export, import and
-// verify. None opens a window.
+// The dealer's verbs of the command line: info, diff, export, import,
+// verify, history and restore. None opens a window.
 
 #include <functional>
 #include <memory>
@@ -22,6 +22,9 @@ struct LinkServices {
 
 // The verbs over these services (tests give a simulated register).
 void addCliVerbs(VerbRegistry& verbs, LinkServices link);
+
+// "history" and "restore": a program's recorded versions.
+void addHistoryVerbs(VerbRegistry& verbs);
 
 // The verbs with the real serial adapter and the stored settings; defined
 // with the window's pieces, as the adapter needs Qt.

@@ -331,4 +331,31 @@ ImportOutcome importRecords(const ProgramImage& program, RecordKind kind, std::s
     return outcome;
 }
 
+ImportOutcome importRecordsRecorded(const ProgramImage& program, RecordKind kind, std::string_view csvText,
+                                    const std::string& sheetName, std::optional<history::RecordOutcome>& version) {
+    version.reset();
+    history::ProgramHistory history(program.appPath);
+    // A mistaken sheet must be undoable: what it changed is kept first. A
+    // sheet that changes nothing leaves no trace.
+    history::FileSet before;
+    history::RecordOutcome kept;
+    try {
+        before = history::programFiles(program.appPath);
+    } catch (const history::HistoryError& e) {
+        kept.warning = e.what();
+    }
+    auto outcome = importRecords(program, kind, csvText);
+    if (outcome.ok() && !outcome.changedRecords.empty()) {
+        if (kept.warning.empty()) kept = history.record({history::Event::Edit, {}, {}, true}, before);
+        const auto n = outcome.changedRecords.size();
+        version = history.record({history::Event::Import,
+                                  kindWord(kind) + " from " + sheetName + ", " + std::to_string(n) +
+                                      (n == 1 ? " record" : " records"),
+                                  {},
+                                  false});
+    }
+    if (!kept.warning.empty() && version && version->warning.empty()) version->warning = kept.warning;
+    return outcome;
+}
+
 }  // namespace tramond

@@ -7,11 +7,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cli/program_image.h"
+#include "history/program_history.h"
 #include "program/record_kinds.h"
 
 namespace tramond {
@@ -63,5 +65,13 @@ std::string shownCell(std::string_view cell, bool quoted = true);
 // cell equal to what the record shows leaves its bytes alone. Throws
 // ProgramError when the record file or the update list cannot be written.
 ImportOutcome importRecords(const ProgramImage& program, RecordKind kind, std::string_view csvText);
+
+// importRecords within the program's history: the files are kept first when
+// they changed since the last version, and an import that changed records
+// is a version of its own, noted with the kind and the sheet's name.
+// `version` tells what was recorded (a warning when it could not be);
+// nothing when the import changed nothing. Never stops the import.
+ImportOutcome importRecordsRecorded(const ProgramImage& program, RecordKind kind, std::string_view csvText,
+                                    const std::string& sheetName, std::optional<history::RecordOutcome>& version);
 
 }  // namespace tramond

@@ -89,13 +89,74 @@ bool hasCustomers(const ApplicationBlock& app) { return app.option(119, 1); }
 
 RegisterOperations::RegisterOperations(ProgramSession& session, SerialPort& port, RegisterOpsHost& host,
                                        RegisterOpsConfig config)
-    : session_(session), host_(host), config_(std::move(config)), link_(port) {
+    : session_(session), noting_(host), host_(noting_), config_(std::move(config)), link_(port) {
     link_.onMessage = [this](const std::string& text) { host_.message(MessageKind::Error, "Error", text); };
 }
 
 // ---- helpers ---------------------------------------------------------------
 
 void RegisterOperations::error(const std::string& text) { host_.message(MessageKind::Error, "Error", text); }
+
+void RegisterOperations::NotingHost::message(MessageKind kind, const std::string& title, const std::string& text) {
+    if (!quiet && firstProblem.empty() && kind != MessageKind::Information) firstProblem = text;
+    host_.message(kind, title, text);
+}
+
+// ---- history ---------------------------------------------------------------
+
+void RegisterOperations::noteHistory(const history::RecordOutcome& outcome, bool main) {
+    if (!outcome.warning.empty()) {
+        noting_.quiet = true;
+        host_.message(MessageKind::Warning, "Warning", history::warningText(outcome));
+        noting_.quiet = false;
+    }
+    if (main) {
+        const std::string earlier = history_ ? history_->warning : std::string();
+        history_ = outcome;
+        if (history_->warning.empty()) history_->warning = earlier;
+    } else if (!outcome.warning.empty() && !history_) {
+        history_ = history::RecordOutcome{false, 0, outcome.warning};
+    }
+}
+
+// What an operation is about to replace is kept first, so it can be put back.
+void RegisterOperations::keepBeforeReplacing(const fs::path& appPath) {
+    if (!config_.recordHistory || appPath.empty()) return;
+    std::error_code ec;
+    if (!fs::exists(appPath, ec)) return;
+    noteHistory(history::ProgramHistory(appPath).keepCurrent(), false);
+}
+
+void RegisterOperations::recordVersion(const fs::path& appPath, history::Event event, bool ok) {
+    // A run refused before the port opened changed nothing, so it writes nothing.
+    if (!config_.recordHistory || appPath.empty() || !lineUsed_) return;
+    history::Transfer transfer;
+    transfer.registers = registers_;
+    transfer.port = config_.link.port;
+    transfer.baud = config_.link.baudRate;
+    if (ok) {
+        transfer.result = "ok";
+    } else {
+        transfer.result = "failed";
+        if (!failedRegisters_.empty() && registers_.find('-') != std::string::npos) {
+            transfer.result += " on";
+            for (std::size_t i = 0; i < failedRegisters_.size(); ++i)
+                transfer.result += (i ? ", " : " ") + std::to_string(failedRegisters_[i]);
+        }
+        if (!noting_.firstProblem.empty()) transfer.result += ": " + noting_.firstProblem;
+    }
+    noteHistory(history::ProgramHistory(appPath).record({event, {}, transfer, false}), true);
+}
+
+void RegisterOperations::beginRun(const TargetChoice& t) {
+    lineUsed_ = false;
+    failedRegisters_.clear();
+    history_.reset();
+    noting_.firstProblem.clear();
+    // What the run addresses: the register on the cable, one, or a range.
+    if (t.terminalNumber == 0 || t.terminalNumber >= t.lastTerminal) registers_ = std::to_string(t.terminalNumber);
+    else registers_ = std::to_string(t.terminalNumber) + "-" + std::to_string(t.lastTerminal);
+}
 
 void RegisterOperations::linkFailed() { error(withPortProblem(kCheckRs232, link_.portProblem())); }
 
@@ -114,7 +175,9 @@ bool RegisterOperations::openPort() {
     pc.baudRate = config_.link.baudRate;
     pc.hwHandshake = config_.link.hwHandshake;
     pc.timeoutMs = config_.timeoutMs > 0 ? config_.timeoutMs : RegisterLink::timeoutFor(session_.unattended);
-    return link_.open(pc);
+    const bool opened = link_.open(pc);
+    lineUsed_ = lineUsed_ || opened;
+    return opened;
 }
 
 void RegisterOperations::closePort() { link_.close(); }
@@ -177,6 +240,7 @@ bool RegisterOperations::networkLoop(const TargetChoice& t, const std::function<
         headline_ = "Register # " + std::to_string(session_.machineNumber);
         link_.terminalNumber = static_cast<std::uint8_t>(n);
         const bool ok = perRegister();
+        if (!ok) failedRegisters_.push_back(n);
         all = all && ok;
         loopSucceeded_ = loopSucceeded_ && ok;
         ++ran;
@@ -204,6 +268,7 @@ bool RegisterOperations::loadFromRegister() {
     const TargetChoice t = target(false);
     if (!t.proceed) return false;
     link_.terminalNumber = t.terminalNumber;
+    beginRun(t);
 
     auto chosen = host_.chooseLoadTarget(kLoadTitle);
     if (!chosen || chosen->empty()) return false;
@@ -249,10 +314,15 @@ bool RegisterOperations::loadFromRegister() {
             writeFileAtomic(staging->staged(".txt"), staged.text.bytes());
             writeTextFileAtomic(staging->staged(".upd"), std::string());
             if (staging->adoptExisting(".kbf")) writeKeyboardHeader(staging->staged(".kbf"), staged.app);
+            // The program being closed and the one about to be overwritten
+            // stay in their histories.
+            if (session_.loaded && session_.programPath != path) keepBeforeReplacing(session_.programPath);
+            keepBeforeReplacing(path);
             staging->commit();
             const auto loaded = loadProgram(session_, path);
             if (!loaded.ok()) throw FileError(loadOutcomeMessage(loaded.outcome));
             session_.machineNumber = 0;
+            recordVersion(path, history::Event::Load, true);
         } catch (const std::exception& e) {
             error(e.what());
             step = Step::Reported;
@@ -403,20 +473,7 @@ bool RegisterOperations::registerSend(SendMode mode) {
     closePort();
     host_.closeProgress();
 
-    const bool ok = step == Step::Ok;
-    // The list is offered for clearing only after the last register of the
-    // run, and only when every register took the update: a register that
-    // missed it still needs the list next time.
-    if (mode == SendMode::Update && !session_.unattended && link_.terminalNumber == loopLast_ && ok &&
-        loopSucceeded_ &&
-        host_.ask({kClearUpdateFile, "Confirm", MessageKind::Information, Answers::YesNo})) {
-        try {
-            session_.updateList().clear();
-        } catch (const std::exception& e) {
-            error(e.what());
-        }
-    }
-    return ok;
+    return step == Step::Ok;
 }
 
 std::string RegisterOperations::checkBeforeSending(SendMode mode) {
@@ -757,14 +814,34 @@ bool RegisterOperations::sendToTargets(SendMode mode) {
     if (!t.proceed) return false;
     loopLast_ = t.lastTerminal;
     loopSucceeded_ = true;
+    beginRun(t);
     customersAnswer_.reset();
     bool ok;
+    bool lastRan = false;
     if (t.terminalNumber == 0) {
         link_.terminalNumber = 0;
         headline_.clear();
         ok = registerSend(mode);
+        lastRan = loopLast_ == 0;
     } else {
         ok = networkLoop(t, [this, mode] { return registerSend(mode); });
+        lastRan = t.terminalNumber <= t.lastTerminal;
+    }
+    // The program as it was sent, update list included, whatever the outcome.
+    const auto event = mode == SendMode::Update    ? history::Event::Update
+                       : mode == SendMode::Install ? history::Event::Install
+                                                   : history::Event::ClearInstall;
+    recordVersion(session_.programPath, event, ok);
+    // The list is offered for clearing only after the last register of the
+    // run, and only when every register took the update: a register that
+    // missed it still needs the list next time.
+    if (mode == SendMode::Update && !session_.unattended && lastRan && ok && loopSucceeded_ &&
+        host_.ask({kClearUpdateFile, "Confirm", MessageKind::Information, Answers::YesNo})) {
+        try {
+            session_.updateList().clear();
+        } catch (const std::exception& e) {
+            error(e.what());
+        }
     }
     if (ok && mode == SendMode::ClearAndInstall) {
         // Only now does every register hold exactly this program; a refused
@@ -817,6 +894,8 @@ bool RegisterOperations::clearPluFile() {
         closePort();
         return false;
     }
+    beginRun(t);
+    lineUsed_ = true;  // opened before the target was asked for
     Progress progress;
     progress.onChange = [this](const ProgressState& s) { host_.progressChanged(s); };
     bool userBreak = false;
@@ -846,6 +925,9 @@ bool RegisterOperations::clearPluFile() {
     // that a register kept its PLUs.
     if (userBreak) host_.message(MessageKind::Information, "Information", kUserBreakText);
     else if (!ok) linkFailed();
+    // The register changed; which program it was cleared under is worth knowing.
+    if (userBreak) noting_.firstProblem = kUserBreakText;
+    recordVersion(session_.programPath, history::Event::ClearPlu, ok);
     return ok;
 }
 

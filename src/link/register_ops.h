@@ -9,7 +9,9 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "history/program_history.h"
 #include "link/block_protocol.h"
 #include "link/link_settings.h"
 #include "link/register_ops_host.h"
@@ -63,6 +65,9 @@ struct RegisterOpsConfig {
     int timeoutMs = 0;
     // The pause before the identification is asked for again.
     std::chrono::milliseconds identificationRetryDelay{3000};
+    // Loads and transfers leave a version in the program's history (the
+    // window and the command line's transfer modes; not Verify Register).
+    bool recordHistory = false;
 };
 
 class RegisterOperations {
@@ -90,9 +95,43 @@ public:
     void cancel() { link_.cancel(); }
     RegisterLink& link() { return link_; }
     int linkError() const { return link_.linkError(); }
+    // The version the last operation recorded, with a warning when it could
+    // not; nothing when it recorded none.
+    const std::optional<history::RecordOutcome>& historyOutcome() const { return history_; }
 
 private:
     enum class Step { Ok, Failed, Reported };
+
+    // Passes everything on to the real host and keeps the first problem
+    // shown, for the result a version records.
+    class NotingHost : public RegisterOpsHost {
+    public:
+        explicit NotingHost(RegisterOpsHost& host) : host_(host) {}
+        void message(MessageKind kind, const std::string& title, const std::string& text) override;
+        bool ask(const Question& q) override { return host_.ask(q); }
+        TargetChoice chooseTarget(bool allowNetwork) override { return host_.chooseTarget(allowNetwork); }
+        std::optional<std::filesystem::path> chooseLoadTarget(const std::string& title) override {
+            return host_.chooseLoadTarget(title);
+        }
+        void showProgress() override { host_.showProgress(); }
+        void progressChanged(const ProgressState& s) override { host_.progressChanged(s); }
+        void closeProgress() override { host_.closeProgress(); }
+        void pump() override { host_.pump(); }
+        void wait(std::chrono::milliseconds d) override { host_.wait(d); }
+        void programChanged() override { host_.programChanged(); }
+        std::string firstProblem;
+        bool quiet = false;  // the history's own warnings are no transfer problem
+
+    private:
+        RegisterOpsHost& host_;
+    };
+
+    // A version of the program at appPath (a no-op unless configured).
+    void recordVersion(const std::filesystem::path& appPath, history::Event event, bool ok);
+    void keepBeforeReplacing(const std::filesystem::path& appPath);
+    void noteHistory(const history::RecordOutcome& outcome, bool main);
+    // A new operation's history bookkeeping.
+    void beginRun(const TargetChoice& t);
 
     TargetChoice target(bool allowNetwork);
     bool openPort();
@@ -119,6 +158,7 @@ private:
     void linkFailed();
 
     ProgramSession& session_;
+    NotingHost noting_;
     RegisterOpsHost& host_;
     RegisterOpsConfig config_;
     RegisterLink link_;
@@ -128,6 +168,10 @@ private:
     // of the loop took the update.
     bool loopSucceeded_ = true;
     std::uint8_t loopLast_ = 0;
+    bool lineUsed_ = false;  // the port opened: the register may have changed
+    std::vector<int> failedRegisters_;
+    std::string registers_;  // what the run addressed: "0", "3", "1-4"
+    std::optional<history::RecordOutcome> history_;
     // The customer question, when it had to be asked before anything was
     // sent (the file could not go); asked again per register otherwise.
     std::optional<bool> customersAnswer_;

@@ -117,6 +117,13 @@ void ConsoleHost::progressChanged(const ProgressState& s) {
 
 bool isUnattendedMode(const CommandLine& cl) { return cl.unattended(); }
 
+std::string historyJson(const std::optional<history::RecordOutcome>& outcome) {
+    if (!outcome) return "null";
+    if (!outcome->warning.empty()) return "{\"version\":null,\"warning\":" + jsonQuote(outcome->warning) + "}";
+    return "{\"version\":" + std::to_string(outcome->version) + ",\"recorded\":" +
+           (outcome->recorded ? "true" : "false") + "}";
+}
+
 namespace {
 
 int runMode(const CommandLine& cl, ProgramSession& session, UnattendedEnvironment& env, ConsoleHost& host,
@@ -131,7 +138,7 @@ void writeJsonResult(std::ostream& out, const CommandLine& cl, int status, const
         << ",\"exit\":" << status << ",\"messages\":[";
     const auto& seen = host.messagesSeen();
     for (std::size_t i = 0; i < seen.size(); ++i) out << (i ? "," : "") << jsonQuote(seen[i]);
-    out << "]" << moreJson << "}" << std::endl;
+    out << "]" << moreJson << ",\"history\":" << historyJson(host.history) << "}" << std::endl;
 }
 
 }  // namespace
@@ -236,6 +243,7 @@ int runMode(const CommandLine& cl, ProgramSession& session, UnattendedEnvironmen
     if (cl.baudRate > 0) config.link.baudRate = cl.baudRate;
     config.timeoutMs = env.timeoutMs;
     config.identificationRetryDelay = env.identificationRetryDelay;
+    config.recordHistory = true;
 
     std::unique_ptr<SerialPort> port = env.makePort ? env.makePort(config.link.port) : nullptr;
     if (!port) {
@@ -256,6 +264,7 @@ int runMode(const CommandLine& cl, ProgramSession& session, UnattendedEnvironmen
         case CommandMode::Read: ok = ops.loadFromRegister(); break;
         default: break;
     }
+    host.history = ops.historyOutcome();
     if (ok) {
         err << "tramond: done" << std::endl;
         return kExitSucceeded;

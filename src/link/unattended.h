@@ -10,10 +10,12 @@
 #include <functional>
 #include <iosfwd>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
+#include "history/program_history.h"
 #include "link/link_settings.h"
 #include "link/register_ops_host.h"
 #include "link/serial_port.h"
@@ -52,6 +54,10 @@ bool isUnattendedMode(const CommandLine& commandLine);
 // process exit status.
 int runUnattended(const CommandLine& commandLine, ProgramSession& session, UnattendedEnvironment& env);
 
+// The "history" value of a JSON result: null when nothing was recorded,
+// {"version":N,"recorded":true} or {"version":null,"warning":"..."}.
+std::string historyJson(const std::optional<history::RecordOutcome>& outcome);
+
 // Standard input is an interactive terminal.
 bool standardInputIsTerminal();
 
@@ -71,6 +77,9 @@ public:
     TargetChoice chooseTarget(bool allowNetwork) override { return preset; }
     std::optional<std::filesystem::path> chooseLoadTarget(const std::string& title) override;
     void progressChanged(const ProgressState& state) override;
+
+    // The version the operation left in the program's history.
+    std::optional<history::RecordOutcome> history;
 
     int messagesShown() const { return messages_; }
     // Every message shown, "kind: text", for the "--json" result.

@@ -364,4 +364,11 @@ void deleteProgram(ProgramSession& s, const fs::path& target) {
     if (!failures.empty()) throw FileError(joinFailures("Some files of the program were not deleted:", failures));
 }
 
+ApplicationBlock applicationAsLoaded(std::span<const std::uint8_t> bytes) {
+    ApplicationBlock app;
+    std::copy_n(bytes.begin(), std::min(bytes.size(), ApplicationBlock::kSize), app.bytes().begin());
+    repairLoadedBlock(app);
+    return app;
+}
+
 }  // namespace tramond

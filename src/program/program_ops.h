@@ -3,6 +3,7 @@
 // delete. The dialogs ask the questions; these do the work.
 
 #include <filesystem>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,11 @@ const char* loadOutcomeMessage(LoadOutcome outcome);
 // ".txt", sets the machine number and the clerk record length, recomputes.
 // On FileError and WrongApplication the session is unchanged.
 LoadResult loadProgram(ProgramSession& session, const std::filesystem::path& path);
+
+// The application block as a load leaves it (option 5 of flag 59 cleared,
+// the fixed values, the clerk record length, the sizes and memory map): what
+// a transfer sends.
+ApplicationBlock applicationAsLoaded(std::span<const std::uint8_t> bytes);
 
 // Puts register 1's keyboard and printer settings back when another network
 // register's are in the application block (before a load and at exit).

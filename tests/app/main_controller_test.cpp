@@ -4,6 +4,8 @@
 
 #include "app/app_test_support.h"
 #include "app/main_controller.h"
+#include "history/program_history.h"
+#include "program/file_io.h"
 #include "program/program_ops.h"
 #include "program/record_kinds.h"
 #include "program/staged_commit.h"
@@ -284,6 +286,50 @@ TEST_F(Fixture, UserReportCaptionsComeFromTheProgram) {
     for (std::size_t i = 0; i < 24; ++i) session.app.setU8(1197 + 46 + 2 + i, i < title.size() ? title[i] : 0);
     c.refresh();
     EXPECT_EQ(c.item("mUserReport2").caption, "FOOD && DRINK TOTALS OF ");  // 23 characters
+}
+
+// A day of dialog edits is one version, made when the program is closed
+// (another loaded, a new one made over it, deleted, the window closed).
+TEST_F(Fixture, ClosingAProgramKeepsItsChangedFilesAsOneVersion) {
+    c.start();
+    const auto shop = makeProgram(dir.path(), "shop");
+    const auto other = makeProgram(dir.path(), "other");
+    auto poke = [&](const char* ext, std::uint8_t value) {
+        const auto file = std::filesystem::path(shop).replace_extension(ext);
+        auto bytes = readFile(file);
+        bytes.at(3) = value;
+        writeFileAtomic(file, bytes);
+    };
+    auto events = [&] {
+        std::string out;
+        for (const auto& v : history::ProgramHistory(shop).versions()) {
+            out += std::string(history::eventWord(v.event));
+            for (const auto& e : v.changed) out += " " + e;
+            out += ";";
+        }
+        return out;
+    };
+    c.loadSilently(shop);
+    EXPECT_EQ(events(), "") << "loading records nothing";
+    poke(".dpt", 'A');
+    poke(".plu", 'B');
+    poke(".dpt", 'C');
+    c.loadSilently(other);
+    EXPECT_EQ(events(), "edit;");
+    c.loadSilently(shop);
+    c.loadSilently(other);
+    EXPECT_EQ(history::ProgramHistory(shop).versions().size(), 1u) << "closed unchanged";
+    c.loadSilently(shop);
+    poke(".grp", 'D');
+    c.close();
+    EXPECT_EQ(events().substr(events().rfind(';', events().size() - 2) + 1), "edit .grp;");
+
+    // A program replaced by a new one, or deleted, can be put back.
+    poke(".dpt", 'E');
+    prompter.answers.push_back(shop);
+    c.createNewProgram();
+    EXPECT_EQ(events().substr(events().rfind(';', events().size() - 2) + 1), "edit .dpt;");
+    EXPECT_TRUE(prompter.messages.empty()) << prompter.messages.front().text;
 }
 
 TEST_F(Fixture, CloseSavesTheHistoryOrSaysItCouldNot) {

@@ -6,6 +6,7 @@
 
 #include "cli/cli_verbs.h"
 #include "cli/program_image.h"
+#include "cli/register_verify.h"
 #include "editors/plu_record.h"
 #include "link/register_ops_support.h"
 
@@ -37,6 +38,16 @@ protected:
                 plu[r * plu::kRecordSize + plu::kCode + static_cast<std::size_t>(b)] =
                     (b == 0 && r < 2) ? static_cast<std::uint8_t>(r + 1) : 0;
         writeBytes(program.file(".plu"), plu);
+    }
+
+    // Verify Register against the simulated register.
+    VerifyOutcome verify() {
+        VerifyRequest r;
+        r.port = &line.pc();
+        r.host = &host;
+        r.config = config();
+        r.preset = TargetChoice{true, 0, 0};
+        return verifyRegister(ProgramImage::read(program.appPath), r);
     }
 
     ProgramImage program;

@@ -40,7 +40,8 @@ TEST_F(CliVerbsTest, ExportAndImportThroughFiles) {
     EXPECT_TRUE(text.starts_with("record,name,group,entryLimitation,printExtraLine,noTaxShift\r\n")) << text;
 
     EXPECT_EQ(run({"import", program.appPath.string(), "dpt", sheet.string(), "--json"}), 0) << err.str();
-    EXPECT_EQ(out.str(), "{\"ok\":true,\"rows\":6,\"changed\":[],\"problems\":[],\"problemCount\":0}\n");
+    EXPECT_EQ(out.str(), "{\"ok\":true,\"rows\":6,\"changed\":[],\"problems\":[],\"history\":null,\"problemCount\":0}\n");
+    EXPECT_FALSE(fs::exists(dir / ".tramond-history")) << "an import that changed nothing leaves no trace";
 
     text.replace(text.find("\r\n2,") + 2, 1, "9");
     writeBytes(sheet, {text.begin(), text.end()});

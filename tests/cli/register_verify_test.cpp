@@ -13,14 +13,6 @@ namespace {
 
 class RegisterVerifyTest : public CliFixture {
 protected:
-    VerifyOutcome verify() {
-        VerifyRequest r;
-        r.port = &line.pc();
-        r.host = &host;
-        r.config = config();
-        r.preset = TargetChoice{true, 0, 0};
-        return verifyRegister(ProgramImage::read(program.appPath), r);
-    }
     std::vector<std::string> folder() const {
         std::vector<std::string> names;
         for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());

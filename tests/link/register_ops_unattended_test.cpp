@@ -140,7 +140,8 @@ TEST_F(UnattendedTest, FailuresGiveANonzeroStatusAndTheMessage) {
     // A script reads the outcome from one object on standard output.
     EXPECT_EQ(out.str(), "{\"program\":\"" + program +
                              "\",\"mode\":\"clinst\",\"register\":0,\"port\":\"COM1\",\"baud\":38400,"
-                             "\"ok\":false,\"exit\":1,\"messages\":[\"error: Check RS232 Connection !!\"]}\n");
+                             "\"ok\":false,\"exit\":1,\"messages\":[\"error: Check RS232 Connection !!\"],"
+                             "\"history\":{\"version\":1,\"recorded\":true}}\n");
 
     EXPECT_EQ(run({(dir / "missing.app").string(), "update", "0", "1", "38400"}), kExitUsage);
     EXPECT_NE(err.str().find("File Error!"), std::string::npos);

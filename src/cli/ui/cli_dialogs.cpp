@@ -120,7 +120,11 @@ void importCsv(AppContext& ctx) {
     if (!source) return;
     try {
         const std::string text = readCsvFile(*source);
-        const auto outcome = importRecords(ProgramImage::read(ctx.session.programPath), *kind, text);
+        std::optional<history::RecordOutcome> version;
+        const auto outcome = importRecordsRecorded(ProgramImage::read(ctx.session.programPath), *kind, text,
+                                                   source->filename().string(), version);
+        if (version && !version->warning.empty())
+            QMessageBox::warning(ctx.mainWindow, "Import from CSV", q(history::warningText(*version)));
         if (!outcome.ok()) {
             // Enough to find the rows; the rest would not fit a message box.
             constexpr std::size_t kShown = 15;

@@ -49,6 +49,7 @@ void placeBelowMainWindow(QWidget* dialog, QWidget* mainWindow) {
 bool runOperation(AppContext& ctx, const std::function<bool(RegisterOperations&)>& op) {
     RegisterOpsConfig config;
     config.link = loadCommsSettings(ctx.settings, executableDir());
+    config.recordHistory = true;
     const auto port = makeRegisterPort(config.link.port);
     QtRegisterOpsHost host(ctx);
     WindowThreadBridge bridge(host, ctx.mainWindow);
