@@ -690,10 +690,10 @@ void ProgramHistory::push(const std::string& remote) const {
     options.callbacks.payload = &state;
     // Never forced: a remote branch with versions this one lacks belongs to
     // another copy of the program and is not overwritten.
-    std::string spec = ref + ":" + ref;
-    char* specs[] = {spec.data()};
-    const git_strarray refspecs{specs, 1};
-    check(git_remote_push(handle.get(), &refspecs, &options), "cannot push to " + remote);
+    std::string refspec = ref + ":" + ref;
+    char* refspecs[] = {refspec.data()};
+    const git_strarray refspecList{refspecs, 1};
+    check(git_remote_push(handle.get(), &refspecList, &options), "cannot push to " + remote);
     if (!state.rejected.empty())
         throw HistoryError("the remote refused " + state.rejected +
                            " (its branch holds versions this program's history lacks)");
