@@ -719,7 +719,7 @@ std::string isoTimeText(std::int64_t time, int offsetMinutes) {
     char buf[40];
     std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%S", &tm);
     const int a = std::abs(offsetMinutes);
-    char zone[8];
+    char zone[16];
     std::snprintf(zone, sizeof zone, "%c%02d:%02d", offsetMinutes < 0 ? '-' : '+', a / 60, a % 60);
     return std::string(buf) + zone;
 }
