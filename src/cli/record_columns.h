@@ -32,7 +32,7 @@ struct RecordColumn {
     std::function<std::string(std::span<std::uint8_t> record, std::string_view value)> write;
     bool key() const { return !write; }
     // Another field of the record hides this one (stored as 0); empty: never.
-    std::function<bool(std::span<const std::uint8_t> record)> hidden;
+    std::function<bool(std::span<const std::uint8_t> record)> hidden{};
 };
 
 struct RecordTable {

@@ -1,12 +1,15 @@
 #include "history/program_history.h"
 
+#include <fcntl.h>
 #include <git2.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -19,6 +22,7 @@
 
 #include "program/file_io.h"
 #include "program/file_set.h"
+#include "program/process_stamp.h"
 
 namespace tramond::history {
 namespace fs = std::filesystem;
@@ -86,14 +90,29 @@ RepoPtr openRepository(const fs::path& repoDir) {
     return RepoPtr(repo);
 }
 
+// What a creation cut short by a kill left: its owner's stamp is in the
+// name, so only those of processes that are gone are cleared.
+void removeAbandonedCreations(const fs::path& folder, const std::string& prefix) {
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(folder, ec)) {
+        const auto name = e.path().filename().string();
+        if (!name.starts_with(prefix)) continue;
+        const auto owner = ProcessStamp::parse(std::string_view(name).substr(prefix.size()));
+        std::error_code rc;
+        if (owner && !processAlive(*owner)) fs::remove_all(e.path(), rc);
+    }
+}
+
 // The repository is made whole in a folder of its own and renamed into
 // place, so a second process never finds half of one.
 RepoPtr openOrCreateRepository(const fs::path& repoDir) {
     std::error_code ec;
     if (fs::exists(repoDir, ec)) return openRepository(repoDir);
     std::random_device rd;
-    const auto temporary = repoDir.parent_path() / (std::string(kHistoryFolder) + ".new-" +
-                                                    std::to_string(::getpid()) + "-" + std::to_string(rd()));
+    const std::string prefix = std::string(kHistoryFolder) + ".new-";
+    removeAbandonedCreations(repoDir.parent_path(), prefix);
+    const auto temporary =
+        repoDir.parent_path() / (prefix + currentProcess().text() + "-" + std::to_string(rd()));
     git_repository_init_options options = GIT_REPOSITORY_INIT_OPTIONS_INIT;
     options.flags = GIT_REPOSITORY_INIT_BARE | GIT_REPOSITORY_INIT_MKPATH;
     options.description = "Tramond program history: one branch per program";
@@ -397,6 +416,39 @@ void removeStaleLock(const fs::path& lock) {
 
 constexpr int kAttempts = 200;  // about five seconds of a busy repository
 
+// Every recording moves its branch while it holds this lock, and the system
+// lets go of it when its holder dies, however it dies. Git's own ref lock
+// is a file that a killed process leaves behind; found while this lock is
+// held, it can only be such a leftover and is removed at once instead of
+// stopping every recording until it is old enough to judge.
+class RecordingLock {
+public:
+    explicit RecordingLock(const fs::path& repoDir)
+        : fd_(::open((repoDir / "tramond-recording.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {}
+    ~RecordingLock() {
+        if (fd_ >= 0) ::close(fd_);  // closing lets go
+    }
+    RecordingLock(const RecordingLock&) = delete;
+    RecordingLock& operator=(const RecordingLock&) = delete;
+
+    // False while another recording holds it. A repository where the lock
+    // cannot be made (read-only) is left to git's own locking.
+    bool tryTake() {
+        if (fd_ < 0) return true;
+        held_ = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+        return held_ || errno != EWOULDBLOCK;
+    }
+    bool held() const { return held_; }
+    void release() {
+        if (held_) ::flock(fd_, LOCK_UN);
+        held_ = false;
+    }
+
+private:
+    int fd_;
+    bool held_ = false;
+};
+
 }  // namespace
 
 // ---- events -----------------------------------------------------------------
@@ -526,7 +578,15 @@ RecordOutcome ProgramHistory::record(const RecordRequest& request, const FileSet
         SignaturePtr signature(s);
 
         std::mt19937 jitter(std::random_device{}());
+        RecordingLock lock(repositoryPath());
         for (int attempt = 0; attempt < kAttempts; ++attempt) {
+            lock.release();
+            if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(5 + jitter() % 20));
+            if (!lock.tryTake()) continue;
+            if (lock.held()) {
+                std::error_code ec;
+                fs::remove(repositoryPath() / (ref + ".lock"), ec);
+            }
             const auto tip = tipOf(repo.get(), ref);
             CommitPtr parent;
             TreePtr parentTree;
@@ -563,7 +623,6 @@ RecordOutcome ProgramHistory::record(const RecordRequest& request, const FileSet
             if (rc != GIT_ELOCKED && rc != GIT_EMODIFIED && rc != GIT_EEXISTS) check(rc, "cannot record " + ref);
             if (rc == GIT_ELOCKED && attempt > 0 && attempt % 40 == 0)
                 removeStaleLock(repositoryPath() / (ref + ".lock"));
-            std::this_thread::sleep_for(std::chrono::milliseconds(5 + jitter() % 20));
         }
         throw HistoryError("the history of " + appPath_.filename().string() +
                            " stayed locked by another process; nothing was recorded");
@@ -719,7 +778,7 @@ std::string isoTimeText(std::int64_t time, int offsetMinutes) {
     char buf[40];
     std::strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%S", &tm);
     const int a = std::abs(offsetMinutes);
-    char zone[8];
+    char zone[16];
     std::snprintf(zone, sizeof zone, "%c%02d:%02d", offsetMinutes < 0 ? '-' : '+', a / 60, a % 60);
     return std::string(buf) + zone;
 }

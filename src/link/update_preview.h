@@ -17,9 +17,9 @@ struct UpdatePreviewItem {
     enum class Type { Block, Record, PluLine };
     Type type = Type::Block;
     std::uint32_t block = 0;   // Block and Record: the block number
-    std::string kind;          // Record: the kind's word ("department")
+    std::string kind{};        // Record: the kind's word ("department")
     std::uint32_t record = 0;  // Record: from 1
-    std::string line;          // PluLine: the update list's line
+    std::string line{};        // PluLine: the update list's line
 };
 
 struct UpdatePreview {

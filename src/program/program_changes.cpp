@@ -195,6 +195,10 @@ void markChanges(const UpdateList& list, const ProgramChanges& changes) {
 
 ProgramChanges writeProgramFiles(const UpdateList& list, const ApplicationBlock& app,
                                  std::span<const ProgramFileImage> files) {
+    // What a write killed before its rename left of the program's files goes
+    // with the next write (the window's load clears them too; a nightly
+    // import may be all that ever writes the program).
+    if (!files.empty()) removeAbandonedTemporaries(files[0].file.parent_path(), files[0].file.stem().string());
     ProgramChanges all;
     std::vector<bool> due(files.size(), false);
     for (std::size_t i = 0; i < files.size(); ++i) {

@@ -45,7 +45,7 @@ TEST(Accelerators, ClashesAndMissingMarksGetLettersOfTheirOwn) {
         EXPECT_EQ(got, c.out) << c.in[0];
         std::set<char> letters;
         for (const auto& g : got)
-            if (const char a = acceleratorOf(g)) EXPECT_TRUE(letters.insert(a).second) << g;
+            if (const char a = acceleratorOf(g)) { EXPECT_TRUE(letters.insert(a).second) << g; }
     }
     EXPECT_EQ(acceleratorOf("Price &Level"), 'l');
     EXPECT_EQ(acceleratorOf("A && B"), 0);

@@ -130,7 +130,7 @@ TEST(LoadPack, MissingPackIsWrittenFromTheTableThenRead) {
     r = loadLanguagePack(again, dir.path());
     EXPECT_FALSE(r.created);
     for (int n = 0; n < 1099; ++n)
-        if (t.text(n).size() <= 39) ASSERT_EQ(again.text(n), t.text(n)) << n;
+        if (t.text(n).size() <= 39) { ASSERT_EQ(again.text(n), t.text(n)) << n; }
 }
 
 TEST(LoadPack, MissingPackInUnwritableDirectoryThrows) {
@@ -166,7 +166,7 @@ TEST(InstallLanguage, CopiesKeepsExistingAndReportsEachFailure) {
 
 TEST(InstallLanguage, FinnishUsesTheEnglishHelp) {
     for (const auto& c : languageChoices())
-        if (c.name == "Finnish") EXPECT_EQ(c.help, "english");
+        if (c.name == "Finnish") { EXPECT_EQ(c.help, "english"); }
 }
 
 TEST(ShippedPack, MatchesTheBuiltInTable) {

@@ -123,11 +123,11 @@ TEST(Verbs, TheFrameworkKeepsTheRulesForEveryVerb) {
         ASSERT_TRUE(json && json->type == testing::JsonValue::Type::Object) << c.name << ": " << out.str();
         EXPECT_NE(out.str().find(c.stdoutHas), std::string::npos) << c.name << ": " << out.str();
         EXPECT_EQ(out.str().find('\n'), out.str().size() - 1) << c.name << ": one line";
-        if (!json->has("mine")) EXPECT_EQ((*json)["exit"].number, c.status) << c.name;
+        if (!json->has("mine")) { EXPECT_EQ((*json)["exit"].number, c.status) << c.name; }
         // What went to stderr is in the object and still on stderr.
         EXPECT_FALSE(err.str().empty()) << c.name;
-        if (json->has("messages")) EXPECT_FALSE((*json)["messages"].items.empty()) << c.name;
-        if (std::string(c.name) == "suffix refused") EXPECT_EQ(runs, 0) << "refused before the verb runs";
+        if (json->has("messages")) { EXPECT_FALSE((*json)["messages"].items.empty()) << c.name; }
+        if (std::string(c.name) == "suffix refused") { EXPECT_EQ(runs, 0) << "refused before the verb runs"; }
     }
     // Without --json the verb's own output passes through untouched, and
     // --help answers before anything runs.

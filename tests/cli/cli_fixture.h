@@ -34,8 +34,8 @@ protected:
         writeBytes(program.appPath, {program.app.bytes().begin(), program.app.bytes().end()});
         auto plu = fileBytes(program.file(".plu"));
         for (std::size_t r = 0; r * plu::kRecordSize < plu.size(); ++r)
-            for (int b = 0; b < plu::kCodeField; ++b)
-                plu[r * plu::kRecordSize + plu::kCode + static_cast<std::size_t>(b)] =
+            for (std::size_t b = 0; b < plu::kCodeField; ++b)
+                plu[r * plu::kRecordSize + plu::kCode + b] =
                     (b == 0 && r < 2) ? static_cast<std::uint8_t>(r + 1) : 0;
         writeBytes(program.file(".plu"), plu);
     }

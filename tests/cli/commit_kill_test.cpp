@@ -3,7 +3,9 @@
 // relative path from the program's own folder, "create --force" over an
 // existing program. Whatever the moment, the next reader, working from
 // another folder beside a program of the same name, finds the program
-// wholly old or wholly new, and the other program untouched.
+// wholly old or wholly new, and the other program untouched. An import
+// killed anywhere (its history included) leaves its change marked for
+// Update or not made at all.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -12,8 +14,12 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <set>
 
+#include "editors/plu_record.h"
+#include "history/program_history.h"
 #include "link/register_ops_support.h"
+#include "program/update_list.h"
 
 namespace tramond::testing {
 namespace {
@@ -37,6 +43,28 @@ void restore(const fs::path& d, const Picture& p) {
 bool leftovers(const fs::path& d) {
     for (const auto& e : fs::directory_iterator(d))
         if (e.path().filename().string().starts_with(".tramond-load-")) return true;
+    return false;
+}
+
+// The whole folder, hidden history included, as it was.
+void restoreTree(const fs::path& d, const fs::path& copy) {
+    fs::remove_all(d);
+    fs::copy(copy, d, fs::copy_options::recursive);
+}
+
+std::set<std::string> updateLines(const Picture& p, const std::string& name) {
+    const auto it = p.find(name);
+    if (it == p.end()) return {};
+    const auto lines = UpdateList::parse(std::string(it->second.begin(), it->second.end()));
+    return {lines.begin(), lines.end()};
+}
+
+// A temporary file of a write, or a history whose making was cut short.
+bool temporaries(const fs::path& d) {
+    for (const auto& e : fs::directory_iterator(d)) {
+        const auto name = e.path().filename().string();
+        if (name.find(".tmp-") != std::string::npos || name.starts_with(".tramond-history.new-")) return true;
+    }
     return false;
 }
 
@@ -139,6 +167,82 @@ TEST_F(CommitKillTest, ReadStartedWithARelativePathAndKilledAnywhereIsFinishedIn
     ASSERT_EQ(tramond(base / "OTHER", "create shop.app").status, 0);
     flipByte(base / "OTHER" / "shop.dpt", 12);
     killEverywhere("--yes shop.app read 0 SIM 38400", picture(base / "SHOP"), picture(base / "OTHER"));
+}
+
+// Killed at any rename or flush, of the record file, the update list or the
+// history, an import leaves either its change on disk and listed for Update,
+// or the record file as it was; never a change Update would not send. The
+// next import then works and records a version that holds both changes:
+// neither the history nor the disk lost the first one. Once with a history
+// to add to, once with the one the import makes.
+TEST_F(CommitKillTest, ImportKilledAnywhereLeavesItsChangeMarkedOrTheRecordsAsTheyWere) {
+    const auto shop = base / "SHOP";
+    std::ofstream(base / "first.csv") << "record,price1\n2,7\n5,9\n";
+    std::ofstream(base / "next.csv") << "record,name\n8,TEA\n";
+    for (const bool withHistory : {true, false}) {
+        SCOPED_TRACE(withHistory ? "a history to add to" : "the import makes the history");
+        fs::remove_all(shop);
+        fs::create_directories(shop);
+        ASSERT_EQ(tramond(shop, "create shop.app").status, 0);
+        if (withHistory) {
+            ASSERT_EQ(tramond(shop, "history shop.app --record first").status, 0);
+        }
+        const auto pristine = base / "pristine";
+        fs::remove_all(pristine);
+        fs::copy(shop, pristine, fs::copy_options::recursive);
+
+        const std::string args = "import shop.app plu ../first.csv";
+        const auto before = picture(shop);
+        const long calls = countCalls(shop, args);
+        const auto after = picture(shop);
+        ASSERT_NE(after.at("shop.plu"), before.at("shop.plu"));
+        const auto marks = updateLines(after, "shop.upd");
+        ASSERT_EQ(marks, (std::set<std::string>{"000010002", "000010005"}));
+        ASSERT_GT(calls, 8) << "the record file, the update list and the history";
+        int unchanged = 0, marked = 0;
+        for (long n = 1; n <= calls; ++n) {
+            SCOPED_TRACE("killed at call " + std::to_string(n) + " of " + std::to_string(calls));
+            restoreTree(shop, pristine);
+            const auto killed = tramond(shop, args, n);
+            ASSERT_EQ(killed.status, 137) << killed.output;
+            auto now = picture(shop);
+            const bool changed = now.at("shop.plu") == after.at("shop.plu");
+            if (changed) {
+                const auto listed = updateLines(now, "shop.upd");
+                for (const auto& m : marks) EXPECT_TRUE(listed.count(m)) << m << " is not listed for Update";
+                ++marked;
+            } else {
+                EXPECT_EQ(now.at("shop.plu"), before.at("shop.plu")) << "a record file half imported";
+                ++unchanged;
+            }
+            now.erase("shop.plu");
+            now.erase("shop.upd");
+            auto others = before;
+            others.erase("shop.plu");
+            others.erase("shop.upd");
+            EXPECT_EQ(now, others) << "the import touched another file";
+
+            const auto next = tramond(base / "OTHER", "import ../SHOP/shop.app plu ../next.csv --json");
+            ASSERT_EQ(next.status, 0) << next.output;
+            EXPECT_NE(next.output.find("\"recorded\":true"), std::string::npos) << next.output;
+            EXPECT_EQ(next.output.find("warning"), std::string::npos) << next.output;
+            const history::ProgramHistory versions(shop / "shop.app");
+            const auto all = versions.versions();
+            ASSERT_FALSE(all.empty());
+            const auto latest = versions.files(all.back().number);
+            EXPECT_EQ(latest.at("shop.plu"), fileBytes(shop / "shop.plu"));
+            if (changed) {
+                const auto plu = fileBytes(shop / "shop.plu");
+                const auto& imported = after.at("shop.plu");
+                const auto firstFive = static_cast<std::ptrdiff_t>(5 * plu::kRecordSize);
+                EXPECT_TRUE(std::equal(plu.begin(), plu.begin() + firstFive, imported.begin()))
+                    << "the first import was undone";
+            }
+            EXPECT_FALSE(temporaries(shop)) << "a temporary left behind";
+        }
+        EXPECT_GT(unchanged, 0);
+        EXPECT_GT(marked, 0);
+    }
 }
 
 TEST_F(CommitKillTest, CreateForceKilledAnywhereLeavesTheOldProgramOrTheNewOne) {

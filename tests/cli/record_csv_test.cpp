@@ -64,7 +64,7 @@ TEST_F(RecordCsvTest, OneChangedPriceWritesAndMarksThatPluOnly) {
     const auto after = fileBytes(program.file(".plu"));
     for (std::size_t i = 0; i < before.size(); ++i) {
         const bool inPrice2 = i >= 2 * plu::kRecordSize + 46 && i < 2 * plu::kRecordSize + 54;
-        if (!inPrice2) ASSERT_EQ(before[i], after[i]) << "byte " << i;
+        if (!inPrice2) { ASSERT_EQ(before[i], after[i]) << "byte " << i; }
     }
     // Packed, least significant pair first: 1999 -> 99 19.
     EXPECT_EQ(after[2 * plu::kRecordSize + 46], 0x99);
@@ -146,8 +146,10 @@ TEST_F(RecordCsvTest, ImportKeepsTheRulesOfTheEditorsFields) {
         const auto sheet = withCell(exportRecords(program, c.kind), 1, c.column, c.value);
         const auto outcome = importRecords(program, c.kind, sheet);
         EXPECT_EQ(outcome.ok(), c.accepted) << (outcome.ok() ? "" : outcome.problems.front().describe());
-        if (c.accepted) EXPECT_EQ(withCell(exportRecords(program, c.kind), 1, c.column, c.value),
-                                  exportRecords(program, c.kind));
+        if (c.accepted) {
+            EXPECT_EQ(withCell(exportRecords(program, c.kind), 1, c.column, c.value),
+                      exportRecords(program, c.kind));
+        }
     }
     // 1-based where the dialogs number them: department 6 is the index 5.
     EXPECT_EQ(fileBytes(program.file(".plu"))[plu::kDepartment], 5);

@@ -145,8 +145,8 @@ TEST_F(VerbsExecutable, EveryVerbRefusesBadInputWithExitTwoJsonAndNoChange) {
             EXPECT_EQ(json.status, 2) << what << " --json: " << json.err;
             const auto object = JsonReader::parse(json.out);
             ASSERT_TRUE(object && object->type == JsonValue::Type::Object) << what << ": " << json.out;
-            if (object->has("exit")) EXPECT_EQ((*object)["exit"].number, 2) << what << ": " << json.out;
-            if (object->has("same")) EXPECT_FALSE((*object)["same"].boolean) << what;
+            if (object->has("exit")) { EXPECT_EQ((*object)["exit"].number, 2) << what << ": " << json.out; }
+            if (object->has("same")) { EXPECT_FALSE((*object)["same"].boolean) << what; }
             EXPECT_EQ(picture(), before) << what << ": nothing changed on disk";
         }
     }
@@ -185,8 +185,8 @@ TEST_F(VerbsExecutable, JsonOnEveryOutcomeAndReadingVerbsWriteNothing) {
         ASSERT_TRUE(object && object->type == JsonValue::Type::Object) << what << r.out;
         EXPECT_TRUE(object->has(c.key)) << what << r.out;
         // A register that cannot be read compared nothing: never "same".
-        if (c.args[0] == "verify") EXPECT_FALSE((*object)["same"].boolean) << what << r.out;
-        if (c.readsOnly) EXPECT_TRUE(fs::is_empty(root / "config")) << what << "wrote settings";
+        if (c.args[0] == "verify") { EXPECT_FALSE((*object)["same"].boolean) << what << r.out; }
+        if (c.readsOnly) { EXPECT_TRUE(fs::is_empty(root / "config")) << what << "wrote settings"; }
         expectQuietStderr(r, what);
     }
     EXPECT_TRUE(fs::exists(work / "new/shop/new.app")) << "create made the folders";

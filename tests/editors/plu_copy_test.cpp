@@ -96,7 +96,7 @@ TEST_F(PluCopyTest, RangeIsCheckedInRecordNumbersAfterTheSkip) {
         const auto result = copy({10}, c.start, c.range, c.source);
         EXPECT_EQ(result.outcome, c.outcome);
         EXPECT_EQ(dir.read(".plu").size(), before.size());
-        if (c.outcome != Outcome::Copied) EXPECT_TRUE(result.targets.empty());
+        if (c.outcome != Outcome::Copied) { EXPECT_TRUE(result.targets.empty()); }
     }
     EXPECT_EQ(dir.updates(), (std::vector<std::string>{"000010005", "000010006"}));
 }

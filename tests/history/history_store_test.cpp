@@ -5,6 +5,7 @@
 #include <git2.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <fstream>
 #include <set>
@@ -175,16 +176,37 @@ TEST_F(HistoryStore, AnUnwritableFolderOrAFullDiskOnlyWarns) {
     EXPECT_TRUE(ProgramHistory(app).record({Event::Record, "room again", {}, false}).recorded);
 }
 
-TEST_F(HistoryStore, ALockLeftByAKilledProcessDoesNotStopRecordingForEver) {
+// Git's ref lock of a process killed a moment ago: the next recording goes
+// ahead at once. Recordings running together (threads here, processes in
+// the field) each keep their version: none takes another's live lock for a
+// leftover.
+TEST_F(HistoryStore, ALockLeftByAKilledProcessIsClearedButALiveOneIsWaitedFor) {
     ProgramHistory h(app);
     ASSERT_TRUE(h.record({Event::Record, "one", {}, false}).recorded);
     const auto lock = h.repositoryPath() / (h.branch() + ".lock");
     std::ofstream(lock) << "stale";
-    fs::last_write_time(lock, fs::file_time_type::clock::now() - std::chrono::minutes(5));
     const auto r = h.record({Event::Record, "two", {}, false});
     EXPECT_TRUE(r.recorded) << r.warning;
     EXPECT_EQ(r.version, 2);
     EXPECT_FALSE(fs::exists(lock));
+
+    constexpr int kThreads = 4, kEach = 5;
+    std::atomic<int> recorded{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kEach; ++i) {
+                const auto o = ProgramHistory(app).record({Event::Record, std::to_string(t * kEach + i), {}, false});
+                if (o.recorded && o.warning.empty()) ++recorded;
+            }
+        });
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(recorded.load(), kThreads * kEach);
+    const auto all = h.versions();
+    ASSERT_EQ(all.size(), 2u + kThreads * kEach) << "a version was lost";
+    std::set<std::string> notes;
+    for (std::size_t i = 2; i < all.size(); ++i) notes.insert(all[i].note);
+    EXPECT_EQ(notes.size(), static_cast<std::size_t>(kThreads * kEach));
 }
 
 TEST_F(HistoryStore, PushesTheBranchToABareRepositoryAndNeverOverwritesAnother) {

@@ -282,7 +282,7 @@ protected:
         const int group = 1 + pick(rng, 7);  // a record group
         if (const auto entries = k.entries(group); !entries.empty())
             k.choose(group, pick(rng, static_cast<int>(entries.size())));
-        if (chance(rng, 70)) EXPECT_TRUE(k.save());
+        if (chance(rng, 70)) { EXPECT_TRUE(k.save()); }
     }
 
     void condiments() {
@@ -335,7 +335,9 @@ protected:
         std::string text;
         for (const auto& r : sheet.rows) csv::appendRecord(text, r.fields);
         const auto files = folderPicture(dir);
-        if (!importRecords(program, kind, text).ok()) EXPECT_EQ(folderPicture(dir), files) << kindWord(kind);
+        if (!importRecords(program, kind, text).ok()) {
+            EXPECT_EQ(folderPicture(dir), files) << kindWord(kind);
+        }
     }
 
     void smallDialogs() {
@@ -522,8 +524,9 @@ TEST_F(Convergence, PluNumbersInCodeModeNameTheChosenPlusInTheRegister) {
         const auto keyCode = bigEndian16(&sim->memory(1).blocks.at(11)[2 * blockIndexOf(key)]);
         EXPECT_EQ(registerCode(keyCode - 10000), codeOf(3));
         for (const auto& [n, rec] : sim->memory(1).records)
-            if (n > 10000 && n <= 10030 && registerCode(n - 10000) == codeOf(5))
+            if (n > 10000 && n <= 10030 && registerCode(n - 10000) == codeOf(5)) {
                 EXPECT_EQ(rec[82], codeOf(7) / 10 << 4 | codeOf(7) % 10);  // the linked PLU, by its code
+            }
     };
     ASSERT_TRUE(ops().clearAndInstallRegister()) << lastMessage();
     expectChosen("installed");

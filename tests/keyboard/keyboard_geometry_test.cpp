@@ -139,7 +139,7 @@ TEST(KeyGeometry, CaptionsShrinkThenBreakBetweenWordsThenElide) {
     for (const auto& c : cases) {
         const auto fit = fitKeyText(c.text, c.width, c.height, c.size, 3, measure, line);
         EXPECT_EQ(fit.elided, c.elided) << c.text;
-        if (!c.lines.empty()) EXPECT_EQ(fit.lines, c.lines) << c.text;
+        if (!c.lines.empty()) { EXPECT_EQ(fit.lines, c.lines) << c.text; }
         // Whatever happens, every line fits the width and all lines the height.
         for (const auto& l : fit.lines) EXPECT_LE(measure(l, fit.size), c.width + 1e-9) << c.text << ": " << l;
         EXPECT_LE(static_cast<double>(fit.lines.size()) * fit.size, c.height + 1e-9) << c.text;

@@ -193,7 +193,7 @@ TEST_F(TransferTest, AFileThatCannotBeWrittenIsNamedWithItsReason) {
         fresh.programPath = xfer.programPath;
         EXPECT_FALSE(fresh.transferFileKind(k.extension, k.base, TransferDirection::Receive, 1, 1));
         const auto& why = fresh.fileError();
-        if (k.base == kBlockChk) EXPECT_TRUE(why.starts_with("Error opening File !! (")) << why;
+        if (k.base == kBlockChk) { EXPECT_TRUE(why.starts_with("Error opening File !! (")) << why; }
         EXPECT_NE(why.find(std::string("copy") + k.extension), std::string::npos) << why;
         EXPECT_TRUE(why.find("No space left on device") != std::string::npos ||
                     why.find("Input/output error") != std::string::npos)

@@ -250,7 +250,9 @@ TEST_F(Listings, EveryKindListsEachRecordWithTheFieldsOfItsExport) {
         std::string shown = header;
         for (std::size_t i = l.recordStarts.front(); i < end; ++i) shown += "\n" + l.lines[i];
         for (const auto& c : columns)
-            if (c.name != "name") EXPECT_NE(shown.find(c.name), std::string::npos) << c.name << "\n" << shown;
+            if (c.name != "name") {
+                EXPECT_NE(shown.find(c.name), std::string::npos) << c.name << "\n" << shown;
+            }
     }
     // Unknown words fail; the export's words name the same listings.
     EXPECT_EQ(listingKindByName("po-ra"), ListingKind::PoRa);

@@ -3,7 +3,8 @@
 // TRAMOND_KILL_MATCH and kills the process with SIGKILL just before the
 // call numbered TRAMOND_KILL_AT (from 1; 0 or unset: never), as a power cut
 // or "kill -9" would. TRAMOND_KILL_LOG, when set, gets one line per counted
-// call, so a test can learn how many there are.
+// call, so a test can learn how many there are. Relative paths count by
+// where they lead.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -26,6 +27,25 @@ const char* env(const char* name) {
 bool matches(const char* path) {
     const char* want = env("TRAMOND_KILL_MATCH");
     return want && path && std::strstr(path, want) != nullptr;
+}
+
+// A path as the call names it, made absolute against the working folder or
+// the folder descriptor (a program opened as "shop.app" renames
+// ".shop.plu.tmp-..." in the working folder).
+const char* absolute(int dirFd, const char* path, char* buf, std::size_t size) {
+    if (!path || path[0] == '/') return path;
+    char dir[4096];
+    if (dirFd == AT_FDCWD) {
+        if (!::getcwd(dir, sizeof dir)) return path;
+    } else {
+        char link[64];
+        std::snprintf(link, sizeof link, "/proc/self/fd/%d", dirFd);
+        const ssize_t n = ::readlink(link, dir, sizeof dir - 1);
+        if (n < 0) return path;
+        dir[n] = '\0';
+    }
+    std::snprintf(buf, size, "%s/%s", dir, path);
+    return buf;
 }
 
 void counted(const char* call, const char* a, const char* b) {
@@ -63,13 +83,19 @@ extern "C" {
 
 int rename(const char* from, const char* to) {
     static const auto next = real<int (*)(const char*, const char*)>("rename");
-    if (matches(from) || matches(to)) counted("rename", from, to);
+    char a[8192], b[8192];
+    const char* absFrom = absolute(AT_FDCWD, from, a, sizeof a);
+    const char* absTo = absolute(AT_FDCWD, to, b, sizeof b);
+    if (matches(absFrom) || matches(absTo)) counted("rename", absFrom, absTo);
     return next(from, to);
 }
 
 int renameat(int fromDir, const char* from, int toDir, const char* to) {
     static const auto next = real<int (*)(int, const char*, int, const char*)>("renameat");
-    if (matches(from) || matches(to)) counted("renameat", from, to);
+    char a[8192], b[8192];
+    const char* absFrom = absolute(fromDir, from, a, sizeof a);
+    const char* absTo = absolute(toDir, to, b, sizeof b);
+    if (matches(absFrom) || matches(absTo)) counted("renameat", absFrom, absTo);
     return next(fromDir, from, toDir, to);
 }
 
