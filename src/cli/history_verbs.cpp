@@ -239,7 +239,7 @@ void addHistoryVerbs(VerbRegistry& verbs) {
         {"--record TEXT", "Records the files as they are now, with TEXT as the note."},
         {"--push REMOTE",
          "Sends the program's branch to a git remote: a URL, or a folder such as a USB stick, where a repository "
-         "is made when there is none. Versions the remote has and this history lacks are never overwritten."},
+         "is made when there is none (in a folder that is there: a stick not mounted is refused). Versions the remote has and this history lacks are never overwritten."},
     };
     history.exitStatus = "0 done, 1 not done (no version at that time, not recorded, not pushed), 2 bad arguments "
                          "or a history that cannot be read.";

@@ -32,6 +32,10 @@ RecordTable tableFor(const ProgramImage& program, RecordKind kind) {
 
 std::vector<std::uint8_t> readRecords(const ProgramImage& program, const RecordTable& table) {
     const auto path = program.file(kindInfo(table.kind).extension);
+    // A kind without records has no file (a program without salespersons
+    // has no ".sps"): its CSV is the header alone.
+    std::error_code ec;
+    if (table.count == 0 && !std::filesystem::exists(path, ec) && !ec) return {};
     try {
         return readFile(path);
     } catch (const FileError& e) {

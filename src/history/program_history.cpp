@@ -732,6 +732,12 @@ void ProgramHistory::push(const std::string& remote) const {
     if (looksLikeFolder(remote)) {
         const fs::path folder = fs::absolute(remote, ec);
         const bool empty = !fs::exists(folder, ec) || (fs::is_directory(folder, ec) && fs::is_empty(folder, ec));
+        // Only the repository's own folder is made: a missing parent is most
+        // often a USB stick that is not mounted, and a backup quietly made on
+        // the PC's own disk instead would be no backup at all.
+        if (empty && !fs::is_directory(folder.parent_path(), ec))
+            throw HistoryError("there is no folder " + folder.parent_path().string() +
+                               " (is the drive mounted?); the push makes only the repository's own folder");
         if (empty) {
             git_repository* made = nullptr;
             check(git_repository_init(&made, folder.c_str(), 1), "cannot make a repository in " + folder.string());

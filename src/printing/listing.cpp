@@ -1,6 +1,7 @@
 #include "printing/listing.h"
 
 #include <algorithm>
+#include <cctype>
 #include <array>
 #include <ctime>
 #include <sstream>
@@ -594,8 +595,14 @@ const ListingKindInfo& listingKindInfo(ListingKind kind) {
 }
 
 std::optional<ListingKind> listingKindByName(std::string_view name) {
+    // In any case, like every other KIND word ("Summary", "CUSTOMER").
+    const auto sameWord = [&](std::string_view word) {
+        return std::equal(word.begin(), word.end(), name.begin(), name.end(), [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+        });
+    };
     for (const auto& k : kKinds)
-        if (k.name == name) return k.kind;
+        if (sameWord(k.name)) return k.kind;
     // The words the spreadsheet exchange takes for the same files.
     if (const auto rk = kindFromWord(name))
         for (const auto& k : kKinds)

@@ -67,23 +67,17 @@ void addAll(const std::filesystem::path& file, std::vector<std::string> added) {
     auto current = readContents(file);
     std::sort(added.begin(), added.end());
     added.erase(std::unique(added.begin(), added.end()), added.end());
-    // A deleted PLU no longer needs its pending insert or replace; and one
-    // that was only ever inserted here never reached the register, so its
-    // delete is dropped as well.
-    for (auto it = added.begin(); it != added.end();) {
-        if (it->size() != kPluLineLength || (*it)[0] != 'D') {
-            ++it;
-            continue;
-        }
-        const auto key = std::string_view(*it).substr(1);
-        bool wasNew = false;
+    // A deleted PLU no longer needs its pending insert or replace. The
+    // delete itself always stays: a pending insert does not mean the register
+    // lacks the PLU, as an Update that was not followed by clearing the list
+    // (unattended, one register of several, or answered No) leaves its lines
+    // behind, and a delete of a code the register does not hold is harmless.
+    for (const auto& line : added) {
+        if (line.size() != kPluLineLength || line[0] != 'D') continue;
+        const auto key = std::string_view(line).substr(1);
         std::erase_if(current.lines, [&](const std::string& l) {
-            if (l.size() != kPluLineLength || (l[0] != 'N' && l[0] != 'R') || std::string_view(l).substr(1) != key)
-                return false;
-            wasNew = wasNew || l[0] == 'N';
-            return true;
+            return l.size() == kPluLineLength && (l[0] == 'N' || l[0] == 'R') && std::string_view(l).substr(1) == key;
         });
-        it = wasNew ? added.erase(it) : it + 1;
     }
     std::vector<std::string> merged;
     merged.reserve(current.lines.size() + added.size());

@@ -29,7 +29,7 @@ public:
     void markLines(std::span<const std::string> lines) const;
 
     // A "D" PLU line cancels pending "N" and "R" lines of the same code and
-    // position, and is not written when it cancelled an "N".
+    // position, and is itself always written.
 
     std::vector<std::string> lines() const;  // sorted, unique, every non-blank line
     // The lines of an update file's text: trimmed, blank ones skipped, sorted,

@@ -54,6 +54,24 @@ TEST_F(RecordCsvTest, UnchangedSheetOfEveryKindChangesNoByte) {
     EXPECT_TRUE(UpdateList(program.file(".upd")).lines().empty());
 }
 
+// A program without salespersons has no ".sps": its sheet is the header
+// alone, and that sheet goes back in changing nothing.
+TEST_F(RecordCsvTest, AKindWithoutRecordsExportsItsHeaderAlone) {
+    program.app.setKindCount(appblock::kSalesperson, 0);
+    writeBytes(program.appPath, {program.app.bytes().begin(), program.app.bytes().end()});
+    std::filesystem::remove(program.file(".sps"));
+    program = ProgramImage::read(program.appPath);
+
+    const auto sheet = exportRecords(program, RecordKind::Salesperson);
+    const auto parsed = csv::parse(sheet);
+    ASSERT_EQ(parsed.rows.size(), 1u) << sheet;
+    EXPECT_EQ(parsed.rows[0].fields.front(), "record");
+    EXPECT_TRUE(importRecords(program, RecordKind::Salesperson, sheet).ok());
+    EXPECT_FALSE(importRecords(program, RecordKind::Salesperson, sheet + "1,x\n").ok()) << "no record 1 to change";
+    EXPECT_FALSE(std::filesystem::exists(program.file(".sps")));
+    EXPECT_TRUE(UpdateList(program.file(".upd")).lines().empty());
+}
+
 TEST_F(RecordCsvTest, OneChangedPriceWritesAndMarksThatPluOnly) {
     const auto before = fileBytes(program.file(".plu"));
     const auto sheet = withCell(exportRecords(program, RecordKind::Plu), 3, "price2", "1999");

@@ -213,7 +213,10 @@ TEST_F(HistoryStore, PushesTheBranchToABareRepositoryAndNeverOverwritesAnother) 
     ProgramHistory h(app);
     EXPECT_THROW(h.push((dir / "none.git").string()), HistoryError) << "nothing recorded yet";
     ASSERT_TRUE(h.record({Event::Record, "one", {}, false}).recorded);
-    const auto remote = dir / "usb" / "backup.git";  // made by the push
+    const auto remote = dir / "usb" / "backup.git";  // made by the push, in a folder that is there
+    EXPECT_THROW(h.push(remote.string()), HistoryError) << "a stick that is not mounted is no backup";
+    EXPECT_FALSE(fs::exists(dir / "usb"));
+    fs::create_directory(dir / "usb");
     ASSERT_NO_THROW(h.push(remote.string()));
     poke(".plu", 5, 0x42);
     ASSERT_TRUE(h.record({Event::Record, "two", {}, false}).recorded);

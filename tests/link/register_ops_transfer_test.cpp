@@ -4,6 +4,7 @@
 
 #include "editors/plu_list.h"
 #include "link/update_plan.h"
+#include "program/program_changes.h"
 #include "register_ops_support.h"
 
 namespace tramond::testing {
@@ -176,6 +177,37 @@ TEST_F(PluCodeModeTest, CapacityCheckRefusesTooManyNewPlus) {
     const std::string one = pluUpdateLine('N', "22", 2) + "\r\n";
     writeBytes(fs::path(program).replace_extension(".upd"), std::vector<std::uint8_t>(one.begin(), one.end()));
     EXPECT_TRUE(o.updateRegister());
+}
+
+// The list is kept after an Update (unattended runs never clear it, a
+// dealer updating several registers answers No), so a PLU's "N" line does
+// not mean the register lacks it: deleting that PLU must still reach it, from
+// the editor's write and from a restore alike (both mark through the one
+// marking function).
+TEST_F(PluCodeModeTest, DeletingAPluThatAKeptListStillInsertsReachesTheRegister) {
+    const auto program = makeCodedProgram(8);
+    const auto pluFile = fs::path(program).replace_extension(".plu");
+    startSim();
+    sim->memory(1).seedFromProgram(program, 0);
+    const auto registerHolds = [&](std::uint8_t code) {
+        for (const auto& [number, rec] : sim->memory(1).records)
+            if (number > 10000 && number <= 10008 && rec.size() > 2 && rec[2] == code) return true;
+        return false;
+    };
+    host.answers[opsmsg::kClearUpdateFile] = false;
+    auto plu = fileBytes(pluFile);
+    plu[1 * 137 + 2] = 0x22;  // record 2 gets code 22
+    writeProgramFile(session, pluFile, plu);
+    auto o = ops();
+    ASSERT_TRUE(o.updateRegister());
+    ASSERT_TRUE(registerHolds(0x22));
+
+    plu[1 * 137 + 2] = 0;  // and loses it again
+    writeProgramFile(session, pluFile, plu);
+    ASSERT_TRUE(o.updateRegister());
+    EXPECT_FALSE(registerHolds(0x22)) << "the register still sells a PLU the program deleted";
+    EXPECT_TRUE(registerHolds(0x11));
+    EXPECT_TRUE(registerHolds(0x33));
 }
 
 TEST_F(PluCodeModeTest, InstallSendsPlusInListOrderRenumbered) {

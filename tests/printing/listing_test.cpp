@@ -259,6 +259,7 @@ TEST_F(Listings, EveryKindListsEachRecordWithTheFieldsOfItsExport) {
     EXPECT_EQ(listingKindByName(".tnd"), ListingKind::Tender);
     EXPECT_EQ(listingKindByName("pb-info"), ListingKind::PbInfo);
     EXPECT_EQ(listingKindByName("customers"), std::nullopt);
+    EXPECT_EQ(listingKindByName("CUSTOMER"), ListingKind::Customer);
 }
 
 // Pages break between records: whatever the record sizes and the page

@@ -82,7 +82,7 @@ int runPrint(VerbContext& c) {
     }
     if (c.json()) {
         c.out << "{\"program\":" << jsonQuote(session.programPath.string())
-              << ",\"kind\":" << jsonQuote(kindWord(*kindFromWord(a.positional[1])))
+              << ",\"kind\":" << jsonQuote(std::string(listingKindInfo(*kind).name))
               << ",\"file\":" << jsonQuote(out.string()) << ",\"lines\":" << listing.lines.size()
               << ",\"warnings\":[";
         for (std::size_t i = 0; i < listing.warnings.size(); ++i) c.out << (i ? "," : "") << jsonQuote(listing.warnings[i]);

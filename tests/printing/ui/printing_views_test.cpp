@@ -189,10 +189,14 @@ TEST_F(PrintVerb, TakesEveryNameOfAKindAndWritesNoSettings) {
     MemorySettingsStore empty;
     setPrintingVerbSettingsForTesting(&empty);
     const auto app = session.programPath.string();
-    for (const char* kind : {"group", "GROUP", "Group File", ".grp", "grp"}) {
+    const std::pair<const char*, const char*> names[] = {
+        {"group", "group"}, {"GROUP", "group"}, {"Group File", "group"}, {".grp", "group"},
+        {"grp", "group"},   {"summary", "summary"}, {"Summary", "summary"}};
+    for (const auto& [kind, word] : names) {
         const auto file = dir / "g.txt";
+        out.str("");
         ASSERT_EQ(print({app, kind, "-o", file.string(), "--json"}), kVerbOk) << kind << ": " << err.str();
-        EXPECT_NE(out.str().find("\"kind\":\"group\""), std::string::npos) << out.str();
+        EXPECT_NE(out.str().find(std::string("\"kind\":\"") + word + "\""), std::string::npos) << kind << ": " << out.str();
     }
     EXPECT_FALSE(empty.contains(kPrinterKey, "PageSize"));
     EXPECT_FALSE(empty.contains(kPrinterKey, "PrintHeader"));
