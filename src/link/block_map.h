@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "program/carried_files.h"
 #include "program/application_block.h"
 #include "program/register_config.h"
 #include "program/system_blocks.h"
@@ -31,11 +32,9 @@ inline constexpr std::uint16_t kCmdPluDelete = 102;
 inline constexpr std::uint16_t kCmdPluSeriesEnd = 105;
 inline constexpr std::uint16_t kCmdClearPluFile = 108;
 
-// Application-block bytes the transfers consult.
-inline constexpr std::size_t kAppPbInfoCountOffset = 2173;    // word 6 of block 700
-inline constexpr std::size_t kAppPbFlagsOffset = 2175;        // byte 8 of block 700
+// Application-block bytes the transfers consult (the PB and logo settings:
+// program/carried_files.h).
 inline constexpr std::size_t kAppPluRandomSizeOffset = 2234;  // byte 7 of block 10000
-inline constexpr std::size_t kAppLogoSettingOffset = 2583;    // byte 17 of block 93
 // Block 3: the 32-bit field 16 is zeroed whenever the block is received.
 inline constexpr std::size_t kBlock3ClearedOffset = 64;
 inline constexpr std::size_t kBlock3ClearedLength = 4;

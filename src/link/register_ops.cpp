@@ -55,7 +55,6 @@ constexpr std::size_t kDayMultiplierOffset = 1058;    // block 5
 constexpr std::size_t kMonthMultiplierOffset = 2166;  // block 6
 constexpr std::size_t kBlock3Offset = 703;
 constexpr std::size_t kApplicationCheckLength = 256;
-constexpr std::size_t kPbTextSizeOffset = 2176;       // byte 9 of block 700
 constexpr std::size_t kIndividualBitsOffset = 2566;   // byte 0 of block 93
 constexpr std::uint32_t kPxtProgressTotal = 1080;
 constexpr std::uint32_t kPxtCount = 9;  // the trailer file counts as 9 on the way out
@@ -69,20 +68,12 @@ const char* titleFor(MessageKind kind) {
     return "";
 }
 
-std::uint16_t pbInfoCount(const ApplicationBlock& app) { return app.u16(kAppPbInfoCountOffset); }
 bool pbTrailer(const ApplicationBlock& app) { return sendsPbTrailer(app); }
-bool pbCodeRecords(const ApplicationBlock& app) {
-    return (app.u8(kAppPbFlagsOffset) & 0x0F) != 0 && !app.option(19, 3) && !app.option(20, 8);
-}
 // Reading and sending word the text condition differently (the whole flag
 // against its first option); both are kept as the register expects them.
 bool pbInfoFileOnLoad(const ApplicationBlock& app) {
-    return pbCodeRecords(app) || (app.u8(kPbTextSizeOffset) != 0 && app.flag(83) == 0);
+    return pbCodeRecords(app) || (app.u8(kAppPbTextSizeOffset) != 0 && app.flag(83) == 0);
 }
-bool pbInfoFileOnSend(const ApplicationBlock& app) {
-    return pbCodeRecords(app) || (app.u8(kPbTextSizeOffset) != 0 && !app.option(83, 1));
-}
-bool hasLogo(const ApplicationBlock& app) { return (app.u8(kAppLogoSettingOffset) & 0x0F) != 0; }
 bool hasCustomers(const ApplicationBlock& app) { return app.option(119, 1); }
 
 }  // namespace

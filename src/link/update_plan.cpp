@@ -58,8 +58,6 @@ std::string_view columns(std::string_view line, std::size_t first, std::size_t l
 
 std::span<const UpdateGroupInfo> updateGroups() { return kGroups; }
 
-bool sendsPbTrailer(const ApplicationBlock& app) { return (app.u8(kAppPbFlagsOffset) & 0x80) != 0; }
-
 std::vector<std::string> readUpdateFileLines(const std::filesystem::path& file) {
     const auto bytes = readFile(file);
     return UpdateList::parse(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));

@@ -74,10 +74,6 @@ UpdatePlan planUpdate(const std::vector<std::string>& sortedLines, bool pluByCod
 // checks before sending refuse it.
 void dropStale(UpdatePlan& plan, const ApplicationBlock& app);
 
-// The PB extra trailer (block 90) goes only when the PB flags ask for it;
-// otherwise its change code is passed over.
-bool sendsPbTrailer(const ApplicationBlock& app);
-
 // "Number of new plu entries is too big, please use INSTALL" is due when
 // this is false: the register must keep half of its free PLU entries
 // spare after the insertions.

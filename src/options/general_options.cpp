@@ -143,8 +143,15 @@ OptionDialogTable buildTable() {
                     .hide()
                     .notOnOk());
 
-    // The flag-dependent record lengths and the map follow the flags even
-    // when nothing was saved.
+    // The flag-dependent record lengths and the map follow the flags, even
+    // when nothing was saved. A change is recomputed before the block is
+    // compared with the file, so a flag that moves the map writes and marks
+    // the new map with it: recomputed only after the write, the file kept the
+    // old map under the new flags and Update sent the register flags that
+    // need a Clear & Install. An untouched OK still writes nothing.
+    d.beforeSave = [](OptionDialog& dialog) {
+        if (dialog.block() != dialog.snapshot()) recomputeSizes(dialog.block());
+    };
     d.afterOk = [](OptionDialog& dialog, bool) { recomputeSizes(dialog.block()); };
     return d;
 }

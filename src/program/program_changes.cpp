@@ -10,6 +10,7 @@
 #include <cstring>
 #include <set>
 
+#include "program/carried_files.h"
 #include "program/file_io.h"
 #include "program/keyboard_header.h"
 #include "program/machine_printer.h"
@@ -157,6 +158,12 @@ ProgramChanges programFileChanges(const std::filesystem::path& file, std::size_t
     std::set<std::uint32_t> codes;
     if (ext == ".app") {
         blocksOf(w, BlockArea::Application, codes);
+        if (offset == 0 && before.size() >= ApplicationBlock::kSize && after.size() >= ApplicationBlock::kSize) {
+            ApplicationBlock was, is;
+            std::copy_n(before.begin(), ApplicationBlock::kSize, was.bytes().begin());
+            std::copy_n(after.begin(), ApplicationBlock::kSize, is.bytes().begin());
+            for (auto c : partsBroughtIn(was, is)) codes.insert(c);
+        }
     } else if (ext == ".txt") {
         blocksOf(w, BlockArea::Text, codes);
     } else if (ext == ".bmp") {

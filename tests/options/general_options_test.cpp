@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "options_fixture.h"
 #include "program/sizing.h"
 
@@ -111,6 +113,29 @@ TEST_F(GeneralOptionsTest, UntouchedOkKeepsFileAndListButRecomputesTheSizes) {
     EXPECT_EQ(appOnDisk(), onDisk);
     EXPECT_TRUE(updateLines().empty());
     EXPECT_EQ(session_.app, expected);
+}
+
+// Box 28 adds an area at the end of the register's memory: the file must
+// carry the map that goes with the flag (marked, so Update asks for Clear &
+// Install), not the old map under the new flag; turning it off again goes
+// back to the old bytes.
+TEST_F(GeneralOptionsTest, AFlagThatMovesTheMapWritesAndMarksTheMapWithIt) {
+    recomputeSizes(session_.app);
+    saveApp();
+    const auto before = appOnDisk();
+    for (const bool on : {true, false}) {
+        SCOPED_TRACE(on ? "on" : "off");
+        OptionDialog d(table_, session_, texts_);
+        d.setChecked("CBFlag119opt1", on);
+        ASSERT_TRUE(d.ok().close);
+        auto expected = session_.app;
+        recomputeSizes(expected);
+        EXPECT_EQ(session_.app, expected) << "the map follows the flag";
+        EXPECT_TRUE(appOnDiskEquals(session_.app)) << "the file holds the same map as the block";
+        const auto lines = updateLines();
+        EXPECT_NE(std::find(lines.begin(), lines.end(), "000000003"), lines.end()) << "the map is marked";
+    }
+    EXPECT_EQ(appOnDisk(), before);
 }
 
 TEST_F(GeneralOptionsTest, MaskingOnWithUnknownRoundingShowsNonOr0410) {

@@ -77,6 +77,45 @@ TEST(ProgramChanges, MissingBytesDifferAndEqualImagesMarkNothing) {
     EXPECT_EQ(programFileChanges("p.chk", 0, {}, zeros(168), app).codes, (std::vector<std::uint32_t>{111}));
 }
 
+// A register that was given the program without the PB info records, the
+// PB trailer or the logo holds none of them: the setting that brings one in
+// marks all of it, and the setting that takes it out marks no more than its
+// own block.
+TEST(ProgramChanges, ASettingThatBringsInAPartMarksTheWholePart) {
+    struct Case {
+        const char* what;
+        void (*change)(ApplicationBlock&);
+        std::vector<std::uint32_t> whole;  // codes of the part brought in
+    };
+    const Case cases[] = {
+        {"PB text", [](ApplicationBlock& a) { a.setU8(2176, 24); }, {60001, 60002, 60003, 60004}},
+        {"PB text kept off by flag 83", [](ApplicationBlock& a) { a.setOption(83, 1, true); a.setU8(2176, 24); }, {}},
+        {"PB by code", [](ApplicationBlock& a) { a.setU8(2175, 0x01); }, {60001, 60002, 60003, 60004}},
+        {"PB trailer", [](ApplicationBlock& a) { a.setU8(2175, 0x80); }, {90}},
+        {"trailer without PB records", [](ApplicationBlock& a) { a.setU16(2173, 0); a.setU8(2175, 0x80); }, {}},
+        {"logo", [](ApplicationBlock& a) { a.setU8(2583, 0x11); }, {91}},
+        {"do-not-send logo", [](ApplicationBlock& a) { a.setU8(2583, 0x10); }, {}},
+    };
+    auto off = program();
+    off.setU8(2175, 0);
+    off.setU8(2176, 0);
+    off.setU8(2583, 0);
+    const auto bytes = [](const ApplicationBlock& a) { return std::vector<std::uint8_t>(a.bytes().begin(), a.bytes().end()); };
+    const auto extra = [](const ProgramChanges& c) {
+        std::vector<std::uint32_t> v;
+        for (auto code : c.codes)
+            if (code == 90 || code == 91 || code > 60000) v.push_back(code);
+        return v;
+    };
+    for (const auto& c : cases) {
+        auto on = off;
+        c.change(on);
+        EXPECT_EQ(extra(programFileChanges("p.app", 0, bytes(off), bytes(on), on)), c.whole) << c.what;
+        EXPECT_TRUE(extra(programFileChanges("p.app", 0, bytes(on), bytes(off), off)).empty()) << c.what << " taken out";
+        EXPECT_TRUE(extra(programFileChanges("p.app", 0, bytes(on), bytes(on), on)).empty()) << c.what << " kept";
+    }
+}
+
 TEST(ProgramChanges, CodeModePlusBecomeLinesByWhatHappenedToTheCode) {
     const auto app = program(2);
     auto before = zeros(137 * 4);

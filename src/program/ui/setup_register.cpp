@@ -142,10 +142,14 @@ void runFloatingClerks(AppContext& ctx) {
     {
         ui::TSetupFloatingClerks dialog(ctx.session.app, ui::inputMessages(ctx.texts), ctx.mainWindow);
         ui::placeBelowMainWindow(&dialog, ctx.mainWindow);
-        if (dialog.exec() == QDialog::Accepted && dialog.confirmed())
+        if (dialog.exec() == QDialog::Accepted && dialog.confirmed()) {
+            // The floating-clerk area has a slot in the map: the file gets the
+            // map that goes with its new flags.
+            recomputeSizes(ctx.session.app);
             reportingFileErrors(ctx, [&] { setup::writeApplicationFile(ctx.session); });
-        else
+        } else {
             cancel.restore();
+        }
     }
     recomputeSizes(ctx.session.app);
     refresh(ctx);
