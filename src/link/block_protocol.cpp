@@ -12,11 +12,18 @@ std::string withPortProblem(const std::string& message, const std::string& probl
 bool RegisterLink::open(PortConfig config) {
     if (port_.isOpen()) port_.close();
     config_ = std::move(config);
-    if (!port_.open(config_)) {
+    // A Cancel from here on stops the opening and stays for the operation,
+    // which then ends as cancelled rather than as a port that failed.
+    linkError_.store(kLinkOk);
+    const bool opened = port_.open(config_);
+    if (linkError_.load() == kUserBreak) {
+        if (opened) port_.close();
+        return false;
+    }
+    if (!opened) {
         if (onMessage) onMessage(withPortProblem(kCheckCommPortMessage, port_.problem()));
         return false;
     }
-    linkError_.store(kLinkOk);
     return true;
 }
 
@@ -27,6 +34,7 @@ void RegisterLink::close() {
 void RegisterLink::cancel() {
     int expected = kLinkOk;
     linkError_.compare_exchange_strong(expected, kUserBreak);
+    port_.interruptOpen();
 }
 
 void RegisterLink::writeByte(std::uint8_t b) {

@@ -37,8 +37,9 @@ public:
 
     explicit RegisterLink(SerialPort& port) : port_(port) {}
 
-    // OpenRegisterPort: opens and configures the port; on success the link
-    // error is cleared. On failure the message hook gets "Check COMM Port!!".
+    // OpenRegisterPort: clears the link error, then opens and configures the
+    // port. On failure the message hook gets "Check COMM Port!!"; a Cancel
+    // while it opens gives false with the user break kept and no message.
     bool open(PortConfig config);
     void close();
     bool isOpen() const { return port_.isOpen(); }

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "editors/plu_list.h"
+#include "link/network_port.h"
 #include "link/register_ops_staging.h"
 #include "link/send_check.h"
 #include "link/update_plan.h"
@@ -166,8 +167,20 @@ bool RegisterOperations::openPort() {
     pc.baudRate = config_.link.baudRate;
     pc.hwHandshake = config_.link.hwHandshake;
     pc.timeoutMs = config_.timeoutMs > 0 ? config_.timeoutMs : RegisterLink::timeoutFor(session_.unattended);
+    // A network port waits up to seconds for a far side that does not
+    // answer: the progress window, and its Cancel, stand from the start.
+    const bool network = isNetworkPortName(pc.name);
+    if (network) {
+        ProgressState connecting;
+        connecting.caption = "Connecting to " + pc.name;
+        connecting.headline = headline_;
+        host_.progressChanged(connecting);
+        host_.showProgress();
+    }
     const bool opened = link_.open(pc);
     lineUsed_ = lineUsed_ || opened;
+    if (!opened && network) host_.closeProgress();
+    if (!opened && link_.linkError() == kUserBreak) reportLinkError(MessageKind::Information);
     return opened;
 }
 

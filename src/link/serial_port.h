@@ -32,6 +32,9 @@ public:
     // than "it failed" (a network port: refused, unknown host, lost); empty
     // otherwise.
     virtual std::string problem() const { return {}; }
+    // Safe from any thread while open() runs: an opening that may wait long
+    // (a network port whose far side does not answer) gives up soon after.
+    virtual void interruptOpen() {}
 };
 
 // "COMn" names the n-th serial port of the system (/dev/ttyS(n-1) on Linux);

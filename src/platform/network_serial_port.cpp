@@ -3,10 +3,15 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 #include <QElapsedTimer>
 #include <QTcpSocket>
 #include <QThread>
+
+#include "platform/tcp_connect.h"
 
 
 namespace tramond::platform {
@@ -32,12 +37,19 @@ void acknowledgeAtOnce(qintptr socket) {
     ::setsockopt(static_cast<int>(socket), IPPROTO_TCP, TCP_QUICKACK, &on, sizeof on);
 }
 
-NetworkSerialPort::NetworkSerialPort() = default;
+NetworkSerialPort::NetworkSerialPort() { wake_.open(); }
 NetworkSerialPort::~NetworkSerialPort() { close(); }
+
+void NetworkSerialPort::interruptOpen() {
+    interrupted_.store(true);
+    wake_.wake();
+}
 
 bool NetworkSerialPort::open(const PortConfig& config) {
     close();
     problem_.clear();
+    interrupted_.store(false);
+    wake_.drain();
     std::string reason;
     const auto address = parseNetworkPort(config.name, &reason);
     if (!address) {
@@ -54,16 +66,23 @@ bool NetworkSerialPort::open(const PortConfig& config) {
     for (;;) {
         const Attempt a = connectOnce(config);
         if (a == Attempt::Connected) return true;
-        if (a == Attempt::Failed || timer.elapsed() >= kBusyRetryMs) return false;
+        if (a == Attempt::Failed || interrupted() || timer.elapsed() >= kBusyRetryMs) return false;
         problem_.clear();
         QThread::msleep(50);
     }
 }
 
 NetworkSerialPort::Attempt NetworkSerialPort::connectOnce(const PortConfig& config) {
+    // Connected here rather than by QTcpSocket, whose wait for a far side
+    // that does not answer cannot be cut short by a Cancel.
+    const auto c = connectTcp(address_, wake_.readEnd(), kConnectTimeoutMs);
+    if (c.fd < 0) {
+        problem_ = networkProblem(address_, c.problem);
+        return Attempt::Failed;
+    }
     socket_ = std::make_unique<QTcpSocket>();
-    socket_->connectToHost(QString::fromStdString(address_.host), address_.port);
-    if (!socket_->waitForConnected(kConnectTimeoutMs)) {
+    if (!socket_->setSocketDescriptor(c.fd)) {
+        ::close(c.fd);
         problem_ = networkProblem(address_, socketProblem(*socket_));
         socket_.reset();
         return Attempt::Failed;
@@ -91,7 +110,8 @@ bool NetworkSerialPort::negotiate(const PortConfig& config) {
     auto waitFor = [&](const auto& done) {
         while (!done()) {
             const qint64 left = kConnectTimeoutMs - timer.elapsed();
-            if (left <= 0 || !pull(static_cast<int>(left))) return false;
+            if (left <= 0 || interrupted() || !pull(static_cast<int>(std::min<qint64>(left, kInterruptSliceMs))))
+                return false;
         }
         return true;
     };

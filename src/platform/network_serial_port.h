@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QtGlobal>
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "link/network_port.h"
 #include "link/serial_port.h"
 #include "link/telnet_com_port.h"
+#include "platform/poll_wait.h"
 
 class QTcpSocket;
 
@@ -40,6 +42,7 @@ public:
     int readByte(int timeoutMs) override;
     bool write(std::span<const std::uint8_t> bytes) override;
     std::string problem() const override { return problem_; }
+    void interruptOpen() override;
 
     // The longest wait for the connection and for the far side's answers to
     // the settings.
@@ -50,6 +53,8 @@ public:
     // How long a connection that the far side drops during the RFC 2217
     // settings is tried again.
     static constexpr int kBusyRetryMs = 2000;
+    // The longest a Cancel waits while the far side's settings are awaited.
+    static constexpr int kInterruptSliceMs = 50;
 
 private:
     enum class Attempt { Connected, Dropped, Failed };
@@ -62,7 +67,11 @@ private:
     bool send(const std::vector<std::uint8_t>& bytes);
     void lost(const std::string& what);
 
+    bool interrupted() const { return interrupted_.load(); }
+
     std::unique_ptr<QTcpSocket> socket_;
+    std::atomic<bool> interrupted_{false};
+    WakePipe wake_;  // ends the wait for a connection at once
     NetworkPortAddress address_;
     std::unique_ptr<telnet::ComPortClient> telnet_;  // null for raw TCP
     std::vector<std::uint8_t> pending_;

@@ -1,6 +1,5 @@
 #include "platform/network_upload_port.h"
 
-#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -13,6 +12,7 @@
 #include <cstring>
 
 #include "platform/network_serial_port.h"
+#include "platform/tcp_connect.h"
 
 namespace tramond::platform {
 namespace {
@@ -22,19 +22,6 @@ using Clock = std::chrono::steady_clock;
 int msLeft(Clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     return static_cast<int>(std::max<long long>(left, 0));
-}
-
-std::string errnoProblem(int error) {
-    switch (error) {
-    case ECONNREFUSED: return kConnectionRefused;
-    case ETIMEDOUT: return kNoAnswer;
-    case ECONNRESET:
-    case EPIPE: return kConnectionClosed;
-    case EAFNOSUPPORT:
-    case EACCES:
-    case EPERM: return kNetworkForbidden;
-    default: return std::strerror(error);
-    }
 }
 
 // How many bytes of data the first `wire` bytes of their encoding stand
@@ -64,46 +51,17 @@ std::string NetworkUploadPort::problem() const {
 }
 
 bool NetworkUploadPort::connectTo(const NetworkPortAddress& address) {
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* found = nullptr;
-    const int rc = ::getaddrinfo(address.host.c_str(), std::to_string(address.port).c_str(), &hints, &found);
-    if (rc != 0) {
-        setProblem(rc == EAI_NONAME || rc == EAI_AGAIN || rc == EAI_FAIL ? kHostNotFound : ::gai_strerror(rc));
+    const auto c = connectTcp(address, wake_.readEnd(), kConnectTimeoutMs);
+    if (c.fd < 0) {
+        setProblem(c.problem);
         return false;
     }
-    int lastError = ETIMEDOUT;
-    for (addrinfo* a = found; a && fd_ < 0; a = a->ai_next) {
-        const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, a->ai_protocol);
-        if (fd < 0) {
-            lastError = errno;
-            continue;
-        }
-        int error = 0;
-        if (::connect(fd, a->ai_addr, a->ai_addrlen) != 0) {
-            error = errno;
-            if (error == EINPROGRESS) {
-                const Ready r = waitFor(fd, POLLOUT, wake_.readEnd(), kConnectTimeoutMs);
-                socklen_t len = sizeof error;
-                if (r != Ready::Yes) error = ETIMEDOUT;
-                else if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) != 0) error = errno;
-            }
-        }
-        if (error != 0) {
-            lastError = error;
-            ::close(fd);
-            continue;
-        }
-        const int on = 1;
-        // The loader's answers are single bytes; nothing may wait for more.
-        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-        ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
-        fd_ = fd;
-    }
-    ::freeaddrinfo(found);
-    if (fd_ < 0) setProblem(errnoProblem(lastError));
-    return fd_ >= 0;
+    const int on = 1;
+    // The loader's answers are single bytes; nothing may wait for more.
+    ::setsockopt(c.fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    ::setsockopt(c.fd, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on);
+    fd_ = c.fd;
+    return true;
 }
 
 bool NetworkUploadPort::open(const std::string& name) {

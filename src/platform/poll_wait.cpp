@@ -52,6 +52,12 @@ void WakePipe::wake() {
     [[maybe_unused]] const ssize_t n = ::write(fds_[1], &b, 1);
 }
 
+void WakePipe::drain() {
+    std::uint8_t b[64];
+    while (fds_[0] >= 0 && ::read(fds_[0], b, sizeof b) > 0) {
+    }
+}
+
 namespace {
 std::int64_t nowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())

@@ -22,6 +22,9 @@ public:
     bool open();
     void close();
     void wake();
+    // Takes back the wake-ups given so far, keeping the pipe: another
+    // thread may be about to wake it.
+    void drain();
     int readEnd() const { return fds_[0]; }
 
 private:

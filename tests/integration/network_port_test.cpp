@@ -2,10 +2,18 @@
 // raw TCP) in front of the simulated register's pseudo-terminal, against the
 // same transfers on the pseudo-terminal itself; link failures; latency.
 
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <chrono>
+#include <future>
 #include <thread>
 
 #include "cli/register_verify.h"
+#include "link/block_protocol.h"
 #include "endtoend_fixture.h"
 #include "network_line.h"
 #include "platform/network_serial_port.h"
@@ -225,6 +233,89 @@ TEST_F(NetworkEndToEnd, ConnectionsThatCannotBeMadeNameTheHost) {
         EXPECT_NE(err.str().find(c.says), std::string::npos) << err.str();
     }
     EXPECT_EQ(folderPicture(dir), before);
+}
+
+// A far side that takes no connection: a loopback listener whose queue is
+// full drops every further SYN, as a converter that is switched off or
+// behind a dead router does.
+class SilentListener {
+public:
+    SilentListener() {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (::bind(listener_, reinterpret_cast<sockaddr*>(&a), len) != 0 || ::listen(listener_, 0) != 0 ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+            return;
+        port_ = ntohs(a.sin_port);
+        for (int i = 0; i < 3; ++i) fillers_.push_back(startConnect());
+    }
+    ~SilentListener() {
+        for (int fd : fillers_) ::close(fd);
+        ::close(listener_);
+    }
+    int port() const { return port_; }
+    // Whether a connection now waits: one more attempt is still unanswered
+    // after the time given.
+    bool swallows(int ms) const {
+        const int fd = startConnect();
+        pollfd p{fd, POLLOUT, 0};
+        const bool waiting = ::poll(&p, 1, ms) == 0;
+        ::close(fd);
+        return waiting;
+    }
+
+private:
+    int startConnect() const {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = htons(static_cast<std::uint16_t>(port_));
+        ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        return fd;
+    }
+    int listener_ = -1;
+    int port_ = 0;
+    std::vector<int> fillers_;
+};
+
+// Cancel while the port waits for a far side that does not answer: the
+// opening gives up at once (it waited the whole connect time-out before),
+// the operation ends as cancelled, not as a port to check, for both kinds
+// of network port.
+TEST(NetworkPortOpening, CancelStopsTheWaitForAFarSideThatDoesNotAnswer) {
+    SilentListener silent;
+    ASSERT_NE(silent.port(), 0);
+    ASSERT_TRUE(silent.swallows(300)) << "the listener must leave connections waiting";
+    for (const std::string scheme : {"socket://", "rfc2217://"}) {
+        SCOPED_TRACE(scheme);
+        platform::NetworkSerialPort port;
+        RegisterLink link(port);
+        std::vector<std::string> messages;
+        link.onMessage = [&](const std::string& m) { messages.push_back(m); };
+        PortConfig config;
+        config.name = scheme + "127.0.0.1:" + std::to_string(silent.port());
+        using Clock = std::chrono::steady_clock;
+        auto opening = std::async(std::launch::async, [&] {
+            const bool opened = link.open(config);
+            return std::make_pair(opened, Clock::now());
+        });
+        ASSERT_EQ(opening.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout)
+            << "the opening must still be waiting";
+        const auto cancelled = Clock::now();
+        link.cancel();
+        ASSERT_EQ(opening.wait_for(std::chrono::seconds(3)), std::future_status::ready) << "Cancel was not heard";
+        const auto [opened, returned] = opening.get();
+        const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(returned - cancelled).count();
+        EXPECT_FALSE(opened);
+        EXPECT_EQ(link.linkError(), kUserBreak);
+        EXPECT_TRUE(messages.empty()) << messages.front();
+        EXPECT_LT(took, platform::NetworkSerialPort::kConnectTimeoutMs / 5) << "ms from Cancel to the end of the wait";
+        EXPECT_FALSE(port.isOpen());
+    }
 }
 
 TEST_F(NetworkEndToEnd, FiftyMillisecondsEachWayStillTransfers) {
