@@ -18,6 +18,8 @@
 
 namespace tramond {
 
+class MenuRegistry;
+
 struct AppContext {
     ProgramSession& session;
     const LanguageTexts& texts;
@@ -29,6 +31,9 @@ struct AppContext {
     // A program arrived other than through the open dialog (Load from
     // Register): it ends like a load from disk (history, last path, menus).
     std::function<void(const std::filesystem::path&)> programLoaded = {};
+    // The window's handlers, for the buttons of a dialog opened from inside
+    // another one (Key Info's record editor) as the menu opens them.
+    const MenuRegistry* registry = nullptr;
 };
 
 class MenuRegistry {

@@ -124,6 +124,7 @@ TTramond::TTramond(ProgramSession& session, LanguageTexts& texts, AppServices se
     setObjectName("TTramond");
     setWindowTitle(kAppTitle);
     controller_ = std::make_unique<MainController>(session_, texts_, services_.settings, services_.prompter, history_);
+    context_.registry = &registry_;
     context_.refresh = [this] { controller_->refresh(); };
     context_.programLoaded = [this](const std::filesystem::path& path) { controller_->adoptLoadedProgram(path); };
 

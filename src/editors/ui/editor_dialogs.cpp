@@ -10,6 +10,7 @@ namespace tramond {
 
 bool openRecordEditor(AppContext& context, RecordKind kind, std::optional<int> start, const MenuRegistry* registry) {
     ui::HandlerLookup handlers;
+    if (!registry) registry = context.registry;
     if (registry)
         handlers = [registry, &context](std::string_view name) -> std::function<void()> {
             const auto* h = registry->find(name);

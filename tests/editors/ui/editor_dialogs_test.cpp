@@ -7,9 +7,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
 
 #include "../editor_fixture.h"
+#include "app/settings_store.h"
 #include "editors/ui/editor_dialogs.h"
 #include "editors/ui/plu_editor_dialog.h"
 #include "editors/ui/record_editor_dialog.h"
@@ -195,6 +198,31 @@ TEST_F(PluDialogTest, OptionButtonsOpenTheirDialogsAndBoxesShowTheirWholeContent
     EXPECT_GE(wide.codeEdit()->width(), fm.horizontalAdvance(QString(14, '0')));
     EXPECT_EQ(wide.nameEdit()->maxLength(), 24);
     EXPECT_GE(wide.nameEdit()->width(), fm.horizontalAdvance(QString(24, 'N')));
+}
+
+// Key Info opens the PLU editor from the keyboard window, which has no
+// registry of its own to give: the buttons still reach the window's
+// handlers through the context, as from the Edit menu.
+TEST_F(PluDialogTest, AnEditorOpenedFromAnotherDialogGetsTheWindowsHandlers) {
+    PromptCatcher prompts;
+    std::vector<std::string> opened;
+    MenuRegistry registry;
+    for (const char* name : {"mPLUOptionsClick", "mBarcodeOptionsClick"})
+        registry.add(name, [&opened, name](AppContext&) { opened.push_back(name); });
+    MemorySettingsStore settings;
+    AppContext context{dir.session, LanguageTexts::builtIn(), settings, nullptr, {}};
+    context.registry = &registry;
+    QTimer::singleShot(0, [&] {
+        auto* editor = qobject_cast<ui::PluEditorDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(editor, nullptr);
+        for (auto* b : {editor->pluOptionsButton(), editor->barcodeOptionsButton()}) {
+            EXPECT_TRUE(b->isEnabled()) << b->text().toStdString();
+            b->click();
+        }
+        editor->reject();
+    });
+    EXPECT_TRUE(openRecordEditor(context, RecordKind::Plu, 1));
+    EXPECT_EQ(opened, (std::vector<std::string>{"mPLUOptionsClick", "mBarcodeOptionsClick"}));
 }
 
 TEST_F(PluDialogTest, UnknownCodeCreatesAfterConfirmation) {
