@@ -189,6 +189,21 @@ struct EveryDialog : ::testing::Test {
     }
 };
 
+// Qt sizes a message box to its text: a short one ("USER BREAK!") had its
+// title cut by the window manager.
+TEST(MessageBoxes, AreWideEnoughForTheirTitle) {
+    DialogConventions conventions(nullptr);
+    const std::pair<const char*, const char*> boxes[] = {
+        {"Information", "USER BREAK!"}, {"Confirm", "Are You Sure ?"}, {"Warning", "?"}};
+    for (const auto& [title, text] : boxes) {
+        QMessageBox box(QMessageBox::Information, title, text, QMessageBox::Ok);
+        box.show();
+        QApplication::processEvents();
+        EXPECT_GE(box.width(), titleWidth(&box)) << title;
+        box.hide();
+    }
+}
+
 TEST_F(EveryDialog, MenusGiveEveryItemItsOwnAltLetter) {
     if (const char* shots = std::getenv("TRAMOND_DIALOG_SHOTS"))
         window->grab().save(QString::fromStdString(std::string(shots) + "/main.png"));
@@ -257,6 +272,8 @@ TEST_F(EveryDialog, OpensCleanAtItsDefaultSizeBelowTheMainWindow) {
                 QProcess::execute("import", {"-window", "root", QString::fromStdString(std::string(shots) + "/" + current + ".png")});
             }
             if (std::getenv("TRAMOND_LIST_DIALOGS")) fprintf(stderr, "DIALOG %s: %s %dx%d\n", current.c_str(), dialog->windowTitle().toUtf8().constData(), dialog->width(), dialog->height());
+            if (qobject_cast<QMessageBox*>(dialog) && dialog->width() < titleWidth(dialog))
+                faults.push_back(current + ": " + dialog->windowTitle().toStdString() + ": title cut off");
             if (!qobject_cast<QMessageBox*>(dialog) && !qobject_cast<QFileDialog*>(dialog)) {
                 for (auto& f : faultsOf(dialog)) faults.push_back(current + ": " + f);
                 // A command is reached by the same letter in every dialog.

@@ -11,7 +11,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QProgressDialog>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -135,6 +137,17 @@ void fitTitle(QWidget* dialog) {
     if (dialog->width() < need) dialog->resize(need, dialog->height());
 }
 
+void fitMessageBoxTitle(QMessageBox* box) {
+    // The box sizes itself when shown, from its layout's minimum: a strut
+    // across the grid widens it before that.
+    auto* grid = qobject_cast<QGridLayout*>(box->layout());
+    if (!grid || box->property("tramondTitleFitted").toBool()) return;
+    box->setProperty("tramondTitleFitted", true);
+    const auto m = grid->contentsMargins();
+    grid->addItem(new QSpacerItem(titleWidth(box) - m.left() - m.right(), 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+}
+
 QPoint DialogConventions::placeFor() const {
     const QRect frame = mainWindow_->frameGeometry();
     return {frame.left(), frame.top() + kDialogDropPixels};
@@ -165,10 +178,13 @@ bool DialogConventions::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::Show) return false;
     auto* dialog = qobject_cast<QDialog*>(watched);
     if (!dialog || !dialog->isWindow()) return false;
-    // Qt's own boxes place and label themselves.
-    if (qobject_cast<QMessageBox*>(dialog) || qobject_cast<QFileDialog*>(dialog) ||
-        qobject_cast<QProgressDialog*>(dialog))
+    // Qt's own boxes place and label themselves; a message box still gets
+    // room for its title ("Information" over "USER BREAK!" was cut).
+    if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
+        fitMessageBoxTitle(box);
         return false;
+    }
+    if (qobject_cast<QFileDialog*>(dialog) || qobject_cast<QProgressDialog*>(dialog)) return false;
     repairDialogAccelerators(dialog);
     fitTitle(dialog);
     // Placed once, when first shown; a dialog the user moved stays moved.

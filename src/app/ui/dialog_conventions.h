@@ -15,6 +15,8 @@ class QMenu;
 class QMenuBar;
 class QWidget;
 
+class QMessageBox;
+
 namespace tramond {
 
 // Whether a button's text is drawn by Qt, which shows "&x" as an underlined
@@ -31,6 +33,7 @@ void showWholeContent(QLineEdit* edit, int chars, bool digits);
 inline constexpr int kTitleBarButtons = 110;
 int titleWidth(const QWidget* dialog);
 void fitTitle(QWidget* dialog);
+void fitMessageBoxTitle(QMessageBox* box);
 
 // Gives the visible captions of a dialog (buttons, check boxes, group
 // boxes, labels with a buddy) letters of their own.
