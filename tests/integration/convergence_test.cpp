@@ -75,6 +75,12 @@ protected:
         ASSERT_FALSE(makeProgram(codeMode ? "code.app" : "shop.app").empty());
         session.app.setU16(2227, 30);  // fewer PLUs: a quicker install
         if (codeMode) session.app.setU8(2234, 2);
+        if (threeRegisters) {
+            // Each register keeps its own printers: the dialogs offer the
+            // machine list, and a walk switches between the machines.
+            session.app.setFlag(appblock::kFlagNetworkSize, 3);
+            session.app.set(appblock::kIndividualPrinters, true);
+        }
         recomputeSizes(session.app);
         writeFileAtomic(session.programPath, session.app.bytes());
         if (codeMode) {
@@ -207,6 +213,10 @@ protected:
     void optionDialog(const OptionDialogTable& table) {
         OptionDialog d(table, session, texts);
         randomOptionControls(d);
+        if (threeRegisters && &table == &printersDialog() && chance(rng, 60)) {
+            EXPECT_FALSE(switchPrinterMachine(d, 1 + pick(rng, 3)));
+            randomOptionControls(d);
+        }
         if (&table == &printersDialog()) {
             static const OptionDialogTable* nested[] = {&kpPrinterDialog(0), &kpPrinterDialog(3), &receiptPrinterDialog(),
                                                         &journalPrinterDialog(), &ticketLayoutDialog(), &prepTimeDialog()};
@@ -286,6 +296,7 @@ protected:
     void handheldOptions() {
         TovikOptionsController c(session, texts);
         c.open();
+        if (threeRegisters && chance(rng, 50)) EXPECT_FALSE(c.changeRegister(1 + pick(rng, 3)));
         c.controls.timer = std::to_string(pick(rng, 251));
         auto& option = c.controls.options[static_cast<std::size_t>(pick(rng, 8))];
         option = !option;
@@ -485,6 +496,7 @@ protected:
     }
 
     Rng rng;
+    bool threeRegisters = false;
     std::vector<std::uint8_t> registerApp;  // the ".app" the register was last given
     std::vector<int> versions;              // recorded during the walk
     Prompts prompts;
@@ -501,6 +513,13 @@ TEST_F(Convergence, RandomChangesThroughEveryControllerReachTheRegisterByOneUpda
 // register was installed without: Update left them out.
 TEST_F(Convergence, RandomChangesInCodeModeReachTheRegisterByOneUpdate) {
     for (std::uint32_t seed : {36u, 37u}) walk(seed, true, 3, 14);
+}
+
+TEST_F(Convergence, MachineSwitchesInANetworkWithIndividualPrintersReachTheRegisterByOneUpdate) {
+    threeRegisters = true;
+    for (std::uint32_t seed : {5u, 6u}) walk(seed, false, 3, 14);
+    // The walk did switch: another register's printers were saved.
+    EXPECT_TRUE(fs::exists(session.file(".pr2")) || fs::exists(session.file(".pr3")));
 }
 
 // Issue 26: System Reports marked kind headers Update could not act on: 300
