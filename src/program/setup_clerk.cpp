@@ -70,6 +70,12 @@ MemoryRequirement finishSetupClerk(ProgramSession& session, bool confirmed) {
     return memory;
 }
 
+MemoryRequirement finishSetupFloatingClerks(ProgramSession& session, bool confirmed) {
+    const auto memory = recomputeSizes(session.app);
+    if (session.loaded && confirmed) setup::writeApplicationFile(session);
+    return memory;
+}
+
 const std::array<SetupFloatingClerks::FieldInfo, 3>& SetupFloatingClerks::fields() { return kFloatingFields; }
 
 std::string SetupFloatingClerks::transactionSizeError() {

@@ -45,6 +45,11 @@ void setClerkRecordLength(ApplicationBlock& app);
 // fills ".clk", recomputes.
 MemoryRequirement finishSetupClerk(ProgramSession& session, bool confirmed);
 
+// The floating clerks handler after the dialog: the map's floating-clerk
+// slot follows the flags before the block is written (when confirmed), so
+// the file never holds the new flags with the old map.
+MemoryRequirement finishSetupFloatingClerks(ProgramSession& session, bool confirmed);
+
 class SetupFloatingClerks {
 public:
     enum class Field { MaxClerks, MaxTransactionSize, SelectTimer };

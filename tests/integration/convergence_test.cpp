@@ -35,6 +35,7 @@
 #include "program/file_io.h"
 #include "program/plu_numbering.h"
 #include "program/program_ops.h"
+#include "program/setup_clerk.h"
 #include "program/setup_counts.h"
 #include "program/sizing.h"
 #include "program/text_editing.h"
@@ -472,7 +473,14 @@ protected:
             case 6: return reports();
             case 7: return csvImport();
             case 8:
-                if (chance(rng, 15)) {  // a count: the memory map changes
+                if (chance(rng, 15)) {  // the memory map changes: a count, or floating clerks in turn
+                    if (++mapChanges % 2 == 0) {
+                        SetupFloatingClerks f(session.app);
+                        const int clerks = session.app.flag(appblock::kFlagFloatingClerks) == 0 ? 3 : 0;
+                        EXPECT_EQ(f.store({std::to_string(clerks), "20", "30"}), SetupFloatingClerks::Outcome::Stored);
+                        finishSetupFloatingClerks(session, true);
+                        return;
+                    }
                     const auto n = static_cast<std::uint32_t>(recordCount(session.app, RecordKind::Modifier) + 1);
                     applyCount(session, CountItem::Modifiers, n);
                     return;
@@ -497,6 +505,7 @@ protected:
 
     Rng rng;
     bool threeRegisters = false;
+    int mapChanges = 0;
     std::vector<std::uint8_t> registerApp;  // the ".app" the register was last given
     std::vector<int> versions;              // recorded during the walk
     Prompts prompts;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <fstream>
 
 #include "program/default_logo.h"
@@ -221,6 +223,26 @@ TEST(SetupFloatingClerksTest, TransactionSizeRequiredWithFloatingClerks) {
     EXPECT_EQ(app.flag(81), 20);
     EXPECT_EQ(app.flag(82), 30);
     EXPECT_EQ(dlg.store({"0", "0", "0"}), SetupFloatingClerks::Outcome::Stored);
+}
+
+// The floating-clerk area has a slot in the map: OK writes the map that
+// goes with the new flags, marked, so Update asks for Clear & Install; the
+// file never holds the new flags under the old map. Cancel writes nothing.
+TEST_F(SetupSizesTest, FloatingClerksWriteTheMapWithTheirFlags) {
+    recomputeSizes(session.app);
+    loadProgram();
+    const auto before = appOnDisk();
+    SetupFloatingClerks dlg(session.app);
+    ASSERT_EQ(dlg.store({"4", "20", "30"}), SetupFloatingClerks::Outcome::Stored);
+    finishSetupFloatingClerks(session, false);
+    EXPECT_EQ(appOnDisk(), before) << "not confirmed";
+    finishSetupFloatingClerks(session, true);
+    const auto after = appOnDisk();
+    EXPECT_EQ(after, session.app);
+    EXPECT_EQ(after.flag(80), 4);
+    EXPECT_NE(after.memorySlot(17), before.memorySlot(17)) << "the floating-clerk slot moved with the flags";
+    const auto lines = session.updateList().lines();
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "000000003"), lines.end()) << "the map is marked";
 }
 
 TEST_F(SetupSizesTest, LogoSettingByteAndDefaultBitmap) {

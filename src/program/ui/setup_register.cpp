@@ -138,20 +138,15 @@ void runClerks(AppContext& ctx) {
 }
 
 void runFloatingClerks(AppContext& ctx) {
+    bool confirmed = false;
     setup::SetupCancel cancel(ctx.session);
     {
         ui::TSetupFloatingClerks dialog(ctx.session.app, ui::inputMessages(ctx.texts), ctx.mainWindow);
         ui::placeBelowMainWindow(&dialog, ctx.mainWindow);
-        if (dialog.exec() == QDialog::Accepted && dialog.confirmed()) {
-            // The floating-clerk area has a slot in the map: the file gets the
-            // map that goes with its new flags.
-            recomputeSizes(ctx.session.app);
-            reportingFileErrors(ctx, [&] { setup::writeApplicationFile(ctx.session); });
-        } else {
-            cancel.restore();
-        }
+        confirmed = dialog.exec() == QDialog::Accepted && dialog.confirmed();
     }
-    recomputeSizes(ctx.session.app);
+    if (!confirmed) cancel.restore();
+    reportingFileErrors(ctx, [&] { finishSetupFloatingClerks(ctx.session, confirmed); });
     refresh(ctx);
 }
 
