@@ -39,6 +39,8 @@ std::string versionLine(const Version& v) {
     } else if (!v.changed.empty()) {
         line += "  changed:";
         for (const auto& c : v.changed) line += " " + withoutDot(c);
+    } else {
+        line += "  no file changed";
     }
     if (!v.note.empty()) line += "  \"" + v.note + "\"";
     return line + "  " + v.person;

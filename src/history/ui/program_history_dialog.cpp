@@ -25,6 +25,8 @@ const QString kTitle = "Program History";
 
 QString changedText(const history::Version& v) {
     if (v.number == 1) return "(first version)";
+    // A version recorded by hand or by a transfer that changed no file.
+    if (v.changed.empty()) return "(no file changed)";
     QStringList words;
     for (const auto& c : v.changed) words << q(c.starts_with('.') ? c.substr(1) : c);
     return words.join(' ');
