@@ -3,7 +3,9 @@
 #include <string>
 
 #include "options/machine_settings.h"
+#include "program/carried_files.h"
 #include "program/file_io.h"
+#include "program/setup_counts.h"
 
 namespace tramond {
 
@@ -114,6 +116,20 @@ OptionDialogTable buildPb() {
     d.validateOk = [](OptionDialog& dlg) -> std::optional<Message> {
         if (!reopenLastTable(dlg)) return std::nullopt;
         return checkPrintableTables(dlg);
+    };
+    // Boxes 7, 11 and 16 decide whether the PB info records go to the
+    // register; Setup made their file only when they were wanted then. Now
+    // that they go, the file is made (marked like any write), or Update and
+    // Clear & Install would fail on it.
+    d.afterOk = [](OptionDialog& dlg, bool) {
+        if (dlg.mode() != OptionDialog::Mode::Standalone || !pbInfoFileOnSend(dlg.block()) ||
+            pbInfoCount(dlg.block()) == 0)
+            return;
+        try {
+            setup::extendRecordFile(dlg.session(), RecordKind::PbInfo);
+        } catch (const std::exception&) {
+            dlg.post(dlg.fileError());
+        }
     };
     return d;
 }

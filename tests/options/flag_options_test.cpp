@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "options_fixture.h"
 #include "program/machine_printer.h"
 
@@ -66,6 +69,34 @@ TEST_F(FlagOptionsTest, PbStoreTimeAndPrintableTables) {
     EXPECT_FALSE(again.setText("EdtFlag63", "3"));
     again.ok();
     EXPECT_EQ(session_.app.flag(63), 0);
+}
+
+// PB records kept by code, but box 7 held them back when Setup ran, so there
+// is no ".pbr": clearing box 7 makes the file with its default records,
+// all marked, so Update and Clear & Install have what they now send.
+TEST_F(FlagOptionsTest, ClearingTheBoxThatHeldBackThePbRecordsMakesTheirFile) {
+    session_.app.setU16(2173, 3);     // PB info records
+    session_.app.setU8(2175, 0x01);   // kept by code
+    session_.app.setU8(2176, 0);      // no PB text
+    session_.app.setOption(19, 3, true);
+    saveApp();
+    const auto pbr = session_.file(".pbr");
+    ASSERT_FALSE(std::filesystem::exists(pbr));
+    OptionDialog d(pbOptionsDialog(), session_, texts_);
+    ASSERT_TRUE(d.setChecked("CheckBox7", false));
+    ASSERT_TRUE(d.ok().close);
+    ASSERT_TRUE(std::filesystem::exists(pbr));
+    EXPECT_EQ(std::filesystem::file_size(pbr), 3u * 32);
+    const auto lines = updateLines();
+    for (const char* code : {"000060001", "000060002", "000060003"})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), code), lines.end()) << code;
+    // Held back again: nothing more is made or marked.
+    session_.updateList().clear();
+    OptionDialog again(pbOptionsDialog(), session_, texts_);
+    ASSERT_TRUE(again.setChecked("CheckBox7", true));
+    ASSERT_TRUE(again.ok().close);
+    EXPECT_EQ(std::filesystem::file_size(pbr), 3u * 32);
+    for (const auto& line : updateLines()) EXPECT_LT(line, "000060000") << line;
 }
 
 TEST_F(FlagOptionsTest, PbStoreTimeIsGatedByItsCaptionText) {
