@@ -309,6 +309,9 @@ bool RegisterOperations::loadFromRegister() {
     xfer.programPath = staged.programPath;
     xfer.shownPath = path;
     attach(xfer);
+    // Titled from the start: the window stands while the register is asked
+    // who it is, which a silent one never answers.
+    xfer.progress.setCaption(kRead);
     host_.showProgress();
 
     Step step = receiveProgram(xfer, staged.app);
@@ -902,6 +905,7 @@ bool RegisterOperations::clearPluFile() {
     lineUsed_ = true;  // opened before the target was asked for
     Progress progress;
     progress.onChange = [this](const ProgressState& s) { host_.progressChanged(s); };
+    progress.setCaption(kClearingPluFile);
     bool userBreak = false;
     auto once = [&] {
         if (link_.linkError() == kUserBreak) userBreak = true;

@@ -44,6 +44,8 @@ inline constexpr const char* kUploadCustomers = "Do you want to upload Customer 
 inline constexpr const char* kErrorOpeningFile = "Error opening File !!";
 inline constexpr const char* kLoadTitle = "Load from Register";
 inline constexpr const char* kRead = "Read...";
+// The progress window's title while the PLU file is cleared.
+inline constexpr const char* kClearingPluFile = "Clearing PLU File";
 inline constexpr const char* kSend = "Send...";
 inline constexpr const char* kClearing = "Clearing Memory";
 }  // namespace opsmsg

@@ -297,7 +297,9 @@ protected:
     void handheldOptions() {
         TovikOptionsController c(session, texts);
         c.open();
-        if (threeRegisters && chance(rng, 50)) EXPECT_FALSE(c.changeRegister(1 + pick(rng, 3)));
+        if (threeRegisters && chance(rng, 50)) {
+            EXPECT_FALSE(c.changeRegister(1 + pick(rng, 3)));
+        }
         c.controls.timer = std::to_string(pick(rng, 251));
         auto& option = c.controls.options[static_cast<std::size_t>(pick(rng, 8))];
         option = !option;

@@ -24,34 +24,13 @@ struct WindowThreadBridge::Shared {
     ProgressState latest;
     bool progressQueued = false;
     std::atomic<bool> cancelled{false};
+    // The worker's call waiting for the window thread, and its end.
+    const std::function<void()>* task = nullptr;
+    bool taskDone = false;
+    std::condition_variable taskEnded;
 };
 
 namespace {
-
-// Runs f on the application's (the window's) thread and waits for it. The
-// wait is a standard condition variable rather than a blocking queued
-// connection: the hand-over is then one that race checkers can follow, and
-// the queued call object is destroyed on the window thread that ran it.
-template <class F>
-void onWindowThread(F&& f) {
-    struct Done {
-        std::mutex m;
-        std::condition_variable cv;
-        bool done = false;
-    };
-    auto done = std::make_shared<Done>();
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [&f, done] {
-            f();
-            std::lock_guard lock(done->m);
-            done->done = true;
-            done->cv.notify_one();
-        },
-        Qt::QueuedConnection);
-    std::unique_lock lock(done->m);
-    done->cv.wait(lock, [&] { return done->done; });
-}
 
 bool isUserInput(QEvent::Type t) {
     switch (t) {
@@ -141,22 +120,7 @@ public:
     void progressChanged(const ProgressState& state) override {
         std::lock_guard lock(shared_->m);
         shared_->latest = state;
-        if (shared_->progressQueued) return;
         shared_->progressQueued = true;
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [s = shared_] {
-                ProgressState latest;
-                RegisterOpsHost* w;
-                {
-                    std::lock_guard lock(s->m);
-                    s->progressQueued = false;
-                    latest = s->latest;
-                    w = s->window;
-                }
-                if (w) w->progressChanged(latest);
-            },
-            Qt::QueuedConnection);
     }
     // The window turns on its own thread; nothing to pump here.
     void pump() override {}
@@ -167,16 +131,24 @@ public:
     }
 
 private:
+    // Hands f to the window thread, which runs it between two turns of its
+    // loop (WindowThreadBridge::run), and waits for it. The hand-over is a
+    // standard mutex and condition variable, which race checkers follow
+    // (they cannot see into Qt's event queue).
     template <class F>
     void call(F&& f) {
-        onWindowThread([&] {
+        const std::function<void()> task = [&] {
             RegisterOpsHost* w;
             {
                 std::lock_guard lock(shared_->m);
                 w = shared_->window;
             }
             if (w) f(*w);
-        });
+        };
+        std::unique_lock lock(shared_->m);
+        shared_->task = &task;
+        shared_->taskDone = false;
+        shared_->taskEnded.wait(lock, [&] { return shared_->taskDone; });
     }
     std::shared_ptr<Shared> shared_;
 };
@@ -195,6 +167,28 @@ RegisterOpsHost& WindowThreadBridge::workerHost() { return *worker_; }
 
 void WindowThreadBridge::cancel() { shared_->cancelled.store(true); }
 
+void WindowThreadBridge::serveWorker() {
+    const std::function<void()>* task;
+    ProgressState latest;
+    bool progress;
+    RegisterOpsHost* w;
+    {
+        std::lock_guard lock(shared_->m);
+        task = shared_->task;
+        shared_->task = nullptr;  // taken: a nested loop of its dialog must not run it again
+        progress = shared_->progressQueued;
+        shared_->progressQueued = false;
+        latest = shared_->latest;
+        w = shared_->window;
+    }
+    if (progress && w) w->progressChanged(latest);
+    if (!task) return;
+    (*task)();
+    std::lock_guard lock(shared_->m);
+    shared_->taskDone = true;
+    shared_->taskEnded.notify_all();
+}
+
 bool WindowThreadBridge::run(const std::function<bool()>& work) {
     InputHold hold(window_);
     QEventLoop loop;
@@ -202,6 +196,12 @@ bool WindowThreadBridge::run(const std::function<bool()>& work) {
     std::exception_ptr failure;
     std::atomic<bool> finished{false};
     std::thread worker([&] {
+        {
+            // The serial port's socket notifiers need an event dispatcher in
+            // this thread (else a warning, and none); an event loop object
+            // makes one. It never runs: the transfer waits by blocking calls.
+            QEventLoop dispatcher;
+        }
         try {
             result = work();
         } catch (...) {
@@ -209,10 +209,11 @@ bool WindowThreadBridge::run(const std::function<bool()>& work) {
         }
         finished.store(true);
     });
-    // The window thread looks for the end itself, so the worker's last act is
-    // a plain store that race checkers can follow, not a call into Qt.
+    // The window thread looks for the worker's calls, its progress and its
+    // end itself, so nothing the worker does is a call into Qt.
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        serveWorker();
         if (finished.load()) loop.quit();
     });
     poll.start(5);

@@ -2,7 +2,8 @@
 // Register transfers run off the window's thread: the window keeps painting
 // and its Cancel button is heard while the line waits for a register. What
 // the operation needs from the window (questions, messages, the target and
-// save dialogs, progress) travels to the window's thread as queued calls.
+// save dialogs, progress) is handed to the window's thread, which serves it
+// between two turns of its loop.
 
 #include <QObject>
 #include <atomic>
@@ -37,6 +38,9 @@ public:
 private:
     struct Shared;
     class WorkerHost;
+    // On the window thread: runs the worker's waiting call, passes on its
+    // newest progress.
+    void serveWorker();
     std::shared_ptr<Shared> shared_;
     std::unique_ptr<WorkerHost> worker_;
     QWidget* window_;

@@ -28,6 +28,7 @@ namespace {
 struct Watch {
     std::vector<std::string> boxes;  // message box texts, in order
     bool progressSeen = false;
+    bool untitledProgress = false;  // a progress window without its caption
     qint64 cancelledAt = -1;
     qint64 userBreakAt = -1;
     qint64 longestPause = 0;
@@ -93,6 +94,7 @@ protected:
                 auto* progress = qobject_cast<TShowProgressForm*>(top);
                 if (!progress || !progress->isVisible()) continue;
                 w.progressSeen = true;
+                if (progress->windowTitle().isEmpty()) w.untitledProgress = true;
                 if (progressAt < 0) progressAt = now;
                 if (w.cancelledAt < 0 && now - progressAt > 300)
                     for (auto* b : progress->findChildren<QPushButton*>())
@@ -127,6 +129,7 @@ TEST_F(MenuTransfers, EveryOperationRepaintsAndHearsCancelWhileTheRegisterIsSile
         const auto w = run(handler);
         EXPECT_TRUE(w.progressSeen) << "a Cancel to press while the line waits; shown: "
                                     << ::testing::PrintToString(w.boxes);
+        EXPECT_FALSE(w.untitledProgress) << "the progress window says what it does from the start";
         ASSERT_GE(w.cancelledAt, 0);
         ASSERT_GE(w.userBreakAt, 0) << ::testing::PrintToString(w.boxes);
         // Within one time-out slice (100 ms); the bound leaves room for a busy machine.
