@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "program/carried_files.h"
 #include "program/record_kinds.h"
 #include "program/setup_common.h"
 #include "program/setup_counts.h"
@@ -121,10 +122,10 @@ MemoryRequirement finishSetupPrevBalance(ProgramSession& session, bool confirmed
     if (confirmed) setup::writeApplicationFile(session);
     if (app.u16(pb::kCount) == 0) return memory;
     setup::extendRecordFile(session, RecordKind::PbFunction);
-    const std::uint8_t flags = app.u8(pb::kFlags);
-    if (((flags & 0x0f) != 0 && !app.option(19, 3) && !app.option(20, 8)) || app.u8(pb::kTextSize) != 0)
-        setup::extendRecordFile(session, RecordKind::PbInfo);
-    if (flags & 0x80) setup::extendRecordFile(session, RecordKind::PbExtraTrailer);
+    // Made for any PB text, even one PB Options holds back for now (they
+    // make the file too when they let the records go).
+    if (pbCodeRecords(app) || app.u8(pb::kTextSize) != 0) setup::extendRecordFile(session, RecordKind::PbInfo);
+    if (sendsPbTrailer(app)) setup::extendRecordFile(session, RecordKind::PbExtraTrailer);
     return memory;
 }
 
